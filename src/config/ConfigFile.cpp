@@ -1,0 +1,197 @@
+#include "ConfigFile.h"
+
+#include "DateTimeValue.h"
+#include "Exception.h"
+#include "FormatSettings.h"
+#include "ProgramFolder.h"
+
+#include <cstdio>
+
+namespace {
+
+const QByteArray MainSection = QByteArrayLiteral("DeraDivurir");
+
+// "ST01.AIRTEMP" is station ST01, sensor AIRTEMP; a text without "." names
+// both; what follows a second "." is not part of the sensor.
+void splitPairText(const QString& text, TStationSensorInfoItem& entry)
+{
+    const qsizetype dot = text.indexOf(u'.');
+    if (dot < 0) {
+        entry.StationId = text;
+        entry.SensorName = text;
+        return;
+    }
+    entry.StationId = text.left(dot);
+    const QString rest = text.mid(dot + 1);
+    entry.SensorName = rest.left(rest.indexOf(u'.') < 0 ? rest.size() : rest.indexOf(u'.'));
+}
+
+// Names are separated by "," and taken verbatim; a trailing "," adds none.
+QStringList splitGroupNames(const QString& text)
+{
+    QStringList names = text.split(u',');
+    if (text.endsWith(u','))
+        names.removeLast();
+    return names;
+}
+
+// The name of an entry's key, such as "POLLUpdate12", built without
+// allocating: the loader looks up four of them for every entry.
+class NumberedKey
+{
+public:
+    NumberedKey(const char* key, int n) : m_size(std::snprintf(m_text, sizeof m_text, "%s%d", key, n)) {}
+    operator QByteArrayView() const { return QByteArrayView(m_text, m_size); }
+    QByteArray toByteArray() const { return QByteArray(m_text, m_size); }
+
+private:
+    char m_text[32];
+    int m_size;
+};
+
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// A missing key is midnight; a value that is not a time is nothing.
+std::optional<double> readTime(const ProfileFile::SectionView& section, QByteArrayView key)
+{
+    const std::optional<QString> text = section.value(key);
+    return text ? FormatSettings::current().parseTime(*text) : 0.0;
+}
+
+} // namespace
+
+QString ConfigFile::defaultPath()
+{
+    return ProgramFolder::filePath(QStringLiteral("QVZizaVure.QVS"));
+}
+
+ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
+
+bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
+{
+    const ProfileFile::SectionView section = m_file.section(group.GroupName.toUtf8());
+    if (readIndex) {
+        const int index = section.readInteger("PPGIndex", -1);
+        group.PPGIndex = index == -1 ? position + 1 : index;
+    }
+    group.FuncName = section.readString("FuncName");
+    group.Enabled = section.readBool("Enabled", false);
+    const std::optional<double> baseTime = readTime(section, "BaseTime");
+    const std::optional<double> procTime = baseTime ? readTime(section, "ProcTime") : std::nullopt;
+    const std::optional<double> interval = procTime ? readTime(section, "Interval") : std::nullopt;
+    if (!interval)
+        return false;
+    group.BaseTime = *baseTime;
+    group.ProcTime = *procTime;
+    group.TypeInterval = quint8(section.readInteger("TypeInterval", 3));
+    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) + *interval;
+    group.StartFrom = section.readString("StartFrom", QStringLiteral("NOW"));
+    group.Description = section.readString("Description");
+    group.Purpose = section.readString("Purpose");
+    group.DataType = quint8(section.readInteger("DataType", 0));
+    group.Parameter = section.readString("Parameter");
+    group.Filter = section.readString("Filter");
+    const int timeBound = section.readInteger("TimeBound", 0);
+    group.TimeBound = (timeBound >= 0 && timeBound <= 2) ? timeBound : 0;
+
+    const int count = section.readInteger("POLLNumber", 0);
+    for (int n = 1; n <= count; ++n) {
+        const QString pair = section.readString(NumberedKey("POLL", n));
+        if (pair.isEmpty())
+            continue;
+        auto entry = std::make_unique<TStationSensorInfoItem>();
+        splitPairText(pair, *entry);
+        const QString update = section.readString(NumberedKey("POLLUpdate", n));
+        entry->POLLUpdate = FormatSettings::current().parseDateTime(update).value_or(0.0);
+        entry->POLLDataLabel = section.readString(NumberedKey("POLLDataLabel", n));
+        entry->POLLAltLabel = section.readString(NumberedKey("POLLAltLabel", n));
+        group.StationSensors.push_back(std::move(entry));
+    }
+    return true;
+}
+
+std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
+{
+    m_file = ProfileFile(m_file.path());
+    auto groups = std::make_unique<TZizaVureGroups>();
+    settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
+    settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
+    const int groupCount = m_file.readInteger(MainSection, "Groups", 0);
+    const QString groupNames = m_file.readString(MainSection, "GroupNames");
+
+    const bool named = !groupNames.isEmpty();
+    const QStringList names = named ? splitGroupNames(groupNames) : QStringList();
+    const int count = named ? int(names.size()) : groupCount;
+    for (int p = 0; p < count; ++p) {
+        auto group = std::make_unique<TZizaVureGroupItem>();
+        if (named) {
+            group->GroupName = names[p];
+        } else {
+            group->GroupName = GroupSectionName(p + 1);
+            group->PPGIndex = p + 1;
+        }
+        if (!readGroupSection(*group, named, p))
+            break;
+        groups->AddGroup(std::move(group));
+    }
+    if (addStatusLine)
+        addStatusLine(QStringLiteral("Startup parameters loaded."));
+    return groups;
+}
+
+bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZizaVureGroups& groups)
+{
+    QStringList names;
+    for (int i = 0; i < groups.Count(); ++i)
+        names.append(groups.Items(i)->GroupName);
+    try {
+        m_file.writeKeys(MainSection, {{"LogMessage", flag(settings.LogMessage)},
+                                       {"LogDetail", QString::number(settings.LogDetail)},
+                                       {"Groups", QString::number(groups.Count())},
+                                       {"GroupNames", names.join(u',')}});
+    } catch (const EWriteError&) {
+        return false;
+    }
+    return true;
+}
+
+void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
+{
+    const FormatSettings& format = FormatSettings::current();
+    ProfileFile::KeyValues keys = {
+        {"PPGIndex", QString::number(group.PPGIndex)},
+        {"FuncName", group.FuncName},
+        {"Enabled", flag(group.Enabled)},
+        {"BaseTime", format.formatTime(group.BaseTime)},
+        {"ProcTime", format.formatTime(group.ProcTime)},
+        {"TypeInterval", QString::number(group.TypeInterval)},
+        {"Interval", format.formatTime(group.Interval)},
+        {"IntervalDays", QString::number(qint64(DateTimeValue::wholeDays(group.Interval)))},
+        {"StartFrom", group.StartFrom},
+        {"Description", group.Description},
+        {"Purpose", group.Purpose},
+        {"DataType", QString::number(group.DataType)},
+        {"Parameter", group.Parameter},
+        {"Filter", group.Filter},
+        {"TimeBound", QString::number(group.TimeBound)},
+        {"POLLNumber", QString::number(group.StationSensors.size())},
+    };
+    keys.reserve(keys.size() + 4 * qsizetype(group.StationSensors.size()));
+    int n = 0;
+    for (const auto& entry : group.StationSensors) {
+        ++n;
+        keys.append({NumberedKey("POLL", n).toByteArray(), entry->PairText()});
+        keys.append({NumberedKey("POLLUpdate", n).toByteArray(), format.formatDateTime(entry->POLLUpdate)});
+        keys.append({NumberedKey("POLLDataLabel", n).toByteArray(), entry->POLLDataLabel});
+        keys.append({NumberedKey("POLLAltLabel", n).toByteArray(), entry->POLLAltLabel});
+    }
+    m_file.writeKeys(group.GroupName.toUtf8(), keys);
+}
+
+void ConfigFile::EraseGroupSection(const QString& groupName)
+{
+    m_file.eraseSection(groupName.toUtf8());
+}

@@ -1,0 +1,38 @@
+#include "UserSettingsFile.h"
+
+#include "Exception.h"
+#include "ProgramFolder.h"
+
+namespace {
+const QByteArray WindowSection = QByteArrayLiteral("Windows Settings");
+}
+
+QString UserSettingsFile::defaultPath()
+{
+    return ProgramFolder::filePath(QStringLiteral("QVPPUsr.QVS"));
+}
+
+UserSettingsFile::UserSettingsFile(const QString& path) : m_file(path) {}
+
+TWindowBounds UserSettingsFile::ReadWindowBounds(const TWindowBounds& defaults) const
+{
+    TWindowBounds bounds;
+    bounds.Left = m_file.readInteger(WindowSection, "Left", defaults.Left);
+    bounds.Top = m_file.readInteger(WindowSection, "Top", defaults.Top);
+    bounds.Width = m_file.readInteger(WindowSection, "Width", defaults.Width);
+    bounds.Height = m_file.readInteger(WindowSection, "Height", defaults.Height);
+    return bounds;
+}
+
+bool UserSettingsFile::WriteWindowBounds(const TWindowBounds& bounds)
+{
+    try {
+        m_file.writeKeys(WindowSection, {{"Left", QString::number(bounds.Left)},
+                                         {"Top", QString::number(bounds.Top)},
+                                         {"Width", QString::number(bounds.Width)},
+                                         {"Height", QString::number(bounds.Height)}});
+    } catch (const EWriteError&) {
+        return false;
+    }
+    return true;
+}

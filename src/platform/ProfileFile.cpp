@@ -1,0 +1,376 @@
+#include "ProfileFile.h"
+
+#include "Exception.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+char foldByte(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmedBlanks(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// The name inside "[name]", or nothing when the line is not a section header.
+std::optional<QByteArrayView> sectionHeaderName(QByteArrayView line)
+{
+    const QByteArrayView text = trimmedBlanks(line);
+    if (text.isEmpty() || text.front() != '[')
+        return std::nullopt;
+    const qsizetype close = text.indexOf(']');
+    return trimmedBlanks(text.sliced(1, (close < 0 ? text.size() : close) - 1));
+}
+
+// The key of a "key=value" line; comment lines (";") and lines without "="
+// carry no key.
+std::optional<QByteArrayView> keyName(QByteArrayView line)
+{
+    const QByteArrayView text = trimmedBlanks(line);
+    if (text.isEmpty() || text.front() == ';')
+        return std::nullopt;
+    const qsizetype equals = text.indexOf('=');
+    if (equals < 0)
+        return std::nullopt;
+    return trimmedBlanks(text.first(equals));
+}
+
+bool fitsOnOneLine(QByteArrayView text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+}
+
+bool isStorableName(QByteArrayView name, char forbidden)
+{
+    return fitsOnOneLine(name) && !name.contains(forbidden) && trimmedBlanks(name).size() == name.size();
+}
+
+} // namespace
+
+bool ProfileFile::FoldedName::operator==(const FoldedName& other) const
+{
+    if (text.size() != other.text.size())
+        return false;
+    // Names are mostly spelt alike; the byte compare settles those at once.
+    if (memcmp(text.data(), other.text.data(), size_t(text.size())) == 0)
+        return true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (foldByte(text[i]) != foldByte(other.text[i]))
+            return false;
+    }
+    return true;
+}
+
+size_t ProfileFile::FoldedName::hash(size_t seed) const
+{
+    // FNV-1a over the folded bytes, mixed with the seed.
+    size_t hash = 1469598103934665603ULL ^ seed;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(foldByte(c));
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+ProfileFile::ProfileFile(const QString& path) : m_path(path)
+{
+    QFile file(m_path);
+    parse(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+}
+
+void ProfileFile::parse(QByteArray content)
+{
+    m_content = std::move(content);
+    m_lines.clear();
+    m_sections.clear();
+    m_sectionIndex.clear();
+    m_keyIndex.clear();
+
+    const char* data = m_content.constData();
+    const qsizetype size = m_content.size();
+    qsizetype start = 0;
+    while (start < size) {
+        const void* found = memchr(data + start, '\n', size_t(size - start));
+        Line line;
+        line.start = start;
+        if (found) {
+            const qsizetype newline = static_cast<const char*>(found) - data;
+            const bool crlf = newline > start && data[newline - 1] == '\r';
+            line.length = newline - start - (crlf ? 1 : 0);
+            line.eolLength = crlf ? 2 : 1;
+        } else {
+            line.length = size - start;
+        }
+        start = line.end();
+
+        // Only lines that open with "[" need the closer look.
+        const QByteArrayView text(data + line.start, line.length);
+        const qsizetype first = std::find_if_not(text.begin(), text.end(), isBlank) - text.begin();
+        if (first < text.size() && text[first] == '[') {
+            if (!m_sections.empty())
+                m_sections.back().end = qsizetype(m_lines.size());
+            SectionSpan section;
+            section.name = *sectionHeaderName(text);
+            section.header = qsizetype(m_lines.size());
+            m_sections.push_back(section);
+        }
+        m_lines.push_back(line);
+    }
+    if (!m_sections.empty())
+        m_sections.back().end = qsizetype(m_lines.size());
+
+    // The first section of a name wins, as it does for keys.
+    for (qsizetype i = qsizetype(m_sections.size()) - 1; i >= 0; --i)
+        m_sectionIndex.insert(FoldedName{m_sections[size_t(i)].name}, i);
+    m_keyIndex.resize(m_sections.size());
+}
+
+QByteArrayView ProfileFile::lineText(qsizetype index) const
+{
+    const Line& line = m_lines[size_t(index)];
+    return QByteArrayView(m_content.constData() + line.start, line.length);
+}
+
+const ProfileFile::SectionSpan* ProfileFile::findSection(QByteArrayView name) const
+{
+    const auto it = m_sectionIndex.constFind(FoldedName{trimmedBlanks(name)});
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[size_t(it.value())];
+}
+
+const QHash<ProfileFile::FoldedName, qsizetype>& ProfileFile::keysOf(const SectionSpan& section) const
+{
+    std::optional<QHash<FoldedName, qsizetype>>& keys = m_keyIndex[size_t(&section - m_sections.data())];
+    if (!keys) {
+        keys.emplace();
+        keys->reserve(section.end - section.header);
+        // Backwards, so that the first line of a key is the one that stays.
+        for (qsizetype i = section.end - 1; i > section.header; --i) {
+            if (const std::optional<QByteArrayView> key = keyName(lineText(i)))
+                keys->insert(FoldedName{*key}, i);
+        }
+    }
+    return *keys;
+}
+
+std::optional<QByteArrayView> ProfileFile::rawValue(const SectionSpan& section, QByteArrayView key) const
+{
+    const QHash<FoldedName, qsizetype>& keys = keysOf(section);
+    const auto it = keys.constFind(FoldedName{trimmedBlanks(key)});
+    if (it == keys.cend())
+        return std::nullopt;
+    const QByteArrayView line = lineText(it.value());
+    return line.sliced(line.indexOf('=') + 1);
+}
+
+ProfileFile::SectionView ProfileFile::section(QByteArrayView name) const
+{
+    return SectionView(this, findSection(name));
+}
+
+std::optional<QString> ProfileFile::value(QByteArrayView section, QByteArrayView key) const
+{
+    return this->section(section).value(key);
+}
+
+QString ProfileFile::readString(QByteArrayView section, QByteArrayView key, const QString& defaultValue) const
+{
+    return this->section(section).readString(key, defaultValue);
+}
+
+int ProfileFile::readInteger(QByteArrayView section, QByteArrayView key, int defaultValue) const
+{
+    return this->section(section).readInteger(key, defaultValue);
+}
+
+bool ProfileFile::readBool(QByteArrayView section, QByteArrayView key, bool defaultValue) const
+{
+    return this->section(section).readBool(key, defaultValue);
+}
+
+std::optional<QByteArrayView> ProfileFile::SectionView::rawValue(QByteArrayView key) const
+{
+    return m_section ? m_file->rawValue(*m_section, key) : std::nullopt;
+}
+
+std::optional<QString> ProfileFile::SectionView::value(QByteArrayView key) const
+{
+    const std::optional<QByteArrayView> raw = rawValue(key);
+    if (!raw)
+        return std::nullopt;
+    return QString::fromUtf8(*raw);
+}
+
+QString ProfileFile::SectionView::readString(QByteArrayView key, const QString& defaultValue) const
+{
+    return value(key).value_or(defaultValue);
+}
+
+int ProfileFile::SectionView::readInteger(QByteArrayView key, int defaultValue) const
+{
+    const std::optional<QByteArrayView> raw = rawValue(key);
+    return raw ? parseInteger(*raw, defaultValue) : defaultValue;
+}
+
+bool ProfileFile::SectionView::readBool(QByteArrayView key, bool defaultValue) const
+{
+    return readInteger(key, defaultValue ? 1 : 0) != 0;
+}
+
+int ProfileFile::parseInteger(QByteArrayView text, int defaultValue)
+{
+    const QByteArrayView trimmed = trimmedBlanks(text);
+    bool ok = false;
+    if (trimmed.size() > 2 && trimmed[0] == '0' && (trimmed[1] == 'x' || trimmed[1] == 'X')) {
+        const QByteArrayView digits = trimmed.sliced(2);
+        // Eight hex digits fill 32 bits; 0xFFFFFFFF is -1 as a signed integer.
+        const bool allHex = std::all_of(digits.begin(), digits.end(), [](char c) { return isxdigit(uchar(c)); });
+        const qulonglong value = digits.toULongLong(&ok, 16);
+        return (ok && allHex && value <= 0xFFFFFFFFULL) ? int(quint32(value)) : defaultValue;
+    }
+    const int value = trimmed.toInt(&ok, 10);
+    return ok ? value : defaultValue;
+}
+
+QByteArray ProfileFile::lineEnding() const
+{
+    for (const Line& line : m_lines) {
+        if (line.eolLength == 1)
+            return QByteArrayLiteral("\n");
+        if (line.eolLength == 2)
+            break;
+    }
+    return QByteArrayLiteral("\r\n");
+}
+
+void ProfileFile::raiseWriteError() const
+{
+    throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
+}
+
+void ProfileFile::readFromDisk()
+{
+    QFile file(m_path);
+    if (!file.exists()) {
+        parse({});
+        return;
+    }
+    // A file that exists but cannot be read must not be replaced by what
+    // little this write would put into it.
+    if (!file.open(QIODevice::ReadOnly))
+        raiseWriteError();
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        raiseWriteError();
+    parse(std::move(content));
+}
+
+void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
+{
+    if (!isStorableName(sectionName, ']'))
+        raiseWriteError();
+    for (const auto& [key, value] : keys) {
+        if (key.isEmpty() || !isStorableName(key, '=') || key.startsWith(';') || key.startsWith('[') ||
+            value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(u'\0')))
+            raiseWriteError();
+    }
+    readFromDisk();
+
+    const QByteArray eol = lineEnding();
+    std::vector<Edit> edits;
+    const SectionSpan* section = findSection(sectionName);
+    if (!section) {
+        Edit append{m_content.size(), m_content.size(), {}};
+        if (!m_lines.empty() && m_lines.back().eolLength == 0)
+            append.text += eol;
+        append.text += '[' + sectionName.toByteArray() + ']' + eol;
+        for (const auto& [key, value] : keys)
+            append.text += key + '=' + value.toUtf8() + eol;
+        edits.push_back(std::move(append));
+    } else {
+        // New keys go after the last line of the section that is not blank,
+        // so that blank lines before the next section stay where they are.
+        qsizetype last = section->end - 1;
+        while (last > section->header && trimmedBlanks(lineText(last)).isEmpty())
+            --last;
+        const Line& anchor = m_lines[size_t(last)];
+        Edit insertion{anchor.end(), anchor.end(), {}};
+        if (anchor.eolLength == 0)
+            insertion.text += eol;
+
+        const QHash<FoldedName, qsizetype>& existing = keysOf(*section);
+        for (const auto& [key, value] : keys) {
+            const auto it = existing.constFind(FoldedName{key});
+            if (it == existing.cend()) {
+                insertion.text += key + '=' + value.toUtf8() + eol;
+                continue;
+            }
+            // Keep the key as the file spells it; replace what follows "=".
+            const QByteArrayView line = lineText(it.value());
+            const qsizetype valueStart = m_lines[size_t(it.value())].start + line.indexOf('=') + 1;
+            edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), value.toUtf8()});
+        }
+        if (anchor.eolLength == 0 && insertion.text.size() == eol.size())
+            insertion.text.clear();
+        if (!insertion.text.isEmpty())
+            edits.push_back(std::move(insertion));
+    }
+    replaceContent(edits);
+}
+
+void ProfileFile::eraseSection(QByteArrayView sectionName)
+{
+    readFromDisk();
+    const SectionSpan* section = findSection(sectionName);
+    if (!section)
+        return;
+    const qsizetype start = m_lines[size_t(section->header)].start;
+    const qsizetype end =
+        section->end < qsizetype(m_lines.size()) ? m_lines[size_t(section->end)].start : m_content.size();
+    replaceContent({{start, end, {}}});
+}
+
+void ProfileFile::replaceContent(const std::vector<Edit>& edits)
+{
+    std::vector<const Edit*> ordered;
+    ordered.reserve(edits.size());
+    for (const Edit& edit : edits)
+        ordered.push_back(&edit);
+    std::sort(ordered.begin(), ordered.end(), [](const Edit* a, const Edit* b) { return a->start < b->start; });
+
+    QByteArray content;
+    qsizetype grow = 0;
+    for (const Edit* edit : ordered)
+        grow += edit->text.size() - (edit->end - edit->start);
+    content.reserve(m_content.size() + qMax<qsizetype>(grow, 0));
+    qsizetype copied = 0;
+    for (const Edit* edit : ordered) {
+        content.append(m_content.constData() + copied, edit->start - copied);
+        content.append(edit->text);
+        copied = edit->end;
+    }
+    content.append(m_content.constData() + copied, m_content.size() - copied);
+
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        raiseWriteError();
+    parse(std::move(content));
+}

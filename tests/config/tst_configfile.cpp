@@ -1,0 +1,514 @@
+#include "ConfigFile.h"
+#include "DateTimeValue.h"
+#include "Exception.h"
+#include "FormatSettings.h"
+#include "TestFiles.h"
+#include "UserSettingsFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using GroupList = std::unique_ptr<TZizaVureGroups>;
+
+class TestConfigFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void groupLists_data();
+    void groupLists();
+    void missingFile();
+    void loaderDefaults();
+    void entries_data();
+    void entries();
+    void skippedEntriesCloseUpOnSave();
+    void badTimeEndsLoading_data();
+    void badTimeEndsLoading();
+    void integers_data();
+    void integers();
+    void newGroupSavedAtOnce();
+    void roundTrip();
+    void intervalDaysAndTimeBound_data();
+    void intervalDaysAndTimeBound();
+    void foreignLinesSurvive();
+    void eraseGroupSection();
+    void readOnlyFolder();
+    void lineBreakRefused_data();
+    void lineBreakRefused();
+    void mainSection_data();
+    void mainSection();
+    void loadReadsFileAfresh();
+    void windowBounds_data();
+    void windowBounds();
+
+private:
+    QString path() const { return m_dir->filePath(QStringLiteral("QVZizaVure.QVS")); }
+    GroupList load(const QByteArray& content, TLogSettings* settings = nullptr, QStringList* status = nullptr);
+    GroupList reload(ConfigFile& config);
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestConfigFile::initTestCase()
+{
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+}
+
+void TestConfigFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+GroupList TestConfigFile::load(const QByteArray& content, TLogSettings* settings, QStringList* status)
+{
+    TestFiles::write(path(), content);
+    ConfigFile config(path());
+    TLogSettings ignored;
+    QStringList lines;
+    GroupList groups =
+        config.LoadConfiguration(settings ? *settings : ignored, [&lines](const QString& line) { lines.append(line); });
+    if (status)
+        *status = lines;
+    return groups;
+}
+
+GroupList TestConfigFile::reload(ConfigFile& config)
+{
+    TLogSettings settings;
+    return config.LoadConfiguration(settings, {});
+}
+
+void TestConfigFile::groupLists_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<int>>("indexes");
+
+    QTest::newRow("named groups with their indexes")
+        << QByteArray("[DeraDivurir]\nGroups=7\nGroupNames=ZizaVureessGroup:2,ZizaVureessGroup:5\n"
+                      "[ZizaVureessGroup:2]\nPPGIndex=2\n[ZizaVureessGroup:5]\nPPGIndex=5\n")
+        << QStringList{QStringLiteral("ZizaVureessGroup:2"), QStringLiteral("ZizaVureessGroup:5")} << QList<int>{2, 5};
+    QTest::newRow("named groups without indexes take their positions")
+        << QByteArray("[DeraDivurir]\nGroupNames=ZizaVureessGroup:2,ZizaVureessGroup:5\n")
+        << QStringList{QStringLiteral("ZizaVureessGroup:2"), QStringLiteral("ZizaVureessGroup:5")} << QList<int>{1, 2};
+    QTest::newRow("counted groups ignore their indexes")
+        << QByteArray("[DeraDivurir]\nGroups=3\nGroupNames=\n[ZizaVureessGroup:1]\nPPGIndex=9\n")
+        << QStringList{QStringLiteral("ZizaVureessGroup:1"), QStringLiteral("ZizaVureessGroup:2"),
+                       QStringLiteral("ZizaVureessGroup:3")}
+        << QList<int>{1, 2, 3};
+    QTest::newRow("trailing comma adds no group")
+        << QByteArray("[DeraDivurir]\nGroupNames=A,B,\n") << QStringList{QStringLiteral("A"), QStringLiteral("B")}
+        << QList<int>{1, 2};
+    QTest::newRow("two commas give an empty name")
+        << QByteArray("[DeraDivurir]\nGroupNames=A,,B\n")
+        << QStringList{QStringLiteral("A"), QString(), QStringLiteral("B")} << QList<int>{1, 2, 3};
+    QTest::newRow("names are not trimmed")
+        << QByteArray("[DeraDivurir]\nGroupNames= A ,B\n[ A ]\nPPGIndex=4\n")
+        << QStringList{QStringLiteral(" A "), QStringLiteral("B")} << QList<int>{4, 2};
+    QTest::newRow("index -1 means the position") << QByteArray("[DeraDivurir]\nGroupNames=X\n[X]\nPPGIndex=-1\n")
+                                                 << QStringList{QStringLiteral("X")} << QList<int>{1};
+}
+
+void TestConfigFile::groupLists()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, names);
+    QFETCH(QList<int>, indexes);
+    const GroupList groups = load(content);
+    QCOMPARE(groups->Count(), names.size());
+    for (int i = 0; i < groups->Count(); ++i) {
+        QCOMPARE(groups->Items(i)->GroupName, names[i]);
+        QCOMPARE(groups->Items(i)->PPGIndex, indexes[i]);
+    }
+}
+
+void TestConfigFile::missingFile()
+{
+    ConfigFile config(path());
+    TLogSettings settings{true, 2};
+    QStringList lines;
+    const GroupList groups = config.LoadConfiguration(settings, [&lines](const QString& l) { lines.append(l); });
+    QCOMPARE(groups->Count(), 0);
+    QCOMPARE(settings.LogMessage, false);
+    QCOMPARE(settings.LogDetail, 1);
+    QCOMPARE(lines, QStringList{QStringLiteral("Startup parameters loaded.")});
+    QVERIFY(!QFile::exists(path()));
+}
+
+void TestConfigFile::loaderDefaults()
+{
+    TLogSettings settings;
+    const GroupList groups = load("[DeraDivurir]\nLogMessage=1\nLogDetail=2\nGroups=1\n", &settings);
+    QCOMPARE(settings.LogMessage, true);
+    QCOMPARE(settings.LogDetail, 2);
+    QCOMPARE(groups->Count(), 1);
+    const TZizaVureGroupItem& group = *groups->Items(0);
+    QCOMPARE(group.FuncName, QString());
+    QCOMPARE(group.Enabled, false);
+    QCOMPARE(group.StartFrom, QStringLiteral("NOW"));
+    QCOMPARE(group.BaseTime, 0.0);
+    QCOMPARE(group.ProcTime, 0.0);
+    QCOMPARE(group.Interval, 0.0);
+    QCOMPARE(group.TypeInterval, quint8(3));
+    QCOMPARE(group.DataType, quint8(0));
+    QCOMPARE(group.TimeBound, 0);
+    QVERIFY(group.StationSensors.empty());
+}
+
+void TestConfigFile::entries_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QStringList>("stations");
+    QTest::addColumn<QStringList>("sensors");
+    QTest::newRow("station and sensor") << QByteArray("POLLNumber=1\nPOLL1=ST01.AIRTEMP\n")
+                                        << QStringList{QStringLiteral("ST01")}
+                                        << QStringList{QStringLiteral("AIRTEMP")};
+    QTest::newRow("no dot names both") << QByteArray("POLLNumber=1\nPOLL1=ABC\n") << QStringList{QStringLiteral("ABC")}
+                                       << QStringList{QStringLiteral("ABC")};
+    QTest::newRow("second dot cuts the sensor") << QByteArray("POLLNumber=1\nPOLL1=A.B.C\n")
+                                                << QStringList{QStringLiteral("A")} << QStringList{QStringLiteral("B")};
+    QTest::newRow("missing entry is skipped")
+        << QByteArray("POLLNumber=3\nPOLL1=S1.A\nPOLL3=S3.C\nPOLLDataLabel2=orphan\n")
+        << QStringList{QStringLiteral("S1"), QStringLiteral("S3")}
+        << QStringList{QStringLiteral("A"), QStringLiteral("C")};
+    QTest::newRow("entries above the count are not read")
+        << QByteArray("POLLNumber=1\nPOLL1=S1.A\nPOLL2=S2.B\n") << QStringList{QStringLiteral("S1")}
+        << QStringList{QStringLiteral("A")};
+}
+
+void TestConfigFile::entries()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QStringList, stations);
+    QFETCH(QStringList, sensors);
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=G\n[G]\n" + keys);
+    const TStationSensorList& entries = groups->Items(0)->StationSensors;
+    QCOMPARE(qsizetype(entries.size()), stations.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        QCOMPARE(entries[i]->StationId, stations[qsizetype(i)]);
+        QCOMPARE(entries[i]->SensorName, sensors[qsizetype(i)]);
+    }
+}
+
+void TestConfigFile::skippedEntriesCloseUpOnSave()
+{
+    load("[DeraDivurir]\nGroupNames=G\n[G]\nPOLLNumber=3\nPOLL1=S1.A\nPOLLDataLabel1=L1\n"
+         "POLL3=S3.C\nPOLLDataLabel3=L3\nPOLLAltLabel3=ALT3\n");
+    ConfigFile config(path());
+    GroupList groups = reload(config);
+    config.SaveGroupSection(*groups->Items(0));
+
+    const ProfileFile file(path());
+    QCOMPARE(file.readInteger("G", "POLLNumber", -1), 2);
+    QCOMPARE(file.readString("G", "POLL2"), QStringLiteral("S3.C"));
+    QCOMPARE(file.readString("G", "POLLDataLabel2"), QStringLiteral("L3"));
+    QCOMPARE(file.readString("G", "POLLAltLabel2"), QStringLiteral("ALT3"));
+    // The old third entry stays in the section, beyond the count, unread.
+    QCOMPARE(file.readString("G", "POLL3"), QStringLiteral("S3.C"));
+    groups = reload(config);
+    QCOMPARE(groups->Items(0)->StationSensors.size(), size_t(2));
+    QCOMPARE(groups->Items(0)->StationSensors[1]->POLLAltLabel, QStringLiteral("ALT3"));
+}
+
+void TestConfigFile::badTimeEndsLoading_data()
+{
+    QTest::addColumn<QByteArray>("badKey");
+    QTest::newRow("empty BaseTime") << QByteArray("BaseTime=");
+    QTest::newRow("ProcTime out of range") << QByteArray("ProcTime=25:00:00");
+    QTest::newRow("Interval not a time") << QByteArray("Interval=abc");
+}
+
+void TestConfigFile::badTimeEndsLoading()
+{
+    QFETCH(QByteArray, badKey);
+    QStringList status;
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n[B]\n" +
+                                      badKey + "\n[C]\nFuncName=MAX\n",
+                                  nullptr, &status);
+    QCOMPARE(groups->Count(), 1);
+    QCOMPARE(groups->Items(0)->FuncName, QStringLiteral("MIN"));
+    QCOMPARE(groups->Items(0)->BaseTime, DateTimeValue::encodeTime(1, 0, 0));
+    QCOMPARE(status, QStringList{QStringLiteral("Startup parameters loaded.")});
+}
+
+void TestConfigFile::integers_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("typeInterval");
+    QTest::newRow("hex") << QByteArray("0x4") << 4;
+    QTest::newRow("letters") << QByteArray("abc") << 3;
+    QTest::newRow("empty") << QByteArray("") << 3;
+    QTest::newRow("low 8 bits") << QByteArray("261") << 5;
+}
+
+void TestConfigFile::integers()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(int, typeInterval);
+    const GroupList groups = load("[DeraDivurir]\nGroups=1\n[ZizaVureessGroup:1]\nTypeInterval=" + value + "\n");
+    QCOMPARE(int(groups->Items(0)->TypeInterval), typeInterval);
+}
+
+void TestConfigFile::newGroupSavedAtOnce()
+{
+    ConfigFile config(path());
+    TZizaVureGroupItem group;
+    config.SaveGroupSection(group);
+    QCOMPARE(TestFiles::read(path()), QByteArray("[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=AVG\r\nEnabled=1\r\n"
+                                                 "BaseTime=00:00:00\r\nProcTime=00:00:00\r\nTypeInterval=3\r\n"
+                                                 "Interval=00:00:00\r\nIntervalDays=0\r\nStartFrom=\r\n"
+                                                 "Description=\r\nPurpose=\r\nDataType=0\r\nParameter=\r\n"
+                                                 "Filter=\r\nTimeBound=0\r\nPOLLNumber=0\r\n"));
+}
+
+void TestConfigFile::roundTrip()
+{
+    ConfigFile config(path());
+    TZizaVureGroups groups;
+    auto group = std::make_unique<TZizaVureGroupItem>();
+    group->PPGIndex = 7;
+    group->GroupName = GroupSectionName(7);
+    group->Enabled = false;
+    group->FuncName = QStringLiteral("STDEV");
+    group->BaseTime = DateTimeValue::encodeTime(6, 30, 0);
+    group->ProcTime = DateTimeValue::encodeTime(23, 59, 59);
+    group->TypeInterval = 6;
+    group->StartFrom = QStringLiteral("Last Week");
+    group->Description = QStringLiteral(" spaced, with = sign ");
+    group->Purpose = QStringLiteral("Zürich");
+    group->DataType = 1;
+    group->Parameter = QStringLiteral("p;1");
+    group->Filter = QStringLiteral("/tmp/north.flt");
+    for (int i = 1; i <= 3; ++i) {
+        auto entry = std::make_unique<TStationSensorInfoItem>();
+        entry->StationId = QStringLiteral("ST%1").arg(i);
+        entry->SensorName = QStringLiteral("TEMP");
+        entry->POLLUpdate = i == 2 ? 0.0 : DateTimeValue::fromDateTime(QDateTime(QDate(2024, 5, i), QTime(13, 5, i)));
+        entry->POLLDataLabel = QStringLiteral("t_avg%1").arg(i);
+        entry->POLLAltLabel = i == 3 ? QString() : QStringLiteral("alt");
+        group->StationSensors.push_back(std::move(entry));
+    }
+    config.SaveGroupSection(*group);
+    groups.AddGroup(std::move(group));
+    QVERIFY(config.SaveZizaVureessSection(TLogSettings{true, 0}, groups));
+
+    TLogSettings settings;
+    const GroupList loaded = config.LoadConfiguration(settings, {});
+    QCOMPARE(settings.LogMessage, true);
+    QCOMPARE(settings.LogDetail, 0);
+    QCOMPARE(loaded->Count(), 1);
+    const TZizaVureGroupItem& a = *groups.Items(0);
+    const TZizaVureGroupItem& b = *loaded->Items(0);
+    QCOMPARE(b.GroupName, a.GroupName);
+    QCOMPARE(b.PPGIndex, a.PPGIndex);
+    QCOMPARE(b.Enabled, a.Enabled);
+    QCOMPARE(b.FuncName, a.FuncName);
+    QCOMPARE(qRound(b.BaseTime * 86400), qRound(a.BaseTime * 86400));
+    QCOMPARE(qRound(b.ProcTime * 86400), qRound(a.ProcTime * 86400));
+    QCOMPARE(b.TypeInterval, a.TypeInterval);
+    QCOMPARE(b.StartFrom, a.StartFrom);
+    QCOMPARE(b.Description, a.Description);
+    QCOMPARE(b.Purpose, a.Purpose);
+    QCOMPARE(b.DataType, a.DataType);
+    QCOMPARE(b.Parameter, a.Parameter);
+    QCOMPARE(b.Filter, a.Filter);
+    QCOMPARE(b.StationSensors.size(), a.StationSensors.size());
+    for (size_t i = 0; i < a.StationSensors.size(); ++i) {
+        const TStationSensorInfoItem& x = *a.StationSensors[i];
+        const TStationSensorInfoItem& y = *b.StationSensors[i];
+        QCOMPARE(y.PairText(), x.PairText());
+        QCOMPARE(qRound64(y.POLLUpdate * 86400), qRound64(x.POLLUpdate * 86400));
+        QCOMPARE(y.POLLDataLabel, x.POLLDataLabel);
+        QCOMPARE(y.POLLAltLabel, x.POLLAltLabel);
+    }
+    // Day 0 is written as a bare date.
+    QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate2"), QStringLiteral("12/30/1899"));
+    QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate1"),
+             QStringLiteral("5/1/2024 1:05:01 PM"));
+}
+
+void TestConfigFile::intervalDaysAndTimeBound_data()
+{
+    QTest::addColumn<double>("interval");
+    QTest::addColumn<int>("timeBound");
+    QTest::addColumn<QString>("intervalText");
+    QTest::newRow("2 days 6 hours") << 2.25 << 2 << "06:00:00";
+    QTest::newRow("below a day") << DateTimeValue::encodeTime(1, 30, 0) << 1 << "01:30:00";
+    QTest::newRow("365 days") << 365.0 << 0 << "00:00:00";
+}
+
+void TestConfigFile::intervalDaysAndTimeBound()
+{
+    QFETCH(double, interval);
+    QFETCH(int, timeBound);
+    QFETCH(QString, intervalText);
+    ConfigFile config(path());
+    TZizaVureGroups groups;
+    auto group = std::make_unique<TZizaVureGroupItem>();
+    group->Interval = interval;
+    group->TimeBound = timeBound;
+    config.SaveGroupSection(*group);
+    groups.AddGroup(std::move(group));
+    config.SaveZizaVureessSection({}, groups);
+    QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:1", "Interval"), intervalText);
+
+    const GroupList loaded = reload(config);
+    QCOMPARE(qRound(loaded->Items(0)->Interval * 86400), qRound(interval * 86400));
+    QCOMPARE(loaded->Items(0)->TimeBound, timeBound);
+}
+
+void TestConfigFile::foreignLinesSurvive()
+{
+    const QByteArray head = "; written by hand\r\n\r\n[Vendor]\r\nSetting=keep me \r\n\r\n";
+    const QByteArray middle = "[DeraDivurir]\r\nLogMessage=0\r\nLogDetail=1\r\nGroups=1\r\n"
+                              "GroupNames=ZizaVureessGroup:1\r\nUnknownKey=stays\r\n\r\n";
+    const QByteArray tail = "[Database Settings]\nODBC Data Source=Site\n";
+    const QByteArray group = "[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=AVG\r\n; a note\r\n\r\n";
+    TestFiles::write(path(), head + middle + group + tail);
+
+    ConfigFile config(path());
+    TLogSettings settings;
+    GroupList groups = config.LoadConfiguration(settings, {});
+    groups->Items(0)->FuncName = QStringLiteral("MAX");
+    config.SaveGroupSection(*groups->Items(0));
+    QVERIFY(config.SaveZizaVureessSection(settings, *groups));
+
+    const QByteArray after = TestFiles::read(path());
+    QVERIFY2(after.startsWith(head + middle), after.constData());
+    QVERIFY2(after.endsWith(tail), after.constData());
+    const QByteArray savedGroup =
+        after.mid(head.size() + middle.size(), after.size() - head.size() - middle.size() - tail.size());
+    QVERIFY(savedGroup.startsWith("[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=MAX\r\n; a note\r\nEnabled=0\r\n"));
+    QVERIFY(savedGroup.endsWith("POLLNumber=0\r\n\r\n"));
+}
+
+void TestConfigFile::eraseGroupSection()
+{
+    const QByteArray before = "[A]\r\nx=1\r\n[ZizaVureessGroup:2]\r\nPPGIndex=2\r\nPOLL1=a.b\r\n[B]\r\ny=2\r\n";
+    TestFiles::write(path(), before);
+    ConfigFile config(path());
+    config.EraseGroupSection(QStringLiteral("zizavureessgroup:2"));
+    QCOMPARE(TestFiles::read(path()), QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2\r\n"));
+}
+
+void TestConfigFile::readOnlyFolder()
+{
+    const QByteArray before = "[DeraDivurir]\r\nGroups=1\r\n[ZizaVureessGroup:1]\r\nPPGIndex=1\r\n";
+    TestFiles::write(path(), before);
+    ConfigFile config(path());
+    GroupList groups = reload(config);
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+    {
+        TestFiles::WithoutFilePrivileges unprivileged;
+        try {
+            config.SaveGroupSection(*groups->Items(0));
+            QFAIL("the save was accepted");
+        } catch (const EWriteError& error) {
+            QCOMPARE(error.message(), QStringLiteral("Unable to write to %1").arg(path()));
+        }
+        QVERIFY(!config.SaveZizaVureessSection({}, *groups));
+        QVERIFY_THROWS_EXCEPTION(EWriteError, config.EraseGroupSection(groups->Items(0)->GroupName));
+    }
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(TestFiles::read(path()), before);
+}
+
+void TestConfigFile::lineBreakRefused_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::newRow("description") << 0;
+    QTest::newRow("data label") << 1;
+    QTest::newRow("group name") << 2;
+}
+
+void TestConfigFile::lineBreakRefused()
+{
+    QFETCH(int, field);
+    const QByteArray before = "[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=MIN\r\n";
+    TestFiles::write(path(), before);
+    ConfigFile config(path());
+    TZizaVureGroupItem group;
+    auto entry = std::make_unique<TStationSensorInfoItem>();
+    entry->StationId = QStringLiteral("S");
+    entry->SensorName = QStringLiteral("T");
+    group.StationSensors.push_back(std::move(entry));
+    if (field == 0)
+        group.Description = QStringLiteral("two\r\nlines");
+    else if (field == 1)
+        group.StationSensors[0]->POLLDataLabel = QStringLiteral("L\n[DeraDivurir]");
+    else
+        group.GroupName = QStringLiteral("ZizaVureessGroup:1]\n[X");
+    QVERIFY_THROWS_EXCEPTION(EWriteError, config.SaveGroupSection(group));
+    QCOMPARE(TestFiles::read(path()), before);
+}
+
+void TestConfigFile::mainSection_data()
+{
+    QTest::addColumn<int>("groupCount");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("no groups") << 0
+                               << QByteArray(
+                                      "[DeraDivurir]\r\nLogMessage=1\r\nLogDetail=2\r\nGroups=0\r\nGroupNames=\r\n");
+    QTest::newRow("three groups") << 3
+                                  << QByteArray(
+                                         "[DeraDivurir]\r\nLogMessage=1\r\nLogDetail=2\r\nGroups=3\r\n"
+                                         "GroupNames=ZizaVureessGroup:1,ZizaVureessGroup:2,ZizaVureessGroup:3\r\n");
+}
+
+void TestConfigFile::mainSection()
+{
+    QFETCH(int, groupCount);
+    QFETCH(QByteArray, expected);
+    TZizaVureGroups groups;
+    for (int i = 1; i <= groupCount; ++i) {
+        auto group = std::make_unique<TZizaVureGroupItem>();
+        group->GroupName = GroupSectionName(i);
+        groups.AddGroup(std::move(group));
+    }
+    ConfigFile config(path());
+    QVERIFY(config.SaveZizaVureessSection(TLogSettings{true, 2}, groups));
+    QCOMPARE(TestFiles::read(path()), expected);
+}
+
+void TestConfigFile::loadReadsFileAfresh()
+{
+    TestFiles::write(path(), "[DeraDivurir]\nGroups=1\n");
+    ConfigFile config(path());
+    QCOMPARE(reload(config)->Count(), 1);
+    TestFiles::write(path(), "[DeraDivurir]\nGroups=2\n");
+    QCOMPARE(reload(config)->Count(), 2);
+}
+
+void TestConfigFile::windowBounds_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QList<int>>("bounds");
+    QTest::newRow("missing file") << QByteArray() << QList<int>{300, 186, 465, 377};
+    QTest::newRow("stored") << QByteArray("[Windows Settings]\nLeft=-5\nTop=0x10\nWidth=800\nHeight=600\n")
+                            << QList<int>{-5, 16, 800, 600};
+    QTest::newRow("malformed keeps defaults")
+        << QByteArray("[windows settings]\nleft=abc\nWidth=1e3\n") << QList<int>{300, 186, 465, 377};
+}
+
+void TestConfigFile::windowBounds()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QList<int>, bounds);
+    const QString userPath = m_dir->filePath(QStringLiteral("QVPPUsr.QVS"));
+    if (!content.isEmpty())
+        TestFiles::write(userPath, content);
+    UserSettingsFile file(userPath);
+    const TWindowBounds read = file.ReadWindowBounds({});
+    QCOMPARE((QList<int>{read.Left, read.Top, read.Width, read.Height}), bounds);
+
+    QVERIFY(file.WriteWindowBounds({11, 22, 333, 444}));
+    const TWindowBounds back = UserSettingsFile(userPath).ReadWindowBounds({});
+    QCOMPARE((QList<int>{back.Left, back.Top, back.Width, back.Height}), (QList<int>{11, 22, 333, 444}));
+}
+
+QTEST_GUILESS_MAIN(TestConfigFile)
+#include "tst_configfile.moc"

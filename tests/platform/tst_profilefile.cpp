@@ -1,0 +1,321 @@
+#include "Exception.h"
+#include "ProfileFile.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestProfileFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void read_data();
+    void read();
+    void missingFileReadsDefaults();
+    void longValueReadWhole();
+    void integers_data();
+    void integers();
+    void booleans_data();
+    void booleans();
+    void write_data();
+    void write();
+    void writeUpdatesLookups();
+    void writeKeepsChangesMadeByOthers();
+    void refusedValues_data();
+    void refusedValues();
+    void readOnlyFolderLeavesFileUnchanged();
+    void unreadableFileIsNotReplaced();
+    void erase_data();
+    void erase();
+
+private:
+    QString filePath() const { return m_dir->filePath(QStringLiteral("test.ini")); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestProfileFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestProfileFile::read_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("expected"); // "<default>" when the key is not found
+
+    const QByteArray basic = "[Main]\r\nName=Alpha\r\nEmpty=\r\n";
+    QTest::newRow("exact") << basic << QByteArray("Main") << QByteArray("Name") << "Alpha";
+    QTest::newRow("section case") << basic << QByteArray("MAIN") << QByteArray("Name") << "Alpha";
+    QTest::newRow("key case") << basic << QByteArray("main") << QByteArray("nAmE") << "Alpha";
+    QTest::newRow("empty value is not missing") << basic << QByteArray("Main") << QByteArray("Empty") << "";
+    QTest::newRow("missing key") << basic << QByteArray("Main") << QByteArray("Other") << "<default>";
+    QTest::newRow("missing section") << basic << QByteArray("Other") << QByteArray("Name") << "<default>";
+    QTest::newRow("value verbatim") << QByteArray("[S]\nK=  a, b  \n") << QByteArray("S") << QByteArray("K")
+                                    << "  a, b  ";
+    QTest::newRow("value holds =") << QByteArray("[S]\nK=a=b\n") << QByteArray("S") << QByteArray("K") << "a=b";
+    QTest::newRow("blanks around key and section")
+        << QByteArray("  [ S ]  \n  K\t=v\n") << QByteArray("S") << QByteArray("K") << "v";
+    QTest::newRow("first key wins") << QByteArray("[S]\nK=1\nk=2\n") << QByteArray("S") << QByteArray("K") << "1";
+    QTest::newRow("first section wins") << QByteArray("[S]\nK=1\n[s]\nK=2\nL=3\n") << QByteArray("S") << QByteArray("L")
+                                        << "<default>";
+    QTest::newRow("comment is no key") << QByteArray("[S]\n;K=1\n") << QByteArray("S") << QByteArray(";K")
+                                       << "<default>";
+    QTest::newRow("line before any section")
+        << QByteArray("K=1\n[S]\n") << QByteArray("") << QByteArray("K") << "<default>";
+    QTest::newRow("last line without ending")
+        << QByteArray("[S]\r\nK=last") << QByteArray("S") << QByteArray("K") << "last";
+    QTest::newRow("key in later section")
+        << QByteArray("[A]\nK=1\n[B]\nK=2\n") << QByteArray("B") << QByteArray("K") << "2";
+    QTest::newRow("empty section name") << QByteArray("[]\nK=1\n") << QByteArray("") << QByteArray("K") << "1";
+    QTest::newRow("utf-8 value") << QByteArray("[S]\nK=Zürich\n") << QByteArray("S") << QByteArray("K")
+                                 << QStringLiteral("Zürich");
+}
+
+void TestProfileFile::read()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, expected);
+    TestFiles::write(filePath(), content);
+    const ProfileFile file(filePath());
+    QCOMPARE(file.readString(section, key, QStringLiteral("<default>")), expected);
+}
+
+void TestProfileFile::missingFileReadsDefaults()
+{
+    const ProfileFile file(filePath());
+    QCOMPARE(file.readString("S", "K", QStringLiteral("d")), QStringLiteral("d"));
+    QCOMPARE(file.readInteger("S", "K", 7), 7);
+    QVERIFY(!QFile::exists(filePath()));
+}
+
+void TestProfileFile::longValueReadWhole()
+{
+    const QString value = QString(5000, u'x') + u'!';
+    ProfileFile file(filePath());
+    file.writeKeys("S", {{"K", value}});
+    QCOMPARE(ProfileFile(filePath()).readString("S", "K"), value);
+}
+
+void TestProfileFile::integers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("decimal") << "42" << 42;
+    QTest::newRow("negative") << "-12" << -12;
+    QTest::newRow("blanks") << " 7 " << 7;
+    QTest::newRow("hex") << "0x4" << 4;
+    QTest::newRow("hex upper") << "0X1f" << 31;
+    QTest::newRow("hex all bits") << "0xFFFFFFFF" << -1;
+    QTest::newRow("hex too wide") << "0x100000000" << 99;
+    QTest::newRow("hex prefix alone") << "0x" << 99;
+    QTest::newRow("hex bad digit") << "0x1g" << 99;
+    QTest::newRow("letters") << "abc" << 99;
+    QTest::newRow("empty") << "" << 99;
+    QTest::newRow("trailing text") << "12abc" << 99;
+    QTest::newRow("beyond 32 bits") << "2147483648" << 99;
+    QTest::newRow("fraction") << "1.5" << 99;
+}
+
+void TestProfileFile::integers()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QCOMPARE(ProfileFile::parseInteger(text.toUtf8(), 99), expected);
+    TestFiles::write(filePath(), "[S]\nK=" + text.toUtf8() + "\n");
+    QCOMPARE(ProfileFile(filePath()).readInteger("S", "K", 99), expected);
+}
+
+void TestProfileFile::booleans_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("defaultValue");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("one") << QByteArray("[S]\nB=1\n") << false << true;
+    QTest::newRow("any non-zero") << QByteArray("[S]\nB=-3\n") << false << true;
+    QTest::newRow("zero") << QByteArray("[S]\nB=0\n") << true << false;
+    QTest::newRow("missing, default true") << QByteArray("[S]\n") << true << true;
+    QTest::newRow("malformed, default false") << QByteArray("[S]\nB=yes\n") << false << false;
+    QTest::newRow("malformed, default true") << QByteArray("[S]\nB=no\n") << true << true;
+}
+
+void TestProfileFile::booleans()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, defaultValue);
+    QFETCH(bool, expected);
+    TestFiles::write(filePath(), content);
+    QCOMPARE(ProfileFile(filePath()).readBool("S", "B", defaultValue), expected);
+}
+
+void TestProfileFile::write_data()
+{
+    QTest::addColumn<QByteArray>("before"); // "<none>": no file
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("creates the file with CRLF")
+        << QByteArray("<none>") << QByteArray("S") << QByteArray("K") << "v" << QByteArray("[S]\r\nK=v\r\n");
+    QTest::newRow("replaces in place, keeps the key's spelling")
+        << QByteArray("[s]\r\nkey = old\r\nnext=1\r\n") << QByteArray("S") << QByteArray("KEY") << "new"
+        << QByteArray("[s]\r\nkey =new\r\nnext=1\r\n");
+    QTest::newRow("new key at the end of its section, before blank lines")
+        << QByteArray("[A]\nx=1\n\n[B]\ny=2\n") << QByteArray("a") << QByteArray("z") << "3"
+        << QByteArray("[A]\nx=1\nz=3\n\n[B]\ny=2\n");
+    QTest::newRow("new key into an empty section") << QByteArray("[A]\r\n[B]\r\n") << QByteArray("A") << QByteArray("k")
+                                                   << "v" << QByteArray("[A]\r\nk=v\r\n[B]\r\n");
+    QTest::newRow("new section at the end")
+        << QByteArray("; head\r\n[A]\r\nx=1\r\n") << QByteArray("B") << QByteArray("y") << "2"
+        << QByteArray("; head\r\n[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+    QTest::newRow("new section after a last line without ending")
+        << QByteArray("[A]\nx=1") << QByteArray("B") << QByteArray("y") << "2" << QByteArray("[A]\nx=1\n[B]\ny=2\n");
+    QTest::newRow("new key after a last line without ending")
+        << QByteArray("[A]\nx=1") << QByteArray("A") << QByteArray("y") << "2" << QByteArray("[A]\nx=1\ny=2\n");
+    QTest::newRow("replace on a last line without ending")
+        << QByteArray("[A]\r\nx=1") << QByteArray("A") << QByteArray("x") << "22" << QByteArray("[A]\r\nx=22");
+    QTest::newRow("mixed endings and foreign lines kept")
+        << QByteArray("# tool\n[Other]\r\nk=1 ; note\n\n[A]\r\nx=1\r\n  \r\n;c\n[Z]\nq=\n") << QByteArray("A")
+        << QByteArray("x") << "2" << QByteArray("# tool\n[Other]\r\nk=1 ; note\n\n[A]\r\nx=2\r\n  \r\n;c\n[Z]\nq=\n");
+    QTest::newRow("writes only the first of two same-named sections")
+        << QByteArray("[A]\nx=1\n[a]\nx=1\n") << QByteArray("A") << QByteArray("x") << "9"
+        << QByteArray("[A]\nx=9\n[a]\nx=1\n");
+    QTest::newRow("empty value") << QByteArray("[A]\nx=1\n") << QByteArray("A") << QByteArray("x") << ""
+                                 << QByteArray("[A]\nx=\n");
+    QTest::newRow("utf-8 value") << QByteArray("[A]\n") << QByteArray("A") << QByteArray("x") << "Zürich"
+                                 << QByteArray("[A]\nx=Z\xc3\xbcrich\n");
+}
+
+void TestProfileFile::write()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    if (before != "<none>")
+        TestFiles::write(filePath(), before);
+    ProfileFile file(filePath());
+    file.writeKeys(section, {{key, value}});
+    QCOMPARE(TestFiles::read(filePath()), after);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("test.ini")});
+}
+
+void TestProfileFile::writeUpdatesLookups()
+{
+    ProfileFile file(filePath());
+    file.writeKeys("S", {{"A", QStringLiteral("1")}, {"B", QStringLiteral("2")}});
+    file.writeKeys("S", {{"B", QStringLiteral("3")}, {"C", QStringLiteral("4")}});
+    QCOMPARE(file.readString("S", "A"), QStringLiteral("1"));
+    QCOMPARE(file.readString("S", "B"), QStringLiteral("3"));
+    QCOMPARE(file.readString("S", "C"), QStringLiteral("4"));
+    QCOMPARE(TestFiles::read(filePath()), QByteArray("[S]\r\nA=1\r\nB=3\r\nC=4\r\n"));
+}
+
+void TestProfileFile::writeKeepsChangesMadeByOthers()
+{
+    TestFiles::write(filePath(), "[S]\nA=1\n");
+    ProfileFile file(filePath());
+    TestFiles::write(filePath(), "[S]\nA=1\n[Theirs]\nT=x\n");
+    file.writeKeys("S", {{"B", QStringLiteral("2")}});
+    QCOMPARE(TestFiles::read(filePath()), QByteArray("[S]\nA=1\nB=2\n[Theirs]\nT=x\n"));
+}
+
+void TestProfileFile::refusedValues_data()
+{
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("line feed in value") << QByteArray("S") << QByteArray("K") << "a\nb";
+    QTest::newRow("carriage return in value") << QByteArray("S") << QByteArray("K") << "a\r[Injected]";
+    QTest::newRow("NUL in value") << QByteArray("S") << QByteArray("K") << QString(QStringLiteral("a") + QChar(0));
+    QTest::newRow("= in key") << QByteArray("S") << QByteArray("K=1") << "v";
+    QTest::newRow("line feed in key") << QByteArray("S") << QByteArray("K\nX") << "v";
+    QTest::newRow("empty key") << QByteArray("S") << QByteArray("") << "v";
+    QTest::newRow("] in section") << QByteArray("S]x") << QByteArray("K") << "v";
+    QTest::newRow("line feed in section") << QByteArray("S\n[T") << QByteArray("K") << "v";
+}
+
+void TestProfileFile::refusedValues()
+{
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, value);
+    const QByteArray before = "[S]\r\nOld=1\r\n";
+    TestFiles::write(filePath(), before);
+    ProfileFile file(filePath());
+    try {
+        file.writeKeys(section, {{"First", QStringLiteral("fine")}, {key, value}});
+        QFAIL("the write was accepted");
+    } catch (const EWriteError& error) {
+        QCOMPARE(error.message(), QStringLiteral("Unable to write to %1").arg(filePath()));
+    }
+    QCOMPARE(TestFiles::read(filePath()), before);
+}
+
+void TestProfileFile::readOnlyFolderLeavesFileUnchanged()
+{
+    const QByteArray before = "[S]\r\nOld=1\r\n";
+    TestFiles::write(filePath(), before);
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+    ProfileFile file(filePath());
+    {
+        TestFiles::WithoutFilePrivileges unprivileged;
+        QVERIFY_THROWS_EXCEPTION(EWriteError, file.writeKeys("S", {{"Old", QStringLiteral("2")}}));
+        QVERIFY_THROWS_EXCEPTION(EWriteError, file.eraseSection("S"));
+    }
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(TestFiles::read(filePath()), before);
+    QCOMPARE(file.readString("S", "Old"), QStringLiteral("1"));
+}
+
+void TestProfileFile::unreadableFileIsNotReplaced()
+{
+    const QByteArray before = "[Keep]\r\nMe=1\r\n";
+    TestFiles::write(filePath(), before);
+    QVERIFY(QFile::setPermissions(filePath(), QFile::WriteOwner | QFile::WriteOther | QFile::WriteGroup));
+    {
+        TestFiles::WithoutFilePrivileges unprivileged;
+        ProfileFile file(filePath());
+        QVERIFY_THROWS_EXCEPTION(EWriteError, file.writeKeys("S", {{"K", QStringLiteral("v")}}));
+    }
+    QFile::setPermissions(filePath(), QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(TestFiles::read(filePath()), before);
+}
+
+void TestProfileFile::erase_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("middle section") << QByteArray("[A]\r\na=1\r\n[B]\r\nb=1\r\n;x\r\n\r\n[C]\r\nc=1\r\n")
+                                    << QByteArray("b") << QByteArray("[A]\r\na=1\r\n[C]\r\nc=1\r\n");
+    QTest::newRow("last section") << QByteArray("[A]\na=1\n[B]\nb=1") << QByteArray("B") << QByteArray("[A]\na=1\n");
+    QTest::newRow("missing section") << QByteArray("[A]\na=1\n") << QByteArray("Z") << QByteArray("[A]\na=1\n");
+    QTest::newRow("first of two") << QByteArray("[A]\na=1\n[a]\na=2\n") << QByteArray("A") << QByteArray("[a]\na=2\n");
+}
+
+void TestProfileFile::erase()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, after);
+    TestFiles::write(filePath(), before);
+    ProfileFile file(filePath());
+    file.eraseSection(section);
+    QCOMPARE(TestFiles::read(filePath()), after);
+    QVERIFY(!file.value(section, "b").has_value());
+}
+
+QTEST_GUILESS_MAIN(TestProfileFile)
+#include "tst_profilefile.moc"
