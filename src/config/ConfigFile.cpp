@@ -5,7 +5,7 @@
 #include "FormatSettings.h"
 #include "ProgramFolder.h"
 
-#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -40,13 +40,24 @@ QStringList splitGroupNames(const QString& text)
 class NumberedKey
 {
 public:
-    NumberedKey(const char* key, int n) : m_size(std::snprintf(m_text, sizeof m_text, "%s%d", key, n)) {}
+    NumberedKey(const char* key, int n)
+    {
+        const size_t keyLength = qMin(strlen(key), sizeof m_text - 12);
+        memcpy(m_text, key, keyLength);
+        char digits[12];
+        int count = 0;
+        for (unsigned value = unsigned(n); count == 0 || value > 0; value /= 10)
+            digits[count++] = char('0' + value % 10);
+        m_size = int(keyLength);
+        while (count > 0)
+            m_text[m_size++] = digits[--count];
+    }
     operator QByteArrayView() const { return QByteArrayView(m_text, m_size); }
     QByteArray toByteArray() const { return QByteArray(m_text, m_size); }
 
 private:
     char m_text[32];
-    int m_size;
+    int m_size = 0;
 };
 
 QString flag(bool value)
