@@ -1,7 +1,8 @@
 // Measures the configuration file on a large site: 999 groups of 50 entries.
 // Prints one "name: value" line per figure; times are the best of a few runs.
+#include "BenchTiming.h"
 #include "ConfigFile.h"
-#include "DateTimeValue.h"
+#include "LargeConfiguration.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,54 +11,12 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-#include <functional>
-
 namespace {
 
 constexpr int GroupCount = 999;
 constexpr int EntriesPerGroup = 50;
 constexpr int LargeGroupEntries = 1000;
 constexpr int Runs = 5;
-
-std::unique_ptr<TZizaVureGroupItem> makeGroup(int number, int entries)
-{
-    auto group = std::make_unique<TZizaVureGroupItem>();
-    group->PPGIndex = number;
-    group->GroupName = GroupSectionName(number);
-    group->BaseTime = DateTimeValue::encodeTime(1, 0, 0);
-    group->StartFrom = QStringLiteral("Yesterday");
-    group->Description = QStringLiteral("Benchmark group %1").arg(number);
-    for (int i = 1; i <= entries; ++i) {
-        auto entry = std::make_unique<TStationSensorInfoItem>();
-        entry->StationId = QStringLiteral("ST%1").arg(i, 5, 10, QLatin1Char('0'));
-        entry->SensorName = QStringLiteral("SENSOR%1").arg(number);
-        entry->POLLUpdate = 45000.5 + i;
-        entry->POLLDataLabel = QStringLiteral("G%1_L%2").arg(number).arg(i);
-        entry->POLLAltLabel = QStringLiteral("ALT%1").arg(i);
-        group->StationSensors.push_back(std::move(entry));
-    }
-    return group;
-}
-
-// The best of a few runs of `work`, which returns the milliseconds it measured.
-double bestOf(const std::function<double()>& work)
-{
-    double best = 1e300;
-    for (int run = 0; run < Runs; ++run)
-        best = std::min(best, work());
-    return best;
-}
-
-double bestMs(const std::function<void()>& work)
-{
-    return bestOf([&work] {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        return timer.nsecsElapsed() / 1e6;
-    });
-}
 
 } // namespace
 
@@ -67,31 +26,11 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("QVZizaVure.QVS"));
 
-    // One write of the whole file, as a site that grew to 999 groups has it.
-    TZizaVureGroups groups;
-    {
-        ConfigFile config(path);
-        for (int number = 1; number <= GroupCount; ++number)
-            groups.AddGroup(makeGroup(number, EntriesPerGroup));
-        QByteArray content;
-        for (int i = 0; i < groups.Count(); ++i) {
-            ConfigFile single(dir.filePath(QStringLiteral("one.QVS")));
-            QFile::remove(single.path());
-            single.SaveGroupSection(*groups.Items(i));
-            QFile part(single.path());
-            part.open(QIODevice::ReadOnly);
-            content += part.readAll();
-        }
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(content);
-        file.close();
-        config.SaveZizaVureessSection({}, groups);
-    }
+    writeLargeConfiguration(path, GroupCount, EntriesPerGroup);
 
     qsizetype lineCount = 0;
     // Each figure stops its clock before the results are freed.
-    const double splitMs = bestOf([&] {
+    const double splitMs = bestOf(Runs, [&] {
         QElapsedTimer timer;
         timer.start();
         QFile file(path);
@@ -103,7 +42,7 @@ int main(int argc, char* argv[])
     });
 
     int loadedEntries = 0;
-    const double loadMs = bestOf([&] {
+    const double loadMs = bestOf(Runs, [&] {
         ConfigFile config(path);
         TLogSettings settings;
         QElapsedTimer timer;
@@ -117,7 +56,7 @@ int main(int argc, char* argv[])
     });
 
     qsizetype settingsValues = 0;
-    const double qsettingsMs = bestOf([&] {
+    const double qsettingsMs = bestOf(Runs, [&] {
         QElapsedTimer timer;
         timer.start();
         QSettings settings(path, QSettings::IniFormat);
@@ -128,8 +67,8 @@ int main(int argc, char* argv[])
     });
 
     ConfigFile config(path);
-    const auto large = makeGroup(500, LargeGroupEntries);
-    const double saveGroupMs = bestMs([&] { config.SaveGroupSection(*large); });
+    const auto large = makeBenchmarkGroup(500, LargeGroupEntries);
+    const double saveGroupMs = bestMs(Runs, [&] { config.SaveGroupSection(*large); });
 
     QTextStream out(stdout);
     out << "lines: " << lineCount << '\n';

@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     dbus dbus-bin python3-dbusmock
+    xvfb xauth
 )
 
 missing=()

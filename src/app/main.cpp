@@ -1,23 +1,33 @@
-// Until the main window exists, the program loads its configuration from the
-// program folder and lists the groups on standard output.
-#include "ConfigFile.h"
+#include "Main.h"
+#include "NamedMutex.h"
+#include "SingleInstance.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QApplication>
+
+namespace {
+const QString InstanceMutex = QStringLiteral("QVZizaVureessorGUI");
+const QString WindowClass = QStringLiteral("TfrmZizaVureGUI");
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("QV ZizaVure"));
+    QApplication app(argc, argv);
 
-    QTextStream out(stdout);
-    ConfigFile config(ConfigFile::defaultPath());
-    TLogSettings settings;
-    const auto groups = config.LoadConfiguration(settings, [&out](const QString& line) { out << line << '\n'; });
-    out << "Configuration: " << config.path() << '\n';
-    for (int i = 0; i < groups->Count(); ++i) {
-        const TZizaVureGroupItem* group = groups->Items(i);
-        out << group->PPGIndex << '\t' << group->FuncName << '\t' << group->StationSensors.size() << " entries\n";
+    // One instance per user session: a second start only brings the first
+    // window to the front.
+    NamedMutex instanceMutex(InstanceMutex);
+    if (!instanceMutex.tryLock()) {
+        SingleInstance::sendRestore(WindowClass);
+        return 0;
     }
-    return 0;
+
+    QApplication::setApplicationName(QStringLiteral("QVZizaVure"));
+    QApplication::setApplicationDisplayName(QStringLiteral("QV ZizaVure"));
+    SingleInstance instance(WindowClass);
+    instance.listen();
+
+    TfrmZizaVureGUI window;
+    QObject::connect(&instance, &SingleInstance::restoreRequested, &window, &TfrmZizaVureGUI::restoreApplication);
+    window.show();
+    return app.exec();
 }

@@ -36,13 +36,13 @@ public:
     // exactly midnight.
     QString formatDateTime(double value) const;
     QString formatDate(double value) const;
+    // The long time form, e.g. "2:37:22 PM" or "14:37:22".
+    QString formatLongTime(double value) const;
     // A date in the short date's field order, optionally followed by blanks
     // and a time as parseTime reads it.
     std::optional<double> parseDateTime(QStringView text) const;
 
 private:
-    QString formatLongTime(double value) const;
-
     QString m_dateSeparator;
     QString m_timeSeparator;
     DateOrder m_dateOrder = DateOrder::MonthDayYear;

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "ConfigFile.h"
+#include "StatusLogFile.h"
+#include "UserSettingsFile.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class HelpWindow;
+class QButtonGroup;
+class QLabel;
+class QThread;
+class QTimer;
+
+namespace Ui {
+class TfrmZizaVureGUI;
+}
+
+// The main window: owns the group list, the configuration and user settings
+// files and the status memo in which every part of the program reports.
+//
+// The configuration is loaded on a worker thread while the window is built
+// and painted, so that a large site opens as quickly as an empty one;
+// everything that needs the groups waits for that load first.
+class TfrmZizaVureGUI : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxStatusLines = 100;
+
+    explicit TfrmZizaVureGUI(QWidget* parent = nullptr);
+    ~TfrmZizaVureGUI() override;
+
+    // Adds "<short date> <long time>    <text>" on top of the memo, drops the
+    // oldest line beyond MaxStatusLines, and logs the line while the log
+    // switch is on.
+    void AddStatusLine(const QString& text);
+
+    TZizaVureGroups& groups();
+    ConfigFile& configFile();
+    bool logSwitch() const { return m_log.LogMessage; }
+    int detailLevel() const { return m_log.LogDetail; }
+    bool isDatabaseConnected() const { return m_databaseConnected; }
+
+    // Restores the window from minimised and brings it to the front.
+    void restoreApplication();
+
+    // Blocks until the configuration load has finished and applies it.
+    void waitForConfiguration();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct LoadedConfiguration
+    {
+        std::unique_ptr<ConfigFile> config;
+        std::unique_ptr<TZizaVureGroups> groups;
+        TLogSettings log;
+        QStringList statusLines;
+    };
+
+    void setUpToolBar();
+    void setUpStatusBar();
+    void connectActions();
+    void readWindowBounds();
+    void startConfigurationLoad();
+    void finishConfigurationLoad();
+    void firstShow();
+    void updateActions();
+    void selectDetailLevel(int level);
+    void WriteStatusLog(const QString& line);
+    void toggleStatusLog();
+    void showHelpContents();
+    void showHelpIndex();
+    void showAbout();
+    HelpWindow* helpWindow();
+
+    std::unique_ptr<Ui::TfrmZizaVureGUI> ui;
+    QLabel* m_linkPanel = nullptr;
+    QLabel* m_hintPanel = nullptr;
+    QButtonGroup* m_detailButtons = nullptr;
+    QTimer* tmrService = nullptr;
+    HelpWindow* m_help = nullptr;
+
+    std::unique_ptr<TZizaVureGroups> m_groups;
+    std::unique_ptr<ConfigFile> m_config;
+    std::unique_ptr<UserSettingsFile> m_userSettings;
+    StatusLogFile m_statusLog;
+    TLogSettings m_log{false, 0}; // the detail level reads 0 until the configuration is loaded
+
+    std::unique_ptr<QThread> m_loader;
+    LoadedConfiguration m_loaded;
+    bool m_configurationLoaded = false;
+    bool m_databaseConnected = false;
+    bool m_firstShow = true;
+    bool m_firstShowPending = false;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The status log: each status line appended to a text file. When the file
+// has reached MaxSize it becomes "<file>.1" (replacing the older one) and a
+// new file is started, so the log never holds more than about twice MaxSize.
+class StatusLogFile
+{
+public:
+    static constexpr qint64 MaxSize = 1024 * 1024;
+
+    static QString defaultPath();
+
+    explicit StatusLogFile(const QString& path);
+
+    QString path() const { return m_path; }
+
+    // A failed write is dropped: the log must never stop the program.
+    void append(const QString& line);
+
+private:
+    void rotateIfFull();
+
+    QString m_path;
+};

@@ -1,0 +1,182 @@
+#include "NamedMutex.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QSet>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QLatin1String GlobalPrefix("Global\\");
+const char SharedLockFolder[] = "/run/lock";
+const char SharedFallbackFolder[] = "/tmp";
+
+// Guards heldPaths() and every open and close of a lock file, so that no
+// thread closes a descriptor of a file whose lock another thread just took.
+QMutex& registryMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+// The lock files this process holds through some NamedMutex.
+QSet<QString>& heldPaths()
+{
+    static QSet<QString> paths;
+    return paths;
+}
+
+QString lockFolderOverride()
+{
+    const QString folder = qEnvironmentVariable("QVZIZAVURE_LOCK_DIR");
+    return folder.isEmpty() ? QString() : QDir(folder).absolutePath();
+}
+
+// A folder only we can enter: a real directory (not a symlink), ours, closed to others.
+bool isPrivateFolder(const QString& path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+QString privateTempFolder()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/qvzizavure-") + QString::number(::geteuid());
+    // Fails when the folder exists; whatever is there must pass the check below.
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
+    return isPrivateFolder(path) ? path : QString();
+}
+
+// Writable by everybody, with the sticky bit, as /tmp is.
+bool isSharedFolder(const char* path)
+{
+    struct stat info;
+    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & 01777) == 01777;
+}
+
+QString globalFolder()
+{
+    return QString::fromLatin1(isSharedFolder(SharedLockFolder) ? SharedLockFolder : SharedFallbackFolder);
+}
+
+QString lockFileIn(const QString& folder, const QString& name)
+{
+    return folder + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(name)) + QStringLiteral(".lock");
+}
+
+struct flock wholeFileLock(short type)
+{
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end of the file, however long it grows
+    return lock;
+}
+
+// O_NONBLOCK so that a FIFO planted at the path cannot hang the open.
+int openLockFile(const QString& path, int flags)
+{
+    return ::open(QFile::encodeName(path).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+}
+
+} // namespace
+
+NamedMutex::NamedMutex(const QString& name) : m_name(name) {}
+
+NamedMutex::~NamedMutex()
+{
+    unlock();
+}
+
+bool NamedMutex::tryLock()
+{
+    if (isLocked())
+        return true;
+    const QString path = lockFilePath(m_name);
+    if (path.isEmpty())
+        return false;
+
+    QMutexLocker locker(&registryMutex());
+    // Opening and closing the file again would drop the lock of the object that holds it.
+    if (heldPaths().contains(path))
+        return false;
+    const int fd = openLockFile(path, O_RDWR | O_CREAT);
+    if (fd < 0)
+        return false;
+    // A restrictive umask must not keep other users' isHeld() from reading the file.
+    ::fchmod(fd, 0644);
+    struct flock lock = wholeFileLock(F_WRLCK);
+    if (::fcntl(fd, F_SETLK, &lock) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    heldPaths().insert(path);
+    return true;
+}
+
+void NamedMutex::unlock()
+{
+    if (!isLocked())
+        return;
+    QMutexLocker locker(&registryMutex());
+    heldPaths().remove(m_path);
+    ::close(m_fd); // drops the lock
+    m_fd = -1;
+    m_path.clear();
+}
+
+bool NamedMutex::isHeld(const QString& name)
+{
+    const QString path = lockFilePath(name);
+    if (path.isEmpty())
+        return false;
+
+    QMutexLocker locker(&registryMutex());
+    // The kernel reports only other processes' locks, and closing our own
+    // descriptor below would drop the lock this process holds.
+    if (heldPaths().contains(path))
+        return true;
+    // Read-only: the holder may be another user whose lock file we cannot write.
+    const int fd = openLockFile(path, O_RDONLY);
+    if (fd < 0)
+        return false; // no lock file: nobody has ever held the lock
+    struct flock lock = wholeFileLock(F_WRLCK);
+    const bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+QString NamedMutex::lockFilePath(const QString& name)
+{
+    const bool global = name.startsWith(GlobalPrefix);
+    const QString bareName = global ? name.mid(GlobalPrefix.size()) : name;
+    if (bareName.isEmpty())
+        return {};
+
+    const QString overridden = lockFolderOverride();
+    if (!overridden.isEmpty())
+        return lockFileIn(overridden, name); // the full name keeps "Global\X" apart from "X"
+    const QString folder = global ? globalFolder() : localFolder();
+    return folder.isEmpty() ? QString() : lockFileIn(folder, bareName);
+}
+
+QString NamedMutex::localFolder()
+{
+    const QString overridden = lockFolderOverride();
+    if (!overridden.isEmpty())
+        return overridden;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        return QDir::cleanPath(runtime);
+    return privateTempFolder();
+}
