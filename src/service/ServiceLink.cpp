@@ -1,0 +1,199 @@
+#include "ServiceLink.h"
+
+#include "FormatSettings.h"
+#include "IQVZizaVureComProxy.h"
+#include "NamedMutex.h"
+#include "ServiceContract.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingReply>
+
+namespace {
+
+const QString ServiceReady = QStringLiteral("Service Ready");
+const QString ServiceStopped = QStringLiteral("Service Stopped");
+const QString Disabled = QStringLiteral("Disabled");
+
+// Waits for the answer and raises the error it carries.
+template <typename... Types>
+QDBusPendingReply<Types...> answerOf(QDBusPendingReply<Types...> reply)
+{
+    reply.waitForFinished();
+    if (reply.isError())
+        throw EServiceError(reply.error().message());
+    return reply;
+}
+
+QDBusMessage callBusDaemon(const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
+    call.setArguments(arguments);
+    const QDBusMessage reply = ServiceContract::bus().call(call, QDBus::Block, TServiceLink::CallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        throw EServiceError(reply.errorMessage());
+    return reply;
+}
+
+bool serviceHasOwner()
+{
+    return callBusDaemon(QStringLiteral("NameHasOwner"), {QString(ServiceContract::ServiceName)})
+        .arguments()
+        .value(0)
+        .toBool();
+}
+
+// The bus starts the service from its activation file, and answers once the
+// service owns its name.
+void activateService()
+{
+    callBusDaemon(QStringLiteral("StartServiceByName"), {QString(ServiceContract::ServiceName), 0u});
+}
+
+} // namespace
+
+TServiceLink::TServiceLink(IServiceLinkHost& host, QObject* parent) : QObject(parent), m_host(host), m_sink(*this) {}
+
+TServiceLink::~TServiceLink() = default;
+
+bool TServiceLink::IsServiceRunning()
+{
+    return NamedMutex::isHeld(ServiceContract::GlobalMutexName) ||
+           NamedMutex::isHeld(ServiceContract::SessionMutexName);
+}
+
+bool TServiceLink::ConnectToService()
+{
+    releaseService();
+    if (!IsServiceRunning())
+        return false;
+    try {
+        attach();
+    } catch (const EServiceError&) {
+        DisconnectFromService();
+        return false;
+    }
+    if (m_host.detailLevel() == 2)
+        m_host.AddStatusLine(QStringLiteral("Post processing service started."));
+    m_host.showLinkState(ServiceReady);
+    return true;
+}
+
+// The running object is used when the name has an owner; otherwise the bus is
+// asked to start one. The object's version answers only when the object
+// implements the service's interface, so asking for it checks the interface.
+void TServiceLink::attach()
+{
+    if (!ServiceContract::bus().isConnected())
+        throw EServiceError(ServiceContract::bus().lastError().message());
+    if (!serviceHasOwner())
+        activateService();
+    m_service = std::make_unique<IQVZizaVureComProxy>(ServiceContract::ServiceName, ServiceContract::ObjectPath,
+                                                      ServiceContract::bus());
+    m_service->setTimeout(CallTimeoutMs);
+    answerOf(m_service->GetServiceVersion());
+    if (!m_sink.Connect(ServiceContract::bus()))
+        throw EServiceError(QStringLiteral("Unable to subscribe to the service's events."));
+}
+
+// Besides the reference, the sink is unsubscribed too, so that a new link
+// never leaves an old subscription behind.
+void TServiceLink::releaseService()
+{
+    m_sink.Disconnect();
+    m_service.reset();
+}
+
+void TServiceLink::DisconnectFromService()
+{
+    releaseService();
+    m_host.showLinkState(ServiceStopped);
+}
+
+void TServiceLink::ShowNextRun()
+{
+    QString group;
+    double time = 0;
+    try {
+        group = GetNextGroup();
+        time = GetNextTime();
+    } catch (const EServiceError&) {
+        return;
+    }
+    if (group.isEmpty()) {
+        m_host.showNextRun(Disabled, Disabled);
+        return;
+    }
+    const FormatSettings& format = FormatSettings::current();
+    m_host.showNextRun(group, format.formatDate(time) + u' ' + format.formatLongTime(time));
+}
+
+void TServiceLink::HandleServiceEvent(const QString& unused, const QString& kind, const QString& text)
+{
+    Q_UNUSED(unused);
+    const QString upperKind = kind.toUpper();
+    if (upperKind == QLatin1String("MESSAGE"))
+        m_host.AddStatusLine(text);
+    else if (upperKind == QLatin1String("POLLGROUP"))
+        ShowNextRun();
+}
+
+void TServiceLink::HandleServiceStopped()
+{
+    m_host.AddStatusLine(QStringLiteral("Post processing service stopped."));
+    DisconnectFromService();
+    m_host.startServiceRetryTimer();
+}
+
+IQVZizaVureComProxy& TServiceLink::service()
+{
+    if (!m_service)
+        throw EServiceError(QStringLiteral("Not linked to the post processing service."));
+    return *m_service;
+}
+
+void TServiceLink::RefreshParams()
+{
+    answerOf(service().RefreshParams());
+}
+
+void TServiceLink::SetDetailLevel(int level)
+{
+    answerOf(service().SetDetailLevel(level));
+}
+
+QString TServiceLink::GetNextGroup()
+{
+    return answerOf(service().GetNextGroup()).value();
+}
+
+double TServiceLink::GetNextTime()
+{
+    return answerOf(service().GetNextTime()).value();
+}
+
+void TServiceLink::ResumeProcessing()
+{
+    answerOf(service().ResumeProcessing());
+}
+
+void TServiceLink::SuspendProcessing()
+{
+    answerOf(service().SuspendProcessing());
+}
+
+int TServiceLink::GetProcessingState()
+{
+    return answerOf(service().GetProcessingState()).value();
+}
+
+void TServiceLink::ProcessGroupNow(int position)
+{
+    answerOf(service().ProcessGroupNow(position));
+}
+
+void TServiceLink::StopProcessNow()
+{
+    answerOf(service().StopProcessNow());
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "EventSink.h"
+#include "Exception.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class IQVZizaVureComProxy;
+
+// A call to the service failed; the message is the service's or the bus's.
+class EServiceError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// The main window's side of the link: where the link reports.
+class IServiceLinkHost
+{
+public:
+    virtual ~IServiceLinkHost() = default;
+    virtual void AddStatusLine(const QString& text) = 0;
+    virtual int detailLevel() const = 0;
+    // "Service Ready" or "Service Stopped".
+    virtual void showLinkState(const QString& panelText) = 0;
+    // Both "Disabled" when no group is scheduled.
+    virtual void showNextRun(const QString& group, const QString& time) = 0;
+    virtual void startServiceRetryTimer() = 0;
+};
+
+// The link to the running post-processing service: attaching to its object on
+// the bus, receiving its events, and the calls the program makes. Every call
+// waits at most CallTimeoutMs for its answer, so a hung service cannot freeze
+// the window for longer; a failed call, or a call while unlinked, raises
+// EServiceError.
+class TServiceLink : public QObject, private IServiceEventHandler
+{
+    Q_OBJECT
+
+public:
+    static constexpr int CallTimeoutMs = 3000;
+
+    explicit TServiceLink(IServiceLinkHost& host, QObject* parent = nullptr);
+    ~TServiceLink() override;
+
+    // Whether the service holds its named mutex.
+    static bool IsServiceRunning();
+
+    bool ConnectToService();
+    void DisconnectFromService();
+    bool isLinked() const { return m_service != nullptr; }
+
+    // Shows the next group and its time; leaves the labels alone on any failure.
+    void ShowNextRun();
+
+    void HandleServiceEvent(const QString& unused, const QString& kind, const QString& text) override;
+    void HandleServiceStopped() override;
+
+    void RefreshParams();
+    void SetDetailLevel(int level);
+    QString GetNextGroup();
+    double GetNextTime();
+    void ResumeProcessing();
+    void SuspendProcessing();
+    int GetProcessingState();
+    void ProcessGroupNow(int position);
+    void StopProcessNow();
+
+private:
+    void attach();
+    void releaseService();
+    IQVZizaVureComProxy& service();
+
+    IServiceLinkHost& m_host;
+    TEventSink m_sink;
+    std::unique_ptr<IQVZizaVureComProxy> m_service;
+};

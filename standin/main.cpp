@@ -1,0 +1,71 @@
+// qvzizavureessor: a stand-in for the post-processing service, for
+// development and tests. See --help.
+
+#include "IQVZizaVureComAdaptor.h"
+#include "NamedMutex.h"
+#include "PostProcessor.h"
+#include "ServiceContract.h"
+#include "StandinOptions.h"
+#include "TerminationNotifier.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+
+#include <cstdio>
+
+namespace {
+
+void fail(const QString& text)
+{
+    std::fprintf(stderr, "qvzizavureessor: %s\n", qPrintable(text));
+}
+
+// The object goes on the bus before the name, so whoever sees the name finds the object.
+bool publish(TPostProcessor& processor)
+{
+    QDBusConnection bus = ServiceContract::bus();
+    new IQVZizaVureComAdaptor(&processor);
+    if (!bus.registerObject(ServiceContract::ObjectPath, &processor) ||
+        !bus.registerService(ServiceContract::ServiceName)) {
+        fail(QStringLiteral("Unable to publish the service on the bus: %1").arg(bus.lastError().message()));
+        return false;
+    }
+    return true;
+}
+
+// Releasing the name waits for the bus daemon's answer, which comes after the
+// daemon has passed on the stop event sent before it.
+void leaveBus(TPostProcessor& processor)
+{
+    processor.announceStopping();
+    QDBusConnection bus = ServiceContract::bus();
+    bus.unregisterService(ServiceContract::ServiceName);
+    bus.unregisterObject(ServiceContract::ObjectPath);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qvzizavureessor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QVZ_VERSION));
+    const TStandinOptions options = TStandinOptions::parse(app);
+
+    NamedMutex serviceMutex(ServiceContract::serviceMutexName());
+    if (!serviceMutex.tryLock()) {
+        fail(QStringLiteral("The post processing service is already running."));
+        return 1;
+    }
+
+    TTerminationNotifier termination;
+    TPostProcessor processor(options);
+    if (options.publishObject && !publish(processor))
+        return 2;
+    QObject::connect(&termination, &TTerminationNotifier::terminationRequested, &app, [&] {
+        if (options.publishObject)
+            leaveBus(processor);
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,428 @@
+#include "DateTimeValue.h"
+#include "FormatSettings.h"
+#include "NamedMutex.h"
+#include "ServiceContract.h"
+#include "ServiceLink.h"
+#include "TestFiles.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString GroupOne = QStringLiteral("ZizaVureessGroup:1");
+const QString GroupTwo = QStringLiteral("ZizaVureessGroup:2");
+const int StartTimeoutMs = 10000;
+
+// The window's side of the link, recording what the link asks of it.
+class FakeHost : public IServiceLinkHost
+{
+public:
+    void AddStatusLine(const QString& text) override { statusLines.append(text); }
+    int detailLevel() const override { return level; }
+    void showLinkState(const QString& panelText) override { panelTexts.append(panelText); }
+    void showNextRun(const QString& group, const QString& time) override { nextRuns.append({group, time}); }
+    void startServiceRetryTimer() override { ++retryTimerStarts; }
+
+    void clear() { *this = FakeHost(); }
+
+    int level = 1;
+    QStringList statusLines;
+    QStringList panelTexts;
+    QList<QStringList> nextRuns;
+    int retryTimerStarts = 0;
+};
+
+// Daily groups due about twelve hours from now, so that no scheduled run
+// starts while a test runs; each has two station/sensor pairs. The times are
+// written in the regional format that the service reads them in.
+QByteArray configuration(int detailLevel, const QList<bool>& enabled)
+{
+    const QTime base = QTime::currentTime().addSecs(12 * 3600);
+    const QString baseTime = FormatSettings::fromLocale(QLocale::system())
+                                 .formatTime(DateTimeValue::encodeTime(base.hour(), base.minute(), base.second()));
+    QStringList names;
+    QString sections;
+    for (int n = 1; n <= enabled.size(); ++n) {
+        names.append(QStringLiteral("ZizaVureessGroup:%1").arg(n));
+        sections += QStringLiteral("[ZizaVureessGroup:%1]\nPPGIndex=%1\nFuncName=AVG\nEnabled=%2\nBaseTime=%3\n"
+                                   "TypeInterval=3\nPOLLNumber=2\nPOLL1=ST01.AIRTEMP\nPOLL2=ST02.RAIN\n")
+                        .arg(n)
+                        .arg(int(enabled[n - 1]))
+                        .arg(baseTime);
+    }
+    const QString main = QStringLiteral("[DeraDivurir]\nLogDetail=%1\nGroups=%2\nGroupNames=%3\n")
+                             .arg(detailLevel)
+                             .arg(names.size())
+                             .arg(names.join(u','));
+    return (main + sections).toUtf8();
+}
+
+bool serviceOnBus()
+{
+    return ServiceContract::bus().interface()->isServiceRegistered(ServiceContract::ServiceName);
+}
+
+// A call the program itself never makes, straight to the service.
+QString askService(const QString& method)
+{
+    QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::InterfaceName,
+                           ServiceContract::bus());
+    return QDBusReply<QString>(service.call(method)).value();
+}
+
+} // namespace
+
+class TestServiceLink : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void linkAndUnlink();
+    void notRunningGivesNoLink();
+    void mutexWithoutObjectGivesNoLink();
+    void secondServiceRefused();
+    void startedLine_data();
+    void startedLine();
+    void showNextRun_data();
+    void showNextRun();
+    void events_data();
+    void events();
+    void serviceGone_data();
+    void serviceGone();
+    void failingCall_data();
+    void failingCall();
+    void processGroupNow_data();
+    void processGroupNow();
+    void stopProcessNow();
+    void suspendAndResume();
+    void refreshRereadsConfiguration();
+    void burstOfEvents();
+
+private:
+    void writeConfiguration(const QByteArray& content);
+    bool startService(const QStringList& arguments = {});
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_service;
+    FakeHost m_host;
+    std::unique_ptr<TServiceLink> m_link;
+};
+
+void TestServiceLink::initTestCase()
+{
+    QVERIFY2(ServiceContract::bus().isConnected(), "run the test under dbus-run-session");
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+}
+
+void TestServiceLink::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_dir->path()));
+    qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_dir->path()));
+    m_host.clear();
+    m_link = std::make_unique<TServiceLink>(m_host);
+    writeConfiguration(configuration(0, {true}));
+}
+
+// The next test's service can take the name only once this one's is gone.
+void TestServiceLink::cleanup()
+{
+    m_link.reset();
+    if (m_service) {
+        m_service->kill();
+        m_service->waitForFinished();
+        m_service.reset();
+    }
+    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
+}
+
+void TestServiceLink::writeConfiguration(const QByteArray& content)
+{
+    TestFiles::write(m_dir->filePath(QStringLiteral("QVZizaVure.QVS")), content);
+}
+
+bool TestServiceLink::startService(const QStringList& arguments)
+{
+    m_service = std::make_unique<QProcess>();
+    m_service->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_service->start(QStringLiteral(STANDIN_PATH), arguments);
+    if (!m_service->waitForStarted())
+        return false;
+    const bool published = !arguments.contains(QStringLiteral("--no-object"));
+    return QTest::qWaitFor([published] { return published ? serviceOnBus() : TServiceLink::IsServiceRunning(); },
+                           StartTimeoutMs);
+}
+
+void TestServiceLink::linkAndUnlink()
+{
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    QVERIFY(m_link->isLinked());
+    QCOMPARE(m_host.panelTexts, QStringList{QStringLiteral("Service Ready")});
+    QCOMPARE(m_link->GetProcessingState(), 1);
+
+    m_link->DisconnectFromService();
+    QVERIFY(!m_link->isLinked());
+    QCOMPARE(m_host.panelTexts.last(), QStringLiteral("Service Stopped"));
+    QVERIFY_THROWS_EXCEPTION(EServiceError, m_link->GetProcessingState());
+}
+
+void TestServiceLink::notRunningGivesNoLink()
+{
+    QVERIFY(!TServiceLink::IsServiceRunning());
+    QVERIFY(!m_link->ConnectToService());
+    QVERIFY(!m_link->isLinked());
+    QVERIFY(m_host.panelTexts.isEmpty());
+}
+
+void TestServiceLink::mutexWithoutObjectGivesNoLink()
+{
+    m_host.level = 2;
+    QVERIFY(startService({QStringLiteral("--no-object")}));
+    QVERIFY(!m_link->ConnectToService());
+    QVERIFY(!m_link->isLinked());
+    QCOMPARE(m_host.panelTexts, QStringList{QStringLiteral("Service Stopped")});
+    QVERIFY(m_host.statusLines.isEmpty());
+}
+
+void TestServiceLink::secondServiceRefused()
+{
+    QVERIFY(startService());
+    QProcess second;
+    second.start(QStringLiteral(STANDIN_PATH), {});
+    QVERIFY(second.waitForFinished(StartTimeoutMs));
+    QVERIFY(second.exitCode() != 0);
+    QVERIFY(serviceOnBus());
+}
+
+void TestServiceLink::startedLine_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QStringList>("statusLines");
+    QTest::newRow("low") << 0 << QStringList();
+    QTest::newRow("medium") << 1 << QStringList();
+    QTest::newRow("high") << 2 << QStringList{QStringLiteral("Post processing service started.")};
+}
+
+void TestServiceLink::startedLine()
+{
+    QFETCH(int, level);
+    QFETCH(QStringList, statusLines);
+    m_host.level = level;
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    QCOMPARE(m_host.statusLines, statusLines);
+}
+
+void TestServiceLink::showNextRun_data()
+{
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("group");
+    QTest::newRow("second enabled") << QList<bool>{false, true} << QStringList() << GroupTwo;
+    QTest::newRow("none enabled") << QList<bool>{false, false} << QStringList() << QStringLiteral("Disabled");
+    QTest::newRow("failing call") << QList<bool>{true}
+                                  << QStringList{QStringLiteral("--fail"), QStringLiteral("GetNextGroup")} << QString();
+}
+
+void TestServiceLink::showNextRun()
+{
+    QFETCH(QList<bool>, enabled);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, group);
+    writeConfiguration(configuration(0, enabled));
+    QVERIFY(startService(arguments));
+    QVERIFY(m_link->ConnectToService());
+
+    m_link->ShowNextRun();
+    if (group.isEmpty()) {
+        QVERIFY(m_host.nextRuns.isEmpty());
+        return;
+    }
+    QString time = group;
+    if (group != QLatin1String("Disabled")) {
+        const double next = m_link->GetNextTime();
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(DateTimeValue::toDateTime(next) > now.addSecs(11 * 3600));
+        QVERIFY(DateTimeValue::toDateTime(next) < now.addSecs(13 * 3600));
+        const FormatSettings& format = FormatSettings::current();
+        time = format.formatDate(next) + u' ' + format.formatLongTime(next);
+    }
+    QCOMPARE(m_host.nextRuns, (QList<QStringList>{QStringList{group, time}}));
+}
+
+void TestServiceLink::events_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("statusLines");
+    QTest::addColumn<int>("nextRunsShown");
+    QTest::newRow("MESSAGE") << QStringLiteral("MESSAGE") << QStringList{QStringLiteral("text")} << 0;
+    QTest::newRow("message") << QStringLiteral("message") << QStringList{QStringLiteral("text")} << 0;
+    QTest::newRow("POLLGROUP") << QStringLiteral("POLLGROUP") << QStringList() << 1;
+    QTest::newRow("other kind") << QStringLiteral("ALARM") << QStringList() << 0;
+}
+
+void TestServiceLink::events()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, statusLines);
+    QFETCH(int, nextRunsShown);
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    m_host.clear();
+
+    m_link->HandleServiceEvent(QString(), kind, QStringLiteral("text"));
+    QCOMPARE(m_host.statusLines, statusLines);
+    QCOMPARE(m_host.nextRuns.size(), nextRunsShown);
+}
+
+void TestServiceLink::serviceGone_data()
+{
+    QTest::addColumn<bool>("crash");
+    QTest::newRow("SIGTERM") << false;
+    QTest::newRow("SIGKILL") << true;
+}
+
+void TestServiceLink::serviceGone()
+{
+    QFETCH(bool, crash);
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    m_host.clear();
+
+    crash ? m_service->kill() : m_service->terminate();
+    QTRY_COMPARE_WITH_TIMEOUT(m_host.retryTimerStarts, 1, StartTimeoutMs);
+    QCOMPARE(m_host.statusLines, QStringList{QStringLiteral("Post processing service stopped.")});
+    QCOMPARE(m_host.panelTexts, QStringList{QStringLiteral("Service Stopped")});
+    QVERIFY(!m_link->isLinked());
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->state(), QProcess::NotRunning, StartTimeoutMs);
+    QCOMPARE(m_service->exitStatus(), crash ? QProcess::CrashExit : QProcess::NormalExit);
+    // Whatever the bus reported about the service before this answer has
+    // been queued by now; none of it may count as a second stop.
+    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_host.retryTimerStarts, 1);
+}
+
+void TestServiceLink::failingCall_data()
+{
+    QTest::addColumn<QString>("testSwitch");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("error reply") << QStringLiteral("--fail") << QStringLiteral("GetProcessingState failed");
+    QTest::newRow("no reply") << QStringLiteral("--hang") << QStringLiteral("Did not receive a reply");
+}
+
+void TestServiceLink::failingCall()
+{
+    QFETCH(QString, testSwitch);
+    QFETCH(QString, message);
+    QVERIFY(startService({testSwitch, QStringLiteral("GetProcessingState")}));
+    QVERIFY(m_link->ConnectToService());
+
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        m_link->GetProcessingState();
+        QFAIL("the call did not raise");
+    } catch (const EServiceError& error) {
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+    }
+    QVERIFY(timer.elapsed() < StartTimeoutMs);
+}
+
+void TestServiceLink::processGroupNow_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QStringList>("statusLines");
+    const QString started = QStringLiteral("Processing group ZizaVureessGroup:1 started.");
+    const QString finished = QStringLiteral("Processing group ZizaVureessGroup:1 finished.");
+    QTest::newRow("low") << 0 << QStringList();
+    QTest::newRow("medium") << 1 << QStringList{started, finished};
+    QTest::newRow("high") << 2
+                          << QStringList{started, QStringLiteral("ZizaVureessGroup:1: AVG of ST01.AIRTEMP."),
+                                         QStringLiteral("ZizaVureessGroup:1: AVG of ST02.RAIN."), finished};
+}
+
+void TestServiceLink::processGroupNow()
+{
+    QFETCH(int, level);
+    QFETCH(QStringList, statusLines);
+    QVERIFY(startService({QStringLiteral("--process-ms"), QStringLiteral("300")}));
+    QVERIFY(m_link->ConnectToService());
+    m_link->SetDetailLevel(level);
+
+    m_link->ProcessGroupNow(0);
+    QCOMPARE(askService(QStringLiteral("GetProcessingGroup")), GroupOne);
+    QTRY_VERIFY_WITH_TIMEOUT(askService(QStringLiteral("GetProcessingGroup")).isEmpty(), StartTimeoutMs);
+    QCoreApplication::processEvents(); // the events sent before the last answer
+    QCOMPARE(m_host.statusLines, statusLines);
+    QVERIFY_THROWS_EXCEPTION(EServiceError, m_link->ProcessGroupNow(1));
+}
+
+void TestServiceLink::stopProcessNow()
+{
+    QVERIFY(startService({QStringLiteral("--process-ms"), QStringLiteral("60000")}));
+    QVERIFY(m_link->ConnectToService());
+    m_link->SetDetailLevel(1);
+    m_link->ProcessGroupNow(0);
+    m_link->ProcessGroupNow(0);
+
+    m_link->StopProcessNow();
+    QVERIFY(askService(QStringLiteral("GetProcessingGroup")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(m_host.statusLines,
+                              (QStringList{QStringLiteral("Processing group ZizaVureessGroup:1 started."),
+                                           QStringLiteral("Processing group ZizaVureessGroup:1 stopped.")}),
+                              StartTimeoutMs);
+}
+
+void TestServiceLink::suspendAndResume()
+{
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    QCOMPARE(m_link->GetProcessingState(), 1);
+    m_link->SuspendProcessing();
+    QCOMPARE(m_link->GetProcessingState(), 0);
+    m_link->ResumeProcessing();
+    QCOMPARE(m_link->GetProcessingState(), 1);
+}
+
+void TestServiceLink::refreshRereadsConfiguration()
+{
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    QCOMPARE(m_link->GetNextGroup(), GroupOne);
+
+    writeConfiguration(configuration(0, {false, true}));
+    QCOMPARE(m_link->GetNextGroup(), GroupOne);
+    m_link->RefreshParams();
+    QCOMPARE(m_link->GetNextGroup(), GroupTwo);
+    // The service's POLLGROUP event refreshes the labels by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host.nextRuns.isEmpty(), StartTimeoutMs);
+    QCOMPARE(m_host.nextRuns.last().value(0), GroupTwo);
+}
+
+void TestServiceLink::burstOfEvents()
+{
+    QVERIFY(startService({QStringLiteral("--burst"), QStringLiteral("500")}));
+    QVERIFY(m_link->ConnectToService());
+    askService(QStringLiteral("GetStatusText"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_host.statusLines.size(), 500, StartTimeoutMs);
+    QCOMPARE(m_host.statusLines.last(), QStringLiteral("Burst message 500 of 500."));
+}
+
+QTEST_GUILESS_MAIN(TestServiceLink)
+#include "tst_servicelink.moc"
