@@ -1,0 +1,143 @@
+#include "DbDatabase.h"
+
+#include "AsciiText.h"
+#include "DbError.h"
+#include "DbSession.h"
+
+#include <QAtomicInt>
+
+#include <algorithm>
+
+namespace {
+
+// Qt names every connection of the process uniquely; two databases may well
+// open the same data source.
+QString newConnectionName(const QString& sessionName)
+{
+    static QAtomicInt counter;
+    return sessionName + u'/' + QString::number(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+// QODBC appends the user and password to the connection string as they are,
+// so a ";" would end the value early. The ODBC rule for such values is to
+// enclose them in braces, doubling any closing brace inside.
+QString connectionValue(const QString& value)
+{
+    const bool needsBraces = value.contains(u';') || value.contains(u'{') || value.contains(u'}') ||
+                             value.startsWith(u' ') || value.endsWith(u' ');
+    if (!needsBraces)
+        return value;
+    QString escaped = value;
+    escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    return u'{' + escaped + u'}';
+}
+
+} // namespace
+
+TDbDatabase::TDbDatabase(TDbSession& session) : m_session(session), m_connectionName(newConnectionName(session.name()))
+{
+    m_session.attach(this);
+}
+
+TDbDatabase::~TDbDatabase()
+{
+    close();
+    m_session.detach(this);
+}
+
+void TDbDatabase::open()
+{
+    if (isOpen())
+        return;
+    if (!m_session.isOpen())
+        throw EDatabaseError(QStringLiteral("Session %1 is not open").arg(m_session.name()));
+
+    QString user;
+    QString password;
+    for (const QString& param : m_params) {
+        const qsizetype separator = param.indexOf(u'=');
+        const QString key = param.left(separator).trimmed();
+        if (separator > 0 && AsciiText::equalsFolded(key, u"USER NAME"))
+            user = param.mid(separator + 1);
+        else if (separator > 0 && AsciiText::equalsFolded(key, u"PASSWORD"))
+            password = param.mid(separator + 1);
+        else
+            throw EDatabaseError(QStringLiteral("Unknown database parameter: %1").arg(param));
+    }
+
+    QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_connectionName);
+    connection.setDatabaseName(m_databaseName);
+    connection.setUserName(connectionValue(user));
+    connection.setPassword(connectionValue(password));
+    if (!connection.open()) {
+        const EDatabaseError error = EDatabaseError::fromSqlError(
+            connection.lastError(), QStringLiteral("Unable to connect to data source %1").arg(m_databaseName));
+        connection = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw error;
+    }
+    m_connection = connection;
+}
+
+void TDbDatabase::close()
+{
+    if (!m_connection.isValid())
+        return;
+    for (Statement* statement : m_statements)
+        statement->release();
+    if (m_inTransaction)
+        m_connection.rollback();
+    m_inTransaction = false;
+    m_connection.close();
+    m_connection = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool TDbDatabase::isOpen() const
+{
+    return m_connection.isOpen();
+}
+
+void TDbDatabase::startTransaction()
+{
+    QSqlDatabase database = connection();
+    if (!database.transaction())
+        throw EDatabaseError::fromSqlError(database.lastError(),
+                                           QStringLiteral("%1 cannot run transactions").arg(m_databaseName));
+    m_inTransaction = true;
+}
+
+void TDbDatabase::commit()
+{
+    QSqlDatabase database = connection();
+    if (!database.commit())
+        throw EDatabaseError::fromSqlError(database.lastError(),
+                                           QStringLiteral("The transaction could not be committed"));
+    m_inTransaction = false;
+}
+
+void TDbDatabase::rollback()
+{
+    QSqlDatabase database = connection();
+    m_inTransaction = false;
+    if (!database.rollback())
+        throw EDatabaseError::fromSqlError(database.lastError(),
+                                           QStringLiteral("The transaction could not be rolled back"));
+}
+
+void TDbDatabase::attach(Statement* statement)
+{
+    m_statements.push_back(statement);
+}
+
+void TDbDatabase::detach(Statement* statement)
+{
+    m_statements.erase(std::remove(m_statements.begin(), m_statements.end(), statement), m_statements.end());
+}
+
+QSqlDatabase TDbDatabase::connection() const
+{
+    if (!isOpen())
+        throw EDatabaseError(QStringLiteral("Database %1 is not open").arg(m_databaseName));
+    return m_connection;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class TDbSession;
+
+// One connection to an ODBC data source, opened by the data source's name.
+//
+// The parameters are "KEY=value" lines; the keys "USER NAME" and "PASSWORD"
+// (any letter case) become the login of the connection, and any other key is
+// refused when opening. The driver is never allowed to prompt for a login.
+//
+// A database must outlive the queries and tables made on it.
+class TDbDatabase
+{
+public:
+    // What a query or table on the database holds open. Closing the database
+    // releases every statement first: a driver may refuse to disconnect, or
+    // keep serving rows, while statements are open.
+    class Statement
+    {
+    public:
+        virtual void release() = 0;
+
+    protected:
+        ~Statement() = default;
+    };
+
+    explicit TDbDatabase(TDbSession& session);
+    ~TDbDatabase();
+
+    TDbDatabase(const TDbDatabase&) = delete;
+    TDbDatabase& operator=(const TDbDatabase&) = delete;
+
+    TDbSession& session() const { return m_session; }
+
+    // The data source (alias) name.
+    const QString& databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString& name) { m_databaseName = name; }
+
+    const QStringList& params() const { return m_params; }
+    void setParams(const QStringList& params) { m_params = params; }
+
+    // Connects; does nothing when already open. Raises EDatabaseError with the
+    // driver's message when the session is closed, the data source, user or
+    // password is wrong or the database cannot be reached.
+    void open();
+    // Disconnects, rolling back an unfinished transaction; never raises.
+    void close();
+    bool isOpen() const;
+
+    // Until commit() or rollback(), statements run in one transaction instead
+    // of committing one by one. Each raises EDatabaseError.
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // The Qt connection behind an open database, for queries and tables.
+    // Raises EDatabaseError when the database is closed.
+    QSqlDatabase connection() const;
+
+private:
+    friend class TDbQuery;
+    friend class TDbTable;
+    void attach(Statement* statement);
+    void detach(Statement* statement);
+
+    TDbSession& m_session;
+    QString m_connectionName;
+    QString m_databaseName;
+    QStringList m_params;
+    QSqlDatabase m_connection;
+    bool m_inTransaction = false;
+    std::vector<Statement*> m_statements;
+};

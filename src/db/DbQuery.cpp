@@ -1,0 +1,147 @@
+#include "DbQuery.h"
+
+#include "AsciiText.h"
+#include "DbError.h"
+#include "DbValue.h"
+
+#include <limits>
+
+TDbQuery::TDbQuery(TDbDatabase& database) : m_database(database)
+{
+    m_database.attach(this);
+}
+
+TDbQuery::~TDbQuery()
+{
+    close();
+    m_database.detach(this);
+}
+
+void TDbQuery::release()
+{
+    close();
+    m_query.reset();
+    m_prepared = false;
+}
+
+void TDbQuery::setSql(const QString& sql)
+{
+    close();
+    m_sql = sql;
+    m_parameters = SqlParameters(sql);
+    m_values.assign(m_parameters.names().size(), std::nullopt);
+    m_query.reset();
+    m_prepared = false;
+}
+
+void TDbQuery::prepare()
+{
+    if (m_prepared)
+        return;
+    m_query.emplace(m_database.connection());
+    // Rows are read once from first to last, so the driver need not keep
+    // them for scrolling back.
+    m_query->setForwardOnly(true);
+    if (!m_query->prepare(m_parameters.positionalSql()))
+        raise(QStringLiteral("The statement could not be prepared"));
+    m_prepared = true;
+}
+
+void TDbQuery::setParam(const QString& name, const QString& value)
+{
+    const int index = m_parameters.indexOf(name);
+    if (index < 0)
+        throw EDatabaseError(QStringLiteral("Parameter %1 not found").arg(name));
+    m_values[index] = value;
+}
+
+void TDbQuery::run()
+{
+    close();
+    prepare();
+    const QStringList& positions = m_parameters.positions();
+    for (int position = 0; position < positions.size(); ++position) {
+        const std::optional<QString>& value = m_values[m_parameters.indexOf(positions.at(position))];
+        if (!value)
+            throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(positions.at(position)));
+        m_query->bindValue(position, *value);
+    }
+    if (!m_query->exec())
+        raise(QStringLiteral("The statement failed"));
+}
+
+void TDbQuery::open()
+{
+    run();
+    if (!m_query->isSelect()) {
+        m_query->finish();
+        throw EDatabaseError(QStringLiteral("The statement returned no rows to read"));
+    }
+    m_record = m_query->record();
+    m_open = true;
+}
+
+bool TDbQuery::next()
+{
+    if (!m_open)
+        throw EDatabaseError(QStringLiteral("The query is not open"));
+    m_onRow = m_query->next();
+    if (!m_onRow && m_query->lastError().isValid())
+        raise(QStringLiteral("The next row could not be read"));
+    return m_onRow;
+}
+
+void TDbQuery::close()
+{
+    if (m_query)
+        m_query->finish();
+    m_open = false;
+    m_onRow = false;
+    m_record = QSqlRecord();
+}
+
+int TDbQuery::columnIndex(const QString& column) const
+{
+    if (!m_onRow)
+        throw EDatabaseError(QStringLiteral("The query has no current row"));
+    for (int i = 0; i < m_record.count(); ++i) {
+        if (AsciiText::equalsFolded(m_record.fieldName(i), column))
+            return i;
+    }
+    throw EDatabaseError(QStringLiteral("Field %1 not found").arg(column));
+}
+
+bool TDbQuery::isNull(const QString& column) const
+{
+    return m_query->isNull(columnIndex(column));
+}
+
+QString TDbQuery::asString(const QString& column) const
+{
+    return DbValue::text(m_query->value(columnIndex(column)));
+}
+
+int TDbQuery::asInteger(const QString& column) const
+{
+    const QVariant value = m_query->value(columnIndex(column));
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+        throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+    return int(number);
+}
+
+int TDbQuery::execute()
+{
+    run();
+    const int changed = m_query->numRowsAffected();
+    m_query->finish();
+    return changed;
+}
+
+void TDbQuery::raise(const QString& fallback) const
+{
+    throw EDatabaseError::fromSqlError(m_query->lastError(), fallback);
+}

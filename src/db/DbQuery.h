@@ -1,0 +1,80 @@
+#pragma once
+
+#include "DbDatabase.h"
+#include "SqlParameters.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// One SQL statement on an open database, with named parameters (":NAME")
+// that are all bound as text.
+//
+// The statement runs as written: the layer only replaces each parameter by a
+// positional marker and binds the values in that order, so a name may be used
+// several times and a colon inside a string literal stays text (see
+// SqlParameters). A prepared statement can be run again with new values,
+// which is much cheaper than preparing it anew.
+//
+// Every failure raises EDatabaseError with the driver's message.
+class TDbQuery : private TDbDatabase::Statement
+{
+public:
+    explicit TDbQuery(TDbDatabase& database);
+    ~TDbQuery();
+
+    TDbQuery(const TDbQuery&) = delete;
+    TDbQuery& operator=(const TDbQuery&) = delete;
+
+    // Replaces the statement; closes the query and forgets the values.
+    void setSql(const QString& sql);
+    const QString& sql() const { return m_sql; }
+    const SqlParameters& parameters() const { return m_parameters; }
+
+    // Prepares the statement now rather than at its first run.
+    void prepare();
+    bool isPrepared() const { return m_prepared; }
+
+    // Names compare without regard to the case of a-z. Raises when the
+    // statement has no parameter of that name.
+    void setParam(const QString& name, const QString& value);
+
+    // Runs a statement that returns rows and stands before the first row.
+    void open();
+    // Moves to the next row; false after the last.
+    bool next();
+    // Releases the rows; never raises.
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // Columns of the current row by name, compared without regard to the case
+    // of a-z (PostgreSQL reports unquoted names in lower case). Text of a NULL
+    // column is empty and its integer 0.
+    bool isNull(const QString& column) const;
+    QString asString(const QString& column) const;
+    int asInteger(const QString& column) const;
+
+    // Runs a statement that returns no rows; returns the number of rows it
+    // changed, or -1 when the driver cannot tell.
+    int execute();
+
+private:
+    // The database is closing: drop the statement, keep the text and values.
+    void release() override;
+    void run();
+    int columnIndex(const QString& column) const;
+    [[noreturn]] void raise(const QString& fallback) const;
+
+    TDbDatabase& m_database;
+    QString m_sql;
+    SqlParameters m_parameters;
+    std::vector<std::optional<QString>> m_values; // by index in m_parameters.names()
+    std::optional<QSqlQuery> m_query;
+    QSqlRecord m_record;
+    bool m_prepared = false;
+    bool m_open = false;
+    bool m_onRow = false;
+};

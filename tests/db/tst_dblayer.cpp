@@ -1,0 +1,323 @@
+#include "DbDatabase.h"
+#include "DbError.h"
+#include "DbQuery.h"
+#include "DbSession.h"
+#include "DbTable.h"
+#include "OdbcAliases.h"
+#include "OdbcFixture.h"
+#include "SqlParameters.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(TDbFieldType)
+
+// The database layer on a real ODBC data source: SQLite by default, the
+// throwaway PostgreSQL cluster when QVZ_TEST_ENGINE is "postgresql".
+class TestDbLayer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+
+    void positionalParameters_data();
+    void positionalParameters();
+    void aliasesUserThenSystem();
+    void openRefusesWrongLogin_data();
+    void openRefusesWrongLogin();
+    void closingTheSessionClosesItsDatabases();
+    void namedParameters();
+    void nullsAndColumnNamesInAnyCase();
+    void driverMessages_data();
+    void driverMessages();
+    void rollbackUndoes();
+    void tableColumns_data();
+    void tableColumns();
+    void tableRows();
+
+private:
+    QString scalar(const QString& sql, const QString& column);
+
+    OdbcFixture m_odbc;
+    OdbcFixture::Login m_login;
+    TDbSession m_session;
+    std::unique_ptr<TDbDatabase> m_db;
+};
+
+void TestDbLayer::initTestCase()
+{
+    QVERIFY(m_odbc.isValid());
+    const auto login = m_odbc.addEngineDataSource(u"QVZ Test"_s);
+    QVERIFY2(login, "the test engine's data source is not available");
+    m_login = *login;
+    m_db = std::make_unique<TDbDatabase>(m_session);
+    m_db->setDatabaseName(m_login.dataSource);
+    m_db->setParams({u"USER NAME="_s + m_login.user, u"PASSWORD="_s + m_login.password});
+}
+
+void TestDbLayer::positionalParameters_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("positionalSql");
+    QTest::addColumn<QStringList>("positions");
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("repeated, any case") << u"SET X = :V_1 WHERE Y = :v_1 OR Z = :W"_s
+                                        << u"SET X = ? WHERE Y = ? OR Z = ?"_s
+                                        << QStringList{u"V_1"_s, u"v_1"_s, u"W"_s} << QStringList{u"V_1"_s, u"W"_s};
+    QTest::newRow("string literals") << u"SELECT ':A', 'it''s :B', :C"_s << u"SELECT ':A', 'it''s :B', ?"_s
+                                     << QStringList{u"C"_s} << QStringList{u"C"_s};
+    QTest::newRow("quoted identifier") << u"SELECT \"a:B\", :K"_s << u"SELECT \"a:B\", ?"_s << QStringList{u"K"_s}
+                                       << QStringList{u"K"_s};
+    QTest::newRow("comments") << u"SELECT 1 -- :A\n, /* :B */ :C"_s << u"SELECT 1 -- :A\n, /* :B */ ?"_s
+                              << QStringList{u"C"_s} << QStringList{u"C"_s};
+    QTest::newRow("cast, bare colon, digit")
+        << u"SELECT :A::text, : , :1"_s << u"SELECT ?::text, : , :1"_s << QStringList{u"A"_s} << QStringList{u"A"_s};
+    QTest::newRow("unterminated literal") << u"SELECT ':A"_s << u"SELECT ':A"_s << QStringList() << QStringList();
+}
+
+void TestDbLayer::positionalParameters()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, positionalSql);
+    QFETCH(QStringList, positions);
+    QFETCH(QStringList, names);
+
+    const SqlParameters parameters(sql);
+    QCOMPARE(parameters.positionalSql(), positionalSql);
+    QCOMPARE(parameters.positions(), positions);
+    QCOMPARE(parameters.names(), names);
+}
+
+void TestDbLayer::aliasesUserThenSystem()
+{
+    const OdbcFixture::Keys sqlite{{u"Driver"_s, u"SQLite3"_s}};
+    m_odbc.addDataSource(OdbcFixture::User, u"Zeta"_s, sqlite);
+    m_odbc.addDataSource(OdbcFixture::User, u"SHARED"_s, sqlite);
+    m_odbc.addDataSource(OdbcFixture::System, u"System B"_s, sqlite);
+    m_odbc.addDataSource(OdbcFixture::System, u"shared"_s, sqlite);
+    m_odbc.addDataSource(OdbcFixture::System, u"System A"_s, sqlite);
+    // Each file in its own order; the system's "shared" is hidden by the
+    // user's "SHARED", which is the one a connection would open.
+    QCOMPARE(OdbcAliases::names(),
+             (QStringList{m_login.dataSource, u"Zeta"_s, u"SHARED"_s, u"System B"_s, u"System A"_s}));
+}
+
+void TestDbLayer::init()
+{
+    m_session.open();
+    m_db->open();
+    TDbQuery cleanup(*m_db);
+    cleanup.setSql(u"DELETE FROM QV_PPLIST"_s);
+    cleanup.execute();
+}
+
+QString TestDbLayer::scalar(const QString& sql, const QString& column)
+{
+    TDbQuery query(*m_db);
+    query.setSql(sql);
+    query.open();
+    if (!query.next())
+        return u"<no row>"_s;
+    return query.isNull(column) ? u"<null>"_s : query.asString(column);
+}
+
+void TestDbLayer::openRefusesWrongLogin_data()
+{
+    QTest::addColumn<bool>("sessionOpen");
+    QTest::addColumn<QString>("dataSource");
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<QString>("message");
+
+    const QStringList login{u"USER NAME="_s + m_login.user, u"PASSWORD="_s + m_login.password};
+    QTest::newRow("unknown data source") << true << u"NO SUCH SOURCE"_s << login << u"Data source name not found"_s;
+    QTest::newRow("session closed") << false << m_login.dataSource << login << u"Session Closed is not open"_s;
+    QTest::newRow("unknown parameter") << true << m_login.dataSource << (login + QStringList{u"ROLE=admin"_s})
+                                       << u"Unknown database parameter: ROLE=admin"_s;
+    if (OdbcFixture::onPostgres())
+        QTest::newRow("wrong password") << true << m_login.dataSource
+                                        << QStringList{u"USER NAME="_s + m_login.user, u"PASSWORD=wrong"_s}
+                                        << u"password authentication failed"_s;
+}
+
+void TestDbLayer::openRefusesWrongLogin()
+{
+    QFETCH(bool, sessionOpen);
+    QFETCH(QString, dataSource);
+    QFETCH(QStringList, params);
+    QFETCH(QString, message);
+
+    TDbSession session(u"Closed"_s);
+    if (sessionOpen)
+        session.open();
+    TDbDatabase db(session);
+    db.setDatabaseName(dataSource);
+    db.setParams(params);
+    try {
+        db.open();
+        QFAIL("the database opened");
+    } catch (const EDatabaseError& error) {
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+    }
+    QVERIFY(!db.isOpen());
+    db.close(); // quietly, though never opened
+}
+
+void TestDbLayer::closingTheSessionClosesItsDatabases()
+{
+    TDbQuery query(*m_db);
+    query.setSql(u"SELECT STATION_ID FROM QV_SITES"_s);
+    query.open();
+    QVERIFY(query.next());
+
+    m_session.close();
+    QVERIFY(!m_db->isOpen());
+    m_session.close(); // again, quietly
+    // The statement went with the connection; no more rows come from it.
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, query.next());
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, query.open());
+}
+
+void TestDbLayer::namedParameters()
+{
+    TDbQuery insert(*m_db);
+    insert.setSql(u"INSERT INTO QV_PPLIST (STATION_ID, SENSORNAME, DATA_LABEL, FUNCTION_NAME) "
+                  u"VALUES (:ID, :id, ':ID', :FN)"_s);
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, insert.setParam(u"STATION"_s, u"x"_s));
+    insert.setParam(u"Id"_s, u"O'Neil"_s);
+    try {
+        insert.execute();
+        QFAIL("ran with a parameter unset");
+    } catch (const EDatabaseError& error) {
+        QCOMPARE(error.message(), u"No value for parameter FN"_s);
+    }
+    // Prepared once, run twice.
+    insert.setParam(u"FN"_s, u"AVG"_s);
+    QCOMPARE(insert.execute(), 1);
+    insert.setParam(u"FN"_s, u"MAX"_s);
+    QCOMPARE(insert.execute(), 1);
+
+    QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QV_PPLIST WHERE STATION_ID = 'O''Neil' AND SENSORNAME = 'O''Neil' "
+                    u"AND DATA_LABEL = ':ID'"_s,
+                    u"N"_s),
+             u"2"_s);
+}
+
+void TestDbLayer::nullsAndColumnNamesInAnyCase()
+{
+    TDbQuery query(*m_db);
+    query.setSql(u"SELECT STATION_ID, BASIN, PRIMARY_CHANNEL, COUNT(*) AS CNT FROM QV_SITES WHERE STATION_ID = :ID "
+                 u"GROUP BY STATION_ID, BASIN, PRIMARY_CHANNEL"_s);
+    query.setParam(u"ID"_s, u"ST001"_s);
+    query.open();
+    QVERIFY(query.next());
+    QCOMPARE(query.asString(u"station_id"_s), u"ST001"_s);
+    QVERIFY(query.isNull(u"Basin"_s));
+    QCOMPARE(query.asString(u"BASIN"_s), QString());
+    QVERIFY(!query.isNull(u"primary_channel"_s));
+    QCOMPARE(query.asInteger(u"PRIMARY_CHANNEL"_s), 6);
+    QCOMPARE(query.asInteger(u"cnt"_s), 1);
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, query.asString(u"CITY"_s));
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, query.asInteger(u"STATION_ID"_s));
+    QVERIFY(!query.next());
+}
+
+void TestDbLayer::driverMessages_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+
+    const bool pg = OdbcFixture::onPostgres();
+    QTest::newRow("missing table") << u"SELECT * FROM NO_SUCH_TABLE"_s
+                                   << (pg ? u"\"no_such_table\" does not exist"_s : u"no such table: NO_SUCH_TABLE"_s);
+    QTest::newRow("missing column") << u"SELECT NO_SUCH_COLUMN FROM QV_SITES"_s
+                                    << (pg ? u"\"no_such_column\" does not exist"_s
+                                           : u"no such column: NO_SUCH_COLUMN"_s);
+    QTest::newRow("syntax") << u"SELECT FROM WHERE"_s << u"syntax error"_s;
+}
+
+void TestDbLayer::driverMessages()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+
+    TDbQuery query(*m_db);
+    query.setSql(sql);
+    try {
+        query.open();
+        QFAIL("the statement ran");
+    } catch (const EDatabaseError& error) {
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+    }
+}
+
+void TestDbLayer::rollbackUndoes()
+{
+    m_db->startTransaction();
+    QVERIFY(m_db->inTransaction());
+    TDbQuery insert(*m_db);
+    insert.setSql(u"INSERT INTO QV_PPLIST (STATION_ID, SENSORNAME, FUNCTION_NAME) VALUES ('X', 'Y', 'Z')"_s);
+    insert.execute();
+    m_db->rollback();
+    QVERIFY(!m_db->inTransaction());
+    QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s, u"N"_s), u"0"_s);
+}
+
+void TestDbLayer::tableColumns_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<TDbFieldType>("type");
+
+    QTest::newRow("character") << 0 << u"STATION_ID"_s << TDbFieldType::String;
+    QTest::newRow("integer") << 8 << u"PRIMARY_CHANNEL"_s << TDbFieldType::Other;
+    QTest::newRow("numeric") << 10 << u"ELEVATION"_s << TDbFieldType::Other;
+    QTest::newRow("date") << 11 << u"INSTALLED"_s << TDbFieldType::Date;
+    QTest::newRow("time") << 12 << u"REPORTING_TIME"_s << TDbFieldType::Time;
+    QTest::newRow("date and time") << 14 << u"LAST_REPORT"_s << TDbFieldType::DateTime;
+}
+
+void TestDbLayer::tableColumns()
+{
+    QFETCH(int, column);
+    QFETCH(QString, name);
+    QFETCH(TDbFieldType, type);
+
+    TDbTable table(*m_db);
+    table.setTableName(u"QV_SITES"_s);
+    table.open();
+    QCOMPARE(table.fieldCount(), 15);
+    QCOMPARE(table.fieldName(column).toUpper(), name);
+    QCOMPARE(table.fieldType(column), type);
+}
+
+void TestDbLayer::tableRows()
+{
+    TDbTable table(*m_db);
+    table.setTableName(u"QV_SITES"_s);
+    table.open();
+    QStringList ids;
+    QStringList first;
+    while (table.next()) {
+        ids.append(table.asString(0));
+        for (int column = 0; ids.size() == 1 && column < table.fieldCount(); ++column)
+            first.append(table.isNull(column) ? u"<null>"_s : table.asString(column));
+    }
+    QCOMPARE(ids.size(), 60);
+    QCOMPARE(ids.last(), u"LK.2"_s);
+    QCOMPARE(first.join(u'|'), u"ST001|Station ST001|<null>|District 3|Packwood|Lewis|WA|USA|6|114|817.61|"
+                               u"1998-01-14|11:30:00|1440|2024-02-04 00:15:00"_s);
+
+    for (const QString& name : {u"NO_SUCH_TABLE"_s, u"QV_SITES; DROP TABLE QV_PPLIST"_s}) {
+        table.setTableName(name);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, table.open());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDbLayer)
+#include "tst_dblayer.moc"

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// A private ODBC setup for one test process: ODBCSYSINI and ODBCINI point into
+// a temporary folder, whose odbcinst.ini copies the machine's driver list,
+// odbc.ini holds the system data sources and user.ini the user ones. The
+// machine's own data sources stay out of sight and untouched.
+//
+// unixODBC reads the two variables once per process, so a process makes one
+// fixture before its first ODBC call and keeps it to the end.
+class OdbcFixture
+{
+public:
+    enum Scope { User, System };
+    using Keys = QList<QPair<QString, QString>>;
+
+    // The login of a data source that needs one.
+    struct Login
+    {
+        QString dataSource;
+        QString user;
+        QString password;
+    };
+
+    OdbcFixture();
+
+    OdbcFixture(const OdbcFixture&) = delete;
+    OdbcFixture& operator=(const OdbcFixture&) = delete;
+
+    // False when the folder or the driver list could not be set up.
+    bool isValid() const { return m_valid; }
+
+    // A file of the sample database ("schema.sql", "data.sql").
+    static QString sampleFile(const QString& name);
+
+    // Appends a data source section to the user or system file.
+    void addDataSource(Scope scope, const QString& name, const Keys& keys);
+
+    // Creates a new SQLite database file, runs the given SQL files on it with
+    // the sqlite3 shell, and registers it as a user data source over the
+    // "SQLite3" driver. Returns the file's path, or empty on failure.
+    QString addSqliteDataSource(const QString& name,
+                                const QStringList& sqlFiles = {sampleFile(QStringLiteral("schema.sql"))});
+
+    // Whether the database tests run on PostgreSQL (QVZ_TEST_ENGINE is
+    // "postgresql") rather than on SQLite.
+    static bool onPostgres();
+
+    // A data source on the test engine with the sample schema and data,
+    // registered as `name`: a new SQLite database, or the PostgreSQL cluster's
+    // database, which keeps what earlier tests left in it. Nothing when the
+    // engine's database is not available.
+    std::optional<Login> addEngineDataSource(const QString& name);
+
+    // Registers, under `name`, the PostgreSQL data source that
+    // tests/db/pgcluster.sh wrote to the file named by QVZ_PG_DSN_FILE.
+    // Nothing when that variable or the file is missing.
+    std::optional<Login> addPostgresDataSource(const QString& name);
+
+private:
+    QString iniPath(Scope scope) const;
+
+    QTemporaryDir m_folder;
+    bool m_valid = false;
+};
