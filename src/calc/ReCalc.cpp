@@ -1,0 +1,181 @@
+#include "ReCalc.h"
+
+#include "ui_ReCalc.h"
+
+#include "AsciiText.h"
+#include "DataDef.h"
+#include "FormatSettings.h"
+#include "TimeText.h"
+
+#include <QAbstractEventDispatcher>
+#include <QFocusEvent>
+
+#include <cmath>
+
+namespace {
+
+constexpr int IntervalAsEntered = 6;
+
+// "hh:nn:ss" of a time of day, with the ":" that the masks of the time fields hold.
+QString timeText(double value)
+{
+    static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
+    return format.formatTime(value);
+}
+
+// Selects `index`, or nothing when the box has no such item.
+void selectIndex(QComboBox* box, int index)
+{
+    box->setCurrentIndex(index < box->count() ? index : -1);
+}
+
+void selectTextIgnoringCase(QComboBox* box, const QString& text)
+{
+    for (int i = 0; i < box->count(); ++i) {
+        if (AsciiText::equalsFolded(box->itemText(i), text)) {
+            box->setCurrentIndex(i);
+            return;
+        }
+    }
+    box->setCurrentIndex(-1);
+}
+
+} // namespace
+
+TfrmReCalc::TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* database, TZizaVureGroups& groups)
+    : QDialog(owner), ui(std::make_unique<Ui::TfrmReCalc>()), m_session(session), m_database(database), m_groups(groups)
+{
+    ui->setupUi(this);
+    ui->cbxInterval->setCurrentIndex(-1);
+    ui->cbxFuncName->setCurrentIndex(-1);
+    setUpTimeField(ui->cbxDateFrom, QStringLiteral("Yesterday"));
+    setUpTimeField(ui->ComboBox1, QStringLiteral("Today"));
+
+    connect(ui->cbxGroup, &QComboBox::currentIndexChanged, this, &TfrmReCalc::showGroup);
+    connect(ui->cbxInterval, &QComboBox::currentIndexChanged, this, &TfrmReCalc::updateIntervalFields);
+    connect(ui->spnbtnNoChangeInterval, &QSpinBox::valueChanged, this,
+            [this](int days) { ui->edtIntervalDay->setText(QString::number(days)); });
+    connect(ui->btnSetupSitesSensorsAdd, &QToolButton::clicked, this, &TfrmReCalc::addSelected);
+    connect(ui->btnSetupSitesSensorsDelete, &QToolButton::clicked, this, &TfrmReCalc::deleteSelected);
+    connect(ui->btnSetupSitesSensorsAddAll, &QToolButton::clicked, this, &TfrmReCalc::addAll);
+    connect(ui->btnSetupSitesSensorsDeleteAll, &QToolButton::clicked, this, &TfrmReCalc::deleteAll);
+    connect(ui->lbxSiteSensor, &QListWidget::itemDoubleClicked, this, &TfrmReCalc::addSelected);
+    connect(ui->lbxSelected, &QListWidget::itemDoubleClicked, this, &TfrmReCalc::deleteSelected);
+    // There is no calculation request to send, so the command carries no action.
+    connect(ui->btnCalc, &QPushButton::clicked, ui->actCalc, &QAction::trigger);
+    connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TfrmReCalc::updateIntervalFields);
+
+    for (int i = 0; i < m_groups.Count(); ++i)
+        ui->cbxGroup->addItem(QString::number(i + 1));
+    updateIntervalFields();
+}
+
+TfrmReCalc::~TfrmReCalc() = default;
+
+void TfrmReCalc::setUpTimeField(QComboBox* field, const QString& text)
+{
+    field->addItems(ReCalcTimeKeywords().listed);
+    field->setCurrentIndex(field->findText(text));
+    field->lineEdit()->setMaxLength(TimeTextMaxLength);
+    // Typed text stays exactly as typed; no completion to a listed keyword.
+    field->setCompleter(nullptr);
+    field->installEventFilter(this);
+}
+
+bool TfrmReCalc::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        // Only moving to another control of this window counts as leaving
+        // the field; opening its list or switching windows does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            auto* field = static_cast<QComboBox*>(watched);
+            // After the focus change has finished, so that the focus can be
+            // put back.
+            QMetaObject::invokeMethod(
+                this, [this, field] { validateTimeField(field); }, Qt::QueuedConnection);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmReCalc::validateTimeField(QComboBox* field)
+{
+    // Leaving a field by closing the window needs no correction.
+    if (!isVisible())
+        return;
+    if (!ValidateTimeText(this, field->currentText(), ReCalcTimeKeywords()))
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmReCalc::showGroup(int index)
+{
+    if (index < 0 || index >= m_groups.Count())
+        return;
+    const TZizaVureGroupItem& group = *m_groups.Items(index);
+    ui->chkEnable->setChecked(group.Enabled);
+    selectTextIgnoringCase(ui->cbxFuncName, group.FuncName);
+    ui->edtBase->setText(timeText(group.BaseTime));
+    ui->edtProcTime->setText(timeText(group.ProcTime));
+    selectIndex(ui->cbxInterval, group.TypeInterval);
+    const double days = std::floor(group.Interval);
+    ui->spnbtnNoChangeInterval->setValue(int(qBound(0.0, days, double(ui->spnbtnNoChangeInterval->maximum()))));
+    ui->edtIntervalDay->setText(QString::number(qint64(days)));
+    ui->edtInterval->setText(timeText(group.Interval - days));
+    selectIndex(ui->cbxDataFlags, group.DataType);
+    // The field shows upper case only, as the setup editor enters it.
+    ui->edtParameters->setText(AsciiText::upper(group.Parameter));
+
+    // Pairs chosen from other groups stay chosen.
+    ui->lbxSiteSensor->clear();
+    for (const auto& pair : group.StationSensors)
+        ui->lbxSiteSensor->addItem(pair->PairText());
+}
+
+void TfrmReCalc::updateIntervalFields()
+{
+    ui->actCalc->setEnabled(true);
+    const bool asEntered = ui->cbxInterval->currentIndex() == IntervalAsEntered;
+    ui->edtIntervalDay->setEnabled(asEntered);
+    ui->spnbtnNoChangeInterval->setEnabled(asEntered);
+    ui->edtInterval->setEnabled(asEntered);
+}
+
+bool TfrmReCalc::isSelected(const QString& pair) const
+{
+    for (int i = 0; i < ui->lbxSelected->count(); ++i) {
+        if (AsciiText::equalsFolded(ui->lbxSelected->item(i)->text(), pair))
+            return true;
+    }
+    return false;
+}
+
+void TfrmReCalc::addSelected()
+{
+    for (int i = 0; i < ui->lbxSiteSensor->count(); ++i) {
+        const QListWidgetItem* item = ui->lbxSiteSensor->item(i);
+        if (item->isSelected() && !isSelected(item->text()))
+            ui->lbxSelected->addItem(item->text());
+    }
+}
+
+void TfrmReCalc::addAll()
+{
+    for (int i = 0; i < ui->lbxSiteSensor->count(); ++i) {
+        const QString pair = ui->lbxSiteSensor->item(i)->text();
+        if (!isSelected(pair))
+            ui->lbxSelected->addItem(pair);
+    }
+}
+
+void TfrmReCalc::deleteSelected()
+{
+    qDeleteAll(ui->lbxSelected->selectedItems());
+}
+
+void TfrmReCalc::deleteAll()
+{
+    ui->lbxSelected->clear();
+}
