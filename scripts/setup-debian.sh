@@ -9,6 +9,7 @@ packages=(
     libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     dbus dbus-bin python3-dbusmock
     xvfb xauth
+    postgresql sqlite3
 )
 
 missing=()

@@ -3,17 +3,24 @@
 #include "ui_Main.h"
 
 #include "AboutForm.h"
+#include "DataLabels.h"
 #include "DateTimeValue.h"
+#include "Encrypt.h"
 #include "FormatSettings.h"
 #include "HelpWindow.h"
 #include "MessageBox.h"
+#include "PPLogin.h"
+#include "PollForm.h"
+#include "ServiceManager.h"
 
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTextBlock>
@@ -24,12 +31,29 @@
 namespace {
 
 constexpr int ServiceRetryMs = 5000;
+// How long a service that was just started gets before the first link attempt.
+constexpr int ServiceStartWaitMs = 500;
 
 // The long part of a "short|long" hint, or the whole hint without "|".
 QString longHint(const QString& hint)
 {
     const qsizetype bar = hint.indexOf(u'|');
     return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+// How long registering all data labels may take before it shows its progress.
+constexpr int RegisterProgressDelayMs = 500;
+
+bool isBlank(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
+void setLabelColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
 }
 
 // A status line is one line of the memo.
@@ -55,14 +79,15 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     tmrService = new QTimer(this);
     tmrService->setObjectName(QStringLiteral("tmrService"));
     tmrService->setInterval(ServiceRetryMs);
+    connect(tmrService, &QTimer::timeout, this, &TfrmZizaVureGUI::retryServiceLink);
+    m_link = std::make_unique<TServiceLink>(*this);
+    m_session = std::make_unique<TDbSession>();
+    m_database = std::make_unique<TDbDatabase>(*m_session);
+    m_login = std::make_unique<TfrmPPLogin>(this);
 
     m_userSettings = std::make_unique<UserSettingsFile>(UserSettingsFile::defaultPath());
     startConfigurationLoad();
     readWindowBounds();
-
-    // Until the service can be reached the window stays unlinked and the
-    // retry timer runs.
-    tmrService->start();
 
     connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmZizaVureGUI::updateActions);
@@ -120,6 +145,14 @@ void TfrmZizaVureGUI::connectActions()
     connect(m_detailButtons, &QButtonGroup::idClicked, this, &TfrmZizaVureGUI::selectDetailLevel);
 
     connect(ui->FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui->actDBConnect, &QAction::triggered, this, &TfrmZizaVureGUI::connectDatabaseCommand);
+    connect(ui->actDBDisconnect, &QAction::triggered, this, &TfrmZizaVureGUI::disconnectDatabase);
+    connect(ui->actSaveDB, &QAction::triggered, this, &TfrmZizaVureGUI::saveToDatabase);
+    connect(ui->actStartService, &QAction::triggered, this, &TfrmZizaVureGUI::startService);
+    connect(ui->actStopService, &QAction::triggered, this, &TfrmZizaVureGUI::stopService);
+    connect(ui->actStartProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::processNow);
+    connect(ui->actStopProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::stopProcessNow);
+    connect(ui->actRefreshParams, &QAction::triggered, this, &TfrmZizaVureGUI::refreshParams);
     connect(ui->OptionsClearStatus1, &QAction::triggered, ui->memoStatus, &QPlainTextEdit::clear);
     connect(ui->OptionsLogStatus1, &QAction::triggered, this, &TfrmZizaVureGUI::toggleStatusLog);
     connect(ui->HelpShowIndex, &QAction::triggered, this, &TfrmZizaVureGUI::showHelpContents);
@@ -171,6 +204,9 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     for (const QString& line : std::as_const(m_loaded.statusLines))
         AddStatusLine(line);
     m_loaded.statusLines.clear();
+    // The service steps follow the load: the link reports at the loaded
+    // detail level.
+    startServiceLink();
     firstShow();
 }
 
@@ -219,13 +255,13 @@ void TfrmZizaVureGUI::firstShow()
     if (!m_firstShowPending)
         return;
     m_firstShowPending = false;
-    if (!m_databaseConnected)
-        AddStatusLine(QStringLiteral("Database NOT connected."));
+    connectAtFirstShow();
 }
 
 void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
 {
     waitForConfiguration();
+    m_link->DisconnectFromService();
     // The group list names every group section; a silent failure here would
     // lose the groups added since the last successful save.
     if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
@@ -249,6 +285,13 @@ void TfrmZizaVureGUI::updateActions()
 void TfrmZizaVureGUI::selectDetailLevel(int level)
 {
     m_log.LogDetail = level;
+    if (!m_link->isLinked())
+        return;
+    try {
+        m_link->SetDetailLevel(level);
+    } catch (const Exception&) {
+        // The service keeps its previous level; nothing to tell the operator.
+    }
 }
 
 void TfrmZizaVureGUI::toggleStatusLog()
@@ -316,4 +359,222 @@ void TfrmZizaVureGUI::showAbout()
 {
     auto* box = new TfmAbout(this);
     box->exec();
+}
+
+void TfrmZizaVureGUI::showLinkState(const QString& panelText)
+{
+    m_linkPanel->setText(panelText);
+}
+
+void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time)
+{
+    ui->lblPollGroup->setText(group);
+    ui->lblPollTime->setText(time);
+}
+
+void TfrmZizaVureGUI::startServiceRetryTimer()
+{
+    tmrService->start();
+}
+
+void TfrmZizaVureGUI::startServiceLink()
+{
+    if (TServiceLink::IsServiceRunning()) {
+        linkAtStart();
+        return;
+    }
+    try {
+        LaunchService();
+    } catch (const Exception&) {
+        // No message at start-up: the retry timer takes over.
+    }
+    // Waiting without blocking keeps the window painting meanwhile.
+    QTimer::singleShot(ServiceStartWaitMs, this, &TfrmZizaVureGUI::linkAtStart);
+}
+
+void TfrmZizaVureGUI::linkAtStart()
+{
+    if (m_link->ConnectToService())
+        m_link->ShowNextRun();
+    else
+        tmrService->start();
+}
+
+void TfrmZizaVureGUI::retryServiceLink()
+{
+    if (m_link->isLinked() || !m_link->ConnectToService())
+        return;
+    tmrService->stop();
+    m_link->ShowNextRun();
+}
+
+void TfrmZizaVureGUI::startService()
+{
+    try {
+        LaunchService();
+    } catch (const Exception&) {
+        MessageBox::error(this, QStringLiteral("Error 1502: Failed to start the QVZizaVureess service."));
+    }
+}
+
+void TfrmZizaVureGUI::stopService()
+{
+    try {
+        HaltService();
+    } catch (const Exception&) {
+        MessageBox::error(this, QStringLiteral("Error 1503: Failed to stop the QVZizaVureess service."));
+    }
+}
+
+void TfrmZizaVureGUI::processNow()
+{
+    if (!m_link->isLinked())
+        return;
+    TfrmPoll dialog(groups(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    try {
+        // The link can drop while the dialog is open or between two calls.
+        for (const int position : dialog.selectedPositions()) {
+            if (!m_link->isLinked())
+                break;
+            m_link->ProcessGroupNow(position);
+        }
+    } catch (const Exception&) {
+        // Process now fails silently; the remaining groups are not sent.
+    }
+}
+
+void TfrmZizaVureGUI::stopProcessNow()
+{
+    if (!m_link->isLinked())
+        return;
+    try {
+        m_link->StopProcessNow();
+    } catch (const Exception&) {
+    }
+}
+
+void TfrmZizaVureGUI::refreshParams()
+{
+    if (!m_link->isLinked())
+        return;
+    try {
+        m_link->RefreshParams();
+        m_link->ShowNextRun();
+    } catch (const Exception&) {
+    }
+}
+
+bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& userName, const QString& password)
+{
+    if (m_log.LogDetail == 2)
+        AddStatusLine(QStringLiteral("Connecting to database..."));
+    try {
+        m_session->open();
+        m_database->setDatabaseName(dataSource);
+        m_database->setParams({QStringLiteral("USER NAME=") + userName, QStringLiteral("PASSWORD=") + password});
+        m_database->open();
+    } catch (const Exception&) {
+        setLabelColour(ui->lblDataSource1, QColor(255, 0, 0));
+        MessageBox::error(this, QStringLiteral("Error 1200: Unable to connect to database."));
+        m_database->close();
+        m_session->close();
+        return false;
+    }
+    ui->lblDataSource1->setText(dataSource);
+    setLabelColour(ui->lblDataSource1, QColor(0, 0, 128));
+    AddStatusLine(QStringLiteral("Connected to database %1.").arg(dataSource));
+    return true;
+}
+
+void TfrmZizaVureGUI::revealStoredLogin()
+{
+    const TDatabaseSettings stored = m_config->ReadDatabaseSettings();
+    m_dataSource = stored.DataSource;
+    m_userName = stored.UserName;
+    // A stored password that cannot be read keeps the one already known.
+    if (const std::optional<QString> password = RecoverPassword(stored.ProtectedPassword))
+        m_password = *password;
+}
+
+void TfrmZizaVureGUI::readSystemDatabaseSettings()
+{
+    QSettings settings(QSettings::SystemScope, QStringLiteral("Quellmark"), QStringLiteral("Torvane"));
+    settings.beginGroup(QStringLiteral("Settings"));
+    m_dataSource = settings.value(QStringLiteral("ODBC_Source")).toString();
+    m_userName = settings.value(QStringLiteral("ODBC_User")).toString();
+    // The encrypted bytes are the characters of the value.
+    const QVariant stored = settings.value(QStringLiteral("ODBC_Pass"));
+    const QByteArray record =
+        stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : stored.toString().toLatin1();
+    m_password = RecoverPasswordRecord(record).value_or(QString());
+}
+
+void TfrmZizaVureGUI::connectAtFirstShow()
+{
+    revealStoredLogin();
+    if (isBlank(m_dataSource) && isBlank(m_userName))
+        readSystemDatabaseSettings();
+    if (!isBlank(m_dataSource) || !isBlank(m_userName))
+        m_databaseConnected = ConnectDatabase(m_dataSource, m_userName, m_password);
+    updateActions();
+    if (!m_databaseConnected)
+        AddStatusLine(QStringLiteral("Database NOT connected."));
+}
+
+void TfrmZizaVureGUI::connectDatabaseCommand()
+{
+    waitForConfiguration();
+    m_config->Reopen();
+    if (isBlank(m_dataSource) && isBlank(m_userName)) {
+        revealStoredLogin();
+        ui->lblDataSource1->setText(m_dataSource);
+    }
+    m_login->setAlias(m_dataSource);
+    m_login->setUserName(m_userName);
+    m_login->setPassword(m_password);
+    if (m_login->exec() != QDialog::Accepted) {
+        // The next Connect reads the stored values again.
+        m_dataSource.clear();
+        m_userName.clear();
+        return;
+    }
+    m_dataSource = m_login->alias();
+    m_userName = m_login->userName();
+    m_password = m_login->password();
+    if (!ConnectDatabase(m_dataSource, m_userName, m_password))
+        return;
+    m_databaseConnected = true;
+    updateActions();
+    storeDatabaseSettings();
+}
+
+void TfrmZizaVureGUI::storeDatabaseSettings()
+{
+    // The stored form cannot carry every password; storing a cut one would
+    // fail the next start with a password the operator never typed.
+    const std::optional<QString> protectedPassword = ProtectPassword(m_password);
+    if (!protectedPassword)
+        AddStatusLine(QStringLiteral("Password not stored: it holds \":\" or is longer than 29 bytes."));
+    m_config->WriteDatabaseSettings({m_dataSource, m_userName, protectedPassword.value_or(QString())});
+}
+
+void TfrmZizaVureGUI::disconnectDatabase()
+{
+    m_database->close();
+    m_session->close();
+    AddStatusLine(QStringLiteral("Disconnected from database %1.").arg(m_dataSource));
+    m_databaseConnected = false;
+}
+
+void TfrmZizaVureGUI::saveToDatabase()
+{
+    QProgressDialog progress(QStringLiteral("Registering data labels..."), QString(), 0, 0, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(RegisterProgressDelayMs);
+    RegisterAllDataLabels(*m_database, groups(), [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    });
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "ConfigFile.h"
+#include "DbDatabase.h"
+#include "DbSession.h"
+#include "ServiceLink.h"
 #include "StatusLogFile.h"
 #include "UserSettingsFile.h"
 
@@ -9,6 +12,7 @@
 #include <memory>
 
 class HelpWindow;
+class TfrmPPLogin;
 class QButtonGroup;
 class QLabel;
 class QThread;
@@ -24,7 +28,7 @@ class TfrmZizaVureGUI;
 // The configuration is loaded on a worker thread while the window is built
 // and painted, so that a large site opens as quickly as an empty one;
 // everything that needs the groups waits for that load first.
-class TfrmZizaVureGUI : public QMainWindow
+class TfrmZizaVureGUI : public QMainWindow, public IServiceLinkHost
 {
     Q_OBJECT
 
@@ -37,13 +41,22 @@ public:
     // Adds "<short date> <long time>    <text>" on top of the memo, drops the
     // oldest line beyond MaxStatusLines, and logs the line while the log
     // switch is on.
-    void AddStatusLine(const QString& text);
+    void AddStatusLine(const QString& text) override;
 
     TZizaVureGroups& groups();
     ConfigFile& configFile();
     bool logSwitch() const { return m_log.LogMessage; }
-    int detailLevel() const { return m_log.LogDetail; }
+    int detailLevel() const override { return m_log.LogDetail; }
     bool isDatabaseConnected() const { return m_databaseConnected; }
+
+    TServiceLink& serviceLink() { return *m_link; }
+    TDbSession& session() { return *m_session; }
+    TDbDatabase& database() { return *m_database; }
+
+    // Opens the database of the data source with the user name and password;
+    // reports the outcome in the memo, the data source label and, on failure,
+    // "Error 1200". Returns whether the database is open.
+    bool ConnectDatabase(const QString& dataSource, const QString& userName, const QString& password);
 
     // Restores the window from minimised and brings it to the front.
     void restoreApplication();
@@ -57,6 +70,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showLinkState(const QString& panelText) override;
+    void showNextRun(const QString& group, const QString& time) override;
+    void startServiceRetryTimer() override;
+
     struct LoadedConfiguration
     {
         std::unique_ptr<ConfigFile> config;
@@ -72,6 +89,21 @@ private:
     void startConfigurationLoad();
     void finishConfigurationLoad();
     void firstShow();
+    void connectAtFirstShow();
+    void readSystemDatabaseSettings();
+    void revealStoredLogin();
+    void connectDatabaseCommand();
+    void disconnectDatabase();
+    void storeDatabaseSettings();
+    void saveToDatabase();
+    void startServiceLink();
+    void linkAtStart();
+    void retryServiceLink();
+    void startService();
+    void stopService();
+    void processNow();
+    void stopProcessNow();
+    void refreshParams();
     void updateActions();
     void selectDetailLevel(int level);
     void WriteStatusLog(const QString& line);
@@ -87,6 +119,13 @@ private:
     QButtonGroup* m_detailButtons = nullptr;
     QTimer* tmrService = nullptr;
     HelpWindow* m_help = nullptr;
+    std::unique_ptr<TServiceLink> m_link;
+    std::unique_ptr<TDbSession> m_session;
+    std::unique_ptr<TDbDatabase> m_database;
+    std::unique_ptr<TfrmPPLogin> m_login;
+    QString m_dataSource;
+    QString m_userName;
+    QString m_password;
 
     std::unique_ptr<TZizaVureGroups> m_groups;
     std::unique_ptr<ConfigFile> m_config;

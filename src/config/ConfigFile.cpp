@@ -10,6 +10,7 @@
 namespace {
 
 const QByteArray MainSection = QByteArrayLiteral("DeraDivurir");
+const QByteArray DatabaseSection = QByteArrayLiteral("Database Settings");
 
 // "ST01.AIRTEMP" is station ST01, sensor AIRTEMP; a text without "." names
 // both; what follows a second "." is not part of the sensor.
@@ -126,7 +127,7 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
 
 std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
 {
-    m_file = ProfileFile(m_file.path());
+    Reopen();
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
@@ -205,4 +206,28 @@ void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
 void ConfigFile::EraseGroupSection(const QString& groupName)
 {
     m_file.eraseSection(groupName.toUtf8());
+}
+
+TDatabaseSettings ConfigFile::ReadDatabaseSettings() const
+{
+    const ProfileFile::SectionView section = m_file.section(DatabaseSection);
+    return {section.readString("ODBC Data Source"), section.readString("ODBC Username"),
+            section.readString("ODBC Password")};
+}
+
+bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
+{
+    try {
+        m_file.writeKeys(DatabaseSection, {{"ODBC Data Source", settings.DataSource},
+                                           {"ODBC Username", settings.UserName},
+                                           {"ODBC Password", settings.ProtectedPassword}});
+    } catch (const EWriteError&) {
+        return false;
+    }
+    return true;
+}
+
+void ConfigFile::Reopen()
+{
+    m_file = ProfileFile(m_file.path());
 }

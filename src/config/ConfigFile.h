@@ -6,6 +6,15 @@
 #include <functional>
 #include <memory>
 
+// The database login as the configuration file keeps it; the password only
+// in its protected form.
+struct TDatabaseSettings
+{
+    QString DataSource;
+    QString UserName;
+    QString ProtectedPassword;
+};
+
 // The status-memo settings that travel with the groups.
 struct TLogSettings
 {
@@ -42,6 +51,13 @@ public:
 
     // Removes the section named by a group's GroupName. Raises EWriteError.
     void EraseGroupSection(const QString& groupName);
+
+    TDatabaseSettings ReadDatabaseSettings() const;
+    // Never raises; returns false when the file refused the write.
+    bool WriteDatabaseSettings(const TDatabaseSettings& settings);
+
+    // Reads the file afresh, as a new open of it would.
+    void Reopen();
 
 private:
     bool readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;

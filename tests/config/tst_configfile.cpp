@@ -41,6 +41,7 @@ private Q_SLOTS:
     void mainSection_data();
     void mainSection();
     void loadReadsFileAfresh();
+    void databaseSettings();
     void windowBounds_data();
     void windowBounds();
 
@@ -481,6 +482,23 @@ void TestConfigFile::loadReadsFileAfresh()
     QCOMPARE(reload(config)->Count(), 1);
     TestFiles::write(path(), "[DeraDivurir]\nGroups=2\n");
     QCOMPARE(reload(config)->Count(), 2);
+}
+
+void TestConfigFile::databaseSettings()
+{
+    TestFiles::write(path(), "[DeraDivurir]\r\nGroups=0\r\n[database settings]\r\nodbc username=reader\r\n");
+    ConfigFile config(path());
+    TDatabaseSettings read = config.ReadDatabaseSettings();
+    QCOMPARE(read.DataSource, QString());
+    QCOMPARE(read.UserName, QStringLiteral("reader"));
+
+    QVERIFY(config.WriteDatabaseSettings({QStringLiteral("QVDEMO"), QStringLiteral("demo"), QStringLiteral("c2VjcmV0")}));
+    QCOMPARE(TestFiles::read(path()), QByteArray("[DeraDivurir]\r\nGroups=0\r\n[database settings]\r\n"
+                                                 "odbc username=demo\r\nODBC Data Source=QVDEMO\r\n"
+                                                 "ODBC Password=c2VjcmV0\r\n"));
+    read = ConfigFile(path()).ReadDatabaseSettings();
+    QCOMPARE(read.DataSource, QStringLiteral("QVDEMO"));
+    QCOMPARE(read.ProtectedPassword, QStringLiteral("c2VjcmV0"));
 }
 
 void TestConfigFile::windowBounds_data()

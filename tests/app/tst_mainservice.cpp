@@ -1,0 +1,263 @@
+// The main window linked to the real stand-in service on the test's session bus.
+#include "FormatSettings.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "PollForm.h"
+#include "ServiceContract.h"
+#include "TestFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int StartTimeoutMs = 10000;
+// The retry timer ticks every 5 s; a relink may take one tick and a bit.
+constexpr int RelinkTimeoutMs = 12000;
+
+bool serviceOnBus()
+{
+    return ServiceContract::bus().interface()->isServiceRegistered(ServiceContract::ServiceName);
+}
+
+// Groups numbered 3, 1 and 2 in list order, each with one pair, processed quickly.
+QByteArray threeGroups(int detailLevel)
+{
+    QByteArray content = "[DeraDivurir]\r\nLogDetail=" + QByteArray::number(detailLevel) +
+                         "\r\nGroupNames=ZizaVureessGroup:3,ZizaVureessGroup:1,ZizaVureessGroup:2\r\n";
+    for (const char* number : {"3", "1", "2"}) {
+        content += QByteArray("[ZizaVureessGroup:") + number + "]\r\nPPGIndex=" + number +
+                   "\r\nFuncName=AVG\r\nEnabled=1\r\nBaseTime=00:00:00\r\nTypeInterval=3\r\n"
+                   "POLLNumber=1\r\nPOLL1=ST" +
+                   number + ".TEMP\r\n";
+    }
+    return content;
+}
+
+} // namespace
+
+class TestMainService : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void linkedAtStart();
+    void crashThenRelink();
+    void mutexWithoutObject();
+    void processNowSendsSelectedPositions_data();
+    void processNowSendsSelectedPositions();
+    void processNowUnlinkedShowsNoDialog();
+    void detailLevelReachesService();
+    void hungServiceDoesNotFreeze();
+
+private:
+    void startService(const QStringList& arguments = {});
+    std::unique_ptr<TfrmZizaVureGUI> openWindow();
+    QString memo(TfrmZizaVureGUI& window) const;
+    static QString panel(TfrmZizaVureGUI& window, const char* name);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<QProcess> m_service;
+};
+
+void TestMainService::initTestCase()
+{
+    QVERIFY2(ServiceContract::bus().isConnected(), "run the test under dbus-run-session");
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+}
+
+void TestMainService::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_home->path()));
+    qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_home->path()));
+    MessageBox::setTestMode(true);
+    TestFiles::write(m_home->filePath(QStringLiteral("QVZizaVure.QVS")), threeGroups(1));
+}
+
+void TestMainService::cleanup()
+{
+    if (m_service) {
+        m_service->kill();
+        m_service->waitForFinished();
+        m_service.reset();
+    }
+    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
+    MessageBox::setTestMode(false);
+}
+
+void TestMainService::startService(const QStringList& arguments)
+{
+    m_service = std::make_unique<QProcess>();
+    m_service->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_service->start(QStringLiteral(STANDIN_PATH),
+                     QStringList{QStringLiteral("--process-ms"), QStringLiteral("50")} + arguments);
+    QVERIFY(m_service->waitForStarted());
+    const bool published = !arguments.contains(QStringLiteral("--no-object"));
+    QVERIFY(QTest::qWaitFor([published] { return published ? serviceOnBus() : TServiceLink::IsServiceRunning(); },
+                            StartTimeoutMs));
+}
+
+std::unique_ptr<TfrmZizaVureGUI> TestMainService::openWindow()
+{
+    auto window = std::make_unique<TfrmZizaVureGUI>();
+    window->show();
+    window->waitForConfiguration();
+    return window;
+}
+
+QString TestMainService::memo(TfrmZizaVureGUI& window) const
+{
+    return window.findChild<QPlainTextEdit*>(QStringLiteral("memoStatus"))->toPlainText();
+}
+
+QString TestMainService::panel(TfrmZizaVureGUI& window, const char* name)
+{
+    return window.findChild<QLabel*>(QLatin1String(name))->text();
+}
+
+void TestMainService::linkedAtStart()
+{
+    startService();
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+    QTRY_VERIFY(panel(*window, "lblPollGroup").startsWith(QStringLiteral("ZizaVureessGroup:")));
+    QVERIFY(panel(*window, "lblPollTime") != QStringLiteral("Disabled"));
+    QVERIFY(!window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+    // Closing unlinks.
+    window->close();
+    QCOMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
+}
+
+void TestMainService::crashThenRelink()
+{
+    startService();
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+
+    m_service->kill();
+    m_service->waitForFinished();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
+    QVERIFY(memo(*window).section(u'\n', 0, 0).endsWith(QStringLiteral("    Post processing service stopped.")));
+    QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
+
+    startService();
+    QTRY_COMPARE_WITH_TIMEOUT(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"), RelinkTimeoutMs);
+    QVERIFY(!window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+}
+
+void TestMainService::mutexWithoutObject()
+{
+    startService({QStringLiteral("--no-object")});
+    auto window = openWindow();
+    QTest::qWait(800);
+    QCOMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
+    QVERIFY(!memo(*window).contains(QStringLiteral("service")));
+    QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+}
+
+void TestMainService::processNowSendsSelectedPositions_data()
+{
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<QStringList>("processed");
+    QTest::newRow("rows 1 and 2") << QList<int>{1, 2}
+                                  << QStringList{QStringLiteral("ZizaVureessGroup:1"),
+                                                 QStringLiteral("ZizaVureessGroup:2")};
+    QTest::newRow("first row") << QList<int>{0} << QStringList{QStringLiteral("ZizaVureessGroup:3")};
+    QTest::newRow("nothing selected") << QList<int>{} << QStringList{};
+}
+
+void TestMainService::processNowSendsSelectedPositions()
+{
+    QFETCH(QList<int>, rows);
+    QFETCH(QStringList, processed);
+    startService();
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+
+    QStringList shownRows;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<TfrmPoll*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("lbxPollGroups"));
+        for (int i = 0; i < list->count(); ++i)
+            shownRows.append(list->item(i)->text());
+        for (const int row : rows)
+            list->item(row)->setSelected(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BtnOK")), Qt::LeftButton);
+    });
+    window->findChild<QAction*>(QStringLiteral("actStartProcessNow"))->trigger();
+    QCOMPARE(shownRows, (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
+
+    for (const QString& group : processed)
+        QTRY_VERIFY(memo(*window).contains(QStringLiteral("Processing group %1 finished.").arg(group)));
+    QTest::qWait(300);
+    const QString text = memo(*window);
+    QCOMPARE(text.count(QStringLiteral(" started.")), processed.size());
+    // Newest first: the first group sent finished before the second started.
+    if (processed.size() == 2)
+        QVERIFY(text.indexOf(processed[1] + QStringLiteral(" started.")) <
+                text.indexOf(processed[0] + QStringLiteral(" finished.")));
+}
+
+void TestMainService::processNowUnlinkedShowsNoDialog()
+{
+    auto window = openWindow();
+    bool dialogShown = false;
+    QTimer::singleShot(0, this, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialogShown = true;
+            dialog->close();
+        }
+    });
+    window->findChild<QAction*>(QStringLiteral("actStartProcessNow"))->trigger();
+    window->findChild<QAction*>(QStringLiteral("actStopProcessNow"))->trigger();
+    QTest::qWait(50);
+    QVERIFY(!dialogShown);
+    QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestMainService::detailLevelReachesService()
+{
+    startService();
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+    // At Low the service reports only errors, so the run of a group leaves no line.
+    QTest::mouseClick(window->findChild<QRadioButton*>(QStringLiteral("radDetailLow")), Qt::LeftButton);
+    window->serviceLink().ProcessGroupNow(1);
+    QTest::qWait(500);
+    QVERIFY(!memo(*window).contains(QStringLiteral("Processing group")));
+
+    QTest::mouseClick(window->findChild<QRadioButton*>(QStringLiteral("radDetailMedium")), Qt::LeftButton);
+    window->serviceLink().ProcessGroupNow(1);
+    QTRY_VERIFY(memo(*window).contains(QStringLiteral("Processing group ZizaVureessGroup:1 finished.")));
+}
+
+void TestMainService::hungServiceDoesNotFreeze()
+{
+    startService({QStringLiteral("--hang"), QStringLiteral("StopProcessNow")});
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+    QElapsedTimer timer;
+    timer.start();
+    window->findChild<QAction*>(QStringLiteral("actStopProcessNow"))->trigger();
+    QVERIFY2(timer.elapsed() < TServiceLink::CallTimeoutMs + 2000, "the call outlived its time-out");
+    QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+QTEST_MAIN(TestMainService)
+#include "tst_mainservice.moc"
