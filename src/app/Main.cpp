@@ -11,6 +11,7 @@
 #include "MessageBox.h"
 #include "PPLogin.h"
 #include "PollForm.h"
+#include "ReCalc.h"
 #include "ServiceManager.h"
 
 #include <QAbstractEventDispatcher>
@@ -148,6 +149,7 @@ void TfrmZizaVureGUI::connectActions()
     connect(ui->actDBConnect, &QAction::triggered, this, &TfrmZizaVureGUI::connectDatabaseCommand);
     connect(ui->actDBDisconnect, &QAction::triggered, this, &TfrmZizaVureGUI::disconnectDatabase);
     connect(ui->actSaveDB, &QAction::triggered, this, &TfrmZizaVureGUI::saveToDatabase);
+    connect(ui->actReCalc, &QAction::triggered, this, &TfrmZizaVureGUI::openRecalculation);
     connect(ui->actStartService, &QAction::triggered, this, &TfrmZizaVureGUI::startService);
     connect(ui->actStopService, &QAction::triggered, this, &TfrmZizaVureGUI::stopService);
     connect(ui->actStartProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::processNow);
@@ -374,7 +376,10 @@ void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time)
 
 void TfrmZizaVureGUI::startServiceRetryTimer()
 {
-    tmrService->start();
+    // The timer stays off while a large window is open; the window's frame
+    // restarts it afterwards when the link is gone.
+    if (!m_holdingService)
+        tmrService->start();
 }
 
 void TfrmZizaVureGUI::startServiceLink()
@@ -577,4 +582,39 @@ void TfrmZizaVureGUI::saveToDatabase()
         progress.setMaximum(total);
         progress.setValue(done);
     });
+}
+
+void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,
+                                     const std::function<void()>& afterClose, const QString& errorPrefix)
+{
+    const bool retrying = tmrService->isActive();
+    tmrService->stop();
+    m_holdingService = true;
+    try {
+        int processingState = 0;
+        if (m_link->isLinked()) {
+            processingState = m_link->GetProcessingState();
+            m_link->SuspendProcessing();
+        }
+        {
+            const std::unique_ptr<QDialog> window = createWindow();
+            window->exec();
+            if (afterClose)
+                afterClose();
+        }
+        if (m_link->isLinked() && processingState == 1)
+            m_link->ResumeProcessing();
+    } catch (const Exception& error) {
+        MessageBox::error(this, errorPrefix + error.message());
+    }
+    m_holdingService = false;
+    // A service that stopped while the window was open is looked for again.
+    if (retrying || !m_link->isLinked())
+        tmrService->start();
+}
+
+void TfrmZizaVureGUI::openRecalculation()
+{
+    openHeldWindow([this] { return std::make_unique<TfrmReCalc>(this, m_session.get(), m_database.get(), groups()); },
+                   {}, QStringLiteral("Error 1500: "));
 }

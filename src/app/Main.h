@@ -9,9 +9,11 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class HelpWindow;
+class QDialog;
 class TfrmPPLogin;
 class QButtonGroup;
 class QLabel;
@@ -96,6 +98,11 @@ private:
     void disconnectDatabase();
     void storeDatabaseSettings();
     void saveToDatabase();
+    void openRecalculation();
+    // Shows a large modal window with the service's scheduled work held meanwhile;
+    // a failure is shown as `errorPrefix` followed by its message.
+    void openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,
+                        const std::function<void()>& afterClose, const QString& errorPrefix);
     void startServiceLink();
     void linkAtStart();
     void retryServiceLink();
@@ -139,4 +146,5 @@ private:
     bool m_databaseConnected = false;
     bool m_firstShow = true;
     bool m_firstShowPending = false;
+    bool m_holdingService = false;
 };

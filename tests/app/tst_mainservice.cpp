@@ -62,8 +62,13 @@ private Q_SLOTS:
     void processNowUnlinkedShowsNoDialog();
     void detailLevelReachesService();
     void hungServiceDoesNotFreeze();
+    void recalculationHoldsTheService_data();
+    void recalculationHoldsTheService();
+    void recalculationWhenUnlinked();
+    void recalculationReportsAFailingService();
 
 private:
+    void openRecalculation(TfrmZizaVureGUI& window, const std::function<void()>& whileOpen);
     void startService(const QStringList& arguments = {});
     std::unique_ptr<TfrmZizaVureGUI> openWindow();
     QString memo(TfrmZizaVureGUI& window) const;
@@ -257,6 +262,80 @@ void TestMainService::hungServiceDoesNotFreeze()
     window->findChild<QAction*>(QStringLiteral("actStopProcessNow"))->trigger();
     QVERIFY2(timer.elapsed() < TServiceLink::CallTimeoutMs + 2000, "the call outlived its time-out");
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+// Opens the (hidden) recalculation window, runs `whileOpen` in it, closes it.
+void TestMainService::openRecalculation(TfrmZizaVureGUI& window, const std::function<void()>& whileOpen)
+{
+    QAction* action = window.findChild<QAction*>(QStringLiteral("actReCalc"));
+    // Qt cannot trigger a hidden action; the program keeps this one hidden.
+    action->setVisible(true);
+    QTimer::singleShot(0, this, [whileOpen] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Interactive Calculation"));
+        whileOpen();
+        dialog->close();
+    });
+    action->trigger();
+    action->setVisible(false);
+}
+
+void TestMainService::recalculationHoldsTheService_data()
+{
+    QTest::addColumn<bool>("activeBefore");
+    QTest::newRow("active: suspended, then resumed") << true;
+    QTest::newRow("suspended already: not resumed") << false;
+}
+
+void TestMainService::recalculationHoldsTheService()
+{
+    QFETCH(bool, activeBefore);
+    startService();
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+    TServiceLink& link = window->serviceLink();
+    if (!activeBefore)
+        link.SuspendProcessing();
+    int stateWhileOpen = -1;
+    openRecalculation(*window, [&] { stateWhileOpen = link.GetProcessingState(); });
+    QCOMPARE(stateWhileOpen, 0);
+    QCOMPARE(link.GetProcessingState(), activeBefore ? 1 : 0);
+    QVERIFY(!window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+    QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestMainService::recalculationWhenUnlinked()
+{
+    auto window = openWindow();
+    QTimer* timer = window->findChild<QTimer*>(QStringLiteral("tmrService"));
+    QTRY_VERIFY(timer->isActive());
+    bool timerWhileOpen = true;
+    openRecalculation(*window, [&] { timerWhileOpen = timer->isActive(); });
+    QVERIFY(!timerWhileOpen);
+    QVERIFY(timer->isActive());
+    QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestMainService::recalculationReportsAFailingService()
+{
+    startService({QStringLiteral("--fail"), QStringLiteral("GetProcessingState")});
+    auto window = openWindow();
+    QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
+    QAction* action = window->findChild<QAction*>(QStringLiteral("actReCalc"));
+    action->setVisible(true);
+    bool opened = false;
+    QTimer::singleShot(0, this, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            opened = true;
+            dialog->close();
+        }
+    });
+    action->trigger();
+    QVERIFY(!opened);
+    QCOMPARE(MessageBox::shownTexts().size(), 1);
+    QVERIFY2(MessageBox::shownTexts()[0].startsWith(QStringLiteral("Error 1500: GetProcessingState failed")),
+             qPrintable(MessageBox::shownTexts()[0]));
 }
 
 QTEST_MAIN(TestMainService)
