@@ -46,6 +46,7 @@ private Q_SLOTS:
     void helpTabs();
     void configurationWrittenOnClose();
     void closeReportsAFailedSave();
+    void serviceControlWithoutManager();
     void secondStartRestoresFirst();
 
 private:
@@ -375,6 +376,23 @@ void TestMainWindow::closeReportsAFailedSave()
     QCOMPARE(TestFiles::read(configPath), before);
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{QStringLiteral("Error 1500: Unable to write to %1").arg(configPath)});
+}
+
+void TestMainWindow::serviceControlWithoutManager()
+{
+    // No service manager to reach: the service cannot be opened.
+    const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_home->filePath(QStringLiteral("none"))));
+    auto window = createWindow();
+    window->findChild<QAction*>(QStringLiteral("actStartService"))->trigger();
+    window->findChild<QAction*>(QStringLiteral("actStopService"))->trigger();
+    if (saved.isNull())
+        qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    else
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", saved);
+    QCOMPARE(MessageBox::shownTexts(),
+             (QStringList{QStringLiteral("Error 1502: Failed to start the QVZizaVureess service."),
+                          QStringLiteral("Error 1503: Failed to stop the QVZizaVureess service.")}));
 }
 
 void TestMainWindow::secondStartRestoresFirst()
