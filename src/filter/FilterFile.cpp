@@ -1,0 +1,86 @@
+#include "FilterFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// A filter file is single-byte text; anything beyond Latin-1 would be
+// written as something other than what the operator sees.
+bool fitsLatin1(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() > 0xff)
+            return false;
+    }
+    return true;
+}
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype length = text.size();
+    while (start < length) {
+        qsizetype end = start;
+        while (end < length && text.at(end) != u'\r' && text.at(end) != u'\n')
+            ++end;
+        lines.append(text.mid(start, end - start));
+        if (end + 1 < length && text.at(end) == u'\r' && text.at(end + 1) == u'\n')
+            ++end;
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+bool ReadFilterLines(const QString& fileName, QStringList& lines)
+{
+    lines.clear();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    lines = splitLines(QString::fromLatin1(bytes));
+    return true;
+}
+
+bool WriteFilterLines(const QString& fileName, const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        if (!fitsLatin1(line))
+            return false;
+        bytes += line.toLatin1() + "\r\n";
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString JoinFilterLines(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines)
+        text += line + QLatin1String("\r\n");
+    return text;
+}
+
+QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName)
+{
+    QStringList lines;
+    if (!ReadFilterLines(filterFileName, lines))
+        return baseQuery;
+    const QString condition = JoinFilterLines(lines);
+    if (condition.trimmed().isEmpty())
+        return baseQuery;
+    return baseQuery + QLatin1String(" AND ") + condition;
+}

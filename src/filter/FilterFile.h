@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLatin1String>
+#include <QString>
+#include <QStringList>
+
+// Filter files (".flt"): plain single-byte text whose lines end with CR LF.
+// The lines joined by line breaks form an SQL condition over QV_SITES and
+// QV_SITESENSORS. The same format is read and written by the data-collection
+// system's desktop program, so there is no header and no comment syntax.
+
+// The station/sensor statement that a filter narrows. It ends with ") " so
+// that " AND " and a condition can be appended as they are.
+inline constexpr QLatin1String
+    StationQueryBase("SELECT DISTINCT QV_SITES.STATION_ID, QV_SITESENSORS.SENSORNAME, QV_SITES.REPORTING_TIME, "
+                     "QV_SITES.REPORTING_INTERVAL, QV_SITES.BASIN, QV_SITES.DISTRICT, QV_SITES.CITY, QV_SITES.COUNTRY, "
+                     "QV_SITES.STATE, QV_SITES.COUNTY, QV_SITES.PRIMARY_CHANNEL, QV_SITES.RANDOM_CHANNEL "
+                     "FROM QV_SITES, QV_SITESENSORS WHERE (QV_SITES.STATION_ID = QV_SITESENSORS.STE_STATION_ID) ");
+
+// Reads the lines of a filter file into `lines` (replacing what it held).
+// A line ends at CR LF, LF or CR; a break at the very end starts no new line.
+// Bytes are read as Latin-1. Returns false when the file cannot be read.
+bool ReadFilterLines(const QString& fileName, QStringList& lines);
+
+// Creates or replaces the file with every line followed by CR LF. The file is
+// replaced whole or not at all. Returns false, leaving any old file as it
+// was, when the file cannot be written or a line holds a character that
+// Latin-1 cannot store.
+bool WriteFilterLines(const QString& fileName, const QStringList& lines);
+
+// The condition of a filter file for a statement: every line followed by
+// CR LF, so the text always ends with a line break.
+QString JoinFilterLines(const QStringList& lines);
+
+// The station query narrowed by a filter file: `baseQuery` + " AND " + the
+// file's lines joined by JoinFilterLines, or `baseQuery` alone when the
+// joined text is blank or the file cannot be read (no message: a missing
+// filter shows every station).
+QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName);

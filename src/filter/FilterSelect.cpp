@@ -1,0 +1,257 @@
+#include "FilterSelect.h"
+
+#include "ui_FilterSelect.h"
+
+#include "AsciiText.h"
+#include "DbDatabase.h"
+#include "DbQuery.h"
+#include "DbTable.h"
+#include "Exception.h"
+#include "FileDialog.h"
+#include "FilterFile.h"
+#include "MessageBox.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+const QString FileFilter = QStringLiteral("Filter Files(*.flt)");
+const QString NoValues = QStringLiteral("<None Defined>");
+
+// Preview rows order by station as the program compares stations: without
+// regard to the case of a-z.
+class TPreviewItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return AsciiText::compareFolded(text(column), other.text(column)) < 0;
+    }
+};
+
+bool isQuoted(TDbFieldType type)
+{
+    return type == TDbFieldType::String || type == TDbFieldType::Date || type == TDbFieldType::Time ||
+           type == TDbFieldType::DateTime;
+}
+
+// One condition line: the condition keeps its own blanks, so "  = " gives
+// "FIELD   =  'VALUE'". The value is used as typed; inside quotes an
+// apostrophe is doubled so that O'Brien stays one SQL literal.
+QString clause(const QString& field, TDbFieldType type, const QString& condition, const QString& value)
+{
+    if (!isQuoted(type))
+        return field + u' ' + condition + u' ' + value;
+    QString literal = value;
+    literal.replace(u'\'', QLatin1String("''"));
+    return field + u' ' + condition + QLatin1String(" '") + literal + u'\'';
+}
+
+} // namespace
+
+TfrmFilterSelect::TfrmFilterSelect(QWidget* owner, TDbSession& session, TDbDatabase& database)
+    : QDialog(owner), ui(std::make_unique<Ui::TfrmFilterSelect>()), m_database(database)
+{
+    // Statements reach the session through the database, so only the
+    // database is kept; the pair must be the owner's own.
+    Q_ASSERT(&database.session() == &session);
+    Q_UNUSED(session)
+    ui->setupUi(this);
+    buildFieldList();
+
+    connect(ui->cboFilterItem, &QComboBox::currentIndexChanged, this, &TfrmFilterSelect::fillValueBox);
+    connect(ui->btnAdd, &QPushButton::clicked, this, &TfrmFilterSelect::btnAddClick);
+    connect(ui->btnNew, &QPushButton::clicked, this, &TfrmFilterSelect::btnNewClick);
+    connect(ui->btnOpen, &QPushButton::clicked, this, &TfrmFilterSelect::btnOpenClick);
+    connect(ui->btnSave, &QPushButton::clicked, this, &TfrmFilterSelect::btnSaveClick);
+    connect(ui->btnSaveAs, &QPushButton::clicked, this, &TfrmFilterSelect::btnSaveAsClick);
+    connect(ui->btnExec, &QPushButton::clicked, this, &TfrmFilterSelect::btnExecClick);
+    connect(ui->btnOK, &QPushButton::clicked, this, &TfrmFilterSelect::btnOKClick);
+    connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TfrmFilterSelect::~TfrmFilterSelect() = default;
+
+bool TfrmFilterSelect::GetFilterFileName(QString& name) const
+{
+    if (!m_saved)
+        return false;
+    name = ui->edtFilterFile->text();
+    return true;
+}
+
+void TfrmFilterSelect::buildFieldList()
+{
+    m_saved = false;
+    ui->cboFilterItem->clear();
+    m_dataLists.clear();
+    try {
+        readTable(QStringLiteral("QV_SITES"));
+        readTable(QStringLiteral("QV_SITESENSORS"));
+    } catch (const Exception& error) {
+        // The window still opens, with the fields and values read so far.
+        MessageBox::error(this, error.message());
+    }
+    if (ui->cboFilterItem->count() > 0) {
+        ui->cboFilterItem->setCurrentIndex(0);
+        fillValueBox();
+    }
+}
+
+// Appends an entry per column of the table, then its values. A hash set of
+// case-folded values per column finds repeats, so that a large table costs
+// about one pass over its rows.
+void TfrmFilterSelect::readTable(const QString& tableName)
+{
+    TDbTable table(m_database);
+    table.setTableName(tableName);
+    table.open();
+    const int columns = table.fieldCount();
+    const std::size_t first = m_dataLists.size();
+    for (int column = 0; column < columns; ++column) {
+        ui->cboFilterItem->addItem(tableName + u'.' + table.fieldName(column));
+        m_dataLists.push_back(TDataList{{}, table.fieldType(column)});
+    }
+    std::vector<QSet<QString>> seen(columns);
+    while (table.next()) {
+        for (int column = 0; column < columns; ++column) {
+            if (table.isNull(column))
+                continue;
+            const QString value = table.asString(column);
+            QSet<QString>& values = seen[column];
+            const qsizetype before = values.size();
+            values.insert(value.toCaseFolded());
+            if (values.size() != before)
+                m_dataLists[first + column].Values.append(value);
+        }
+    }
+}
+
+void TfrmFilterSelect::fillValueBox()
+{
+    ui->cboFilterValue->clear();
+    ui->cboFilterValue->clearEditText();
+    const int field = ui->cboFilterItem->currentIndex();
+    if (field >= 0 && !m_dataLists[field].Values.isEmpty())
+        ui->cboFilterValue->addItems(m_dataLists[field].Values);
+    else
+        ui->cboFilterValue->addItem(NoValues);
+    // Nothing is picked for the operator: the value stays empty until chosen.
+    ui->cboFilterValue->setCurrentIndex(-1);
+}
+
+// The text area's lines; an empty text area has none.
+QStringList TfrmFilterSelect::textLines() const
+{
+    const QString text = ui->edtText->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+// The statement that the setup editor builds from the saved file, without
+// its final line break.
+QString TfrmFilterSelect::previewQuery() const
+{
+    if (ui->edtText->toPlainText().isEmpty())
+        return StationQueryBase;
+    return StationQueryBase + QLatin1String(" AND ") + textLines().join(QLatin1String("\r\n"));
+}
+
+void TfrmFilterSelect::writeFile(const QString& fileName)
+{
+    if (!WriteFilterLines(fileName, textLines())) {
+        m_saved = false;
+        return;
+    }
+    ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
+    m_saved = true;
+}
+
+void TfrmFilterSelect::btnAddClick()
+{
+    const int field = ui->cboFilterItem->currentIndex();
+    const QString value = ui->cboFilterValue->currentText();
+    if (field < 0 || ui->cboFilterCondition->currentIndex() < 0 || value.trimmed().isEmpty())
+        return;
+    const QString line = clause(ui->cboFilterItem->currentText(), m_dataLists[field].FieldType,
+                                ui->cboFilterCondition->currentText(), value);
+    const QString text = ui->edtText->toPlainText();
+    ui->edtText->setPlainText(text.trimmed().isEmpty() ? line : text + QLatin1String(" AND \n") + line);
+    m_saved = false;
+}
+
+void TfrmFilterSelect::btnNewClick()
+{
+    ui->edtText->clear();
+    ui->edtFilterFile->clear();
+    m_saved = false;
+}
+
+void TfrmFilterSelect::btnOpenClick()
+{
+    const QString fileName = FileDialog::getOpenFileName(this, QStringLiteral(" Open Filter File"), {}, FileFilter);
+    if (fileName.isEmpty())
+        return;
+    ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
+    ui->edtText->clear();
+    QStringList lines;
+    m_saved = ReadFilterLines(fileName, lines);
+    ui->edtText->setPlainText(lines.join(u'\n'));
+}
+
+void TfrmFilterSelect::btnSaveClick()
+{
+    if (ui->edtFilterFile->text().isEmpty())
+        btnSaveAsClick();
+    else
+        writeFile(ui->edtFilterFile->text());
+}
+
+void TfrmFilterSelect::btnSaveAsClick()
+{
+    QString fileName = FileDialog::getSaveFileName(this, QStringLiteral("Save Filter File As"), {}, FileFilter);
+    if (fileName.isEmpty())
+        return;
+    // The dialog asked about the name as typed; a name that gains the
+    // extension may be another, existing file.
+    if (QFileInfo(fileName).suffix().isEmpty()) {
+        fileName += QLatin1String(".flt");
+        if (QFileInfo::exists(fileName) &&
+            MessageBox::question(this, QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                           .arg(QFileInfo(fileName).fileName())) != MessageBox::Ok)
+            return;
+    }
+    writeFile(fileName);
+}
+
+void TfrmFilterSelect::btnExecClick()
+{
+    ui->lstSiteSensors->clear();
+    QList<QTreeWidgetItem*> rows;
+    try {
+        TDbQuery query(m_database);
+        query.setSql(previewQuery());
+        query.open();
+        while (query.next())
+            rows.append(new TPreviewItem(QStringList{query.asString(QStringLiteral("STATION_ID")),
+                                                     query.asString(QStringLiteral("SENSORNAME"))}));
+    } catch (const Exception&) {
+        // A condition that the database refuses, or a lost connection, ends
+        // the preview quietly; the rows read before stay.
+    }
+    // Sorting once after adding keeps a large preview fast.
+    ui->lstSiteSensors->addTopLevelItems(rows);
+    ui->lstSiteSensors->sortItems(0, Qt::AscendingOrder);
+}
+
+void TfrmFilterSelect::btnOKClick()
+{
+    if (!m_saved) {
+        MessageBox::information(this, QStringLiteral("Please save the filter file before selecting it"));
+        return;
+    }
+    accept();
+}
