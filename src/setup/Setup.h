@@ -1,0 +1,137 @@
+#pragma once
+
+#include "DataDef.h"
+
+#include <QDialog>
+#include <QHash>
+
+#include <memory>
+#include <optional>
+
+class ConfigFile;
+class QButtonGroup;
+class QModelIndex;
+class QPushButton;
+class TDbDatabase;
+class TDbSession;
+class TStationTreeModel;
+
+namespace Ui {
+class TfrmOptionSetup;
+}
+
+// "Edit Setup Options": edits the main window's groups in place, one group at
+// a time. The upper half holds the group selector and the group's fields; the
+// box "SiteSensors" chooses the group's station/sensor pairs from a tree of the
+// database's stations, and the two label edits below it name each pair's
+// result.
+//
+// The pair list holds copies of the current group's pairs; the group itself
+// takes them only when it is saved.
+class TfrmOptionSetup : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // None of the references is owned. The database is read for the station
+    // list, and with the session it is lent to the filter editor.
+    TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabase& database, TZizaVureGroups& groups,
+                    ConfigFile& config);
+    ~TfrmOptionSetup() override;
+
+    // The group that the controls show: the stored group at the current
+    // index, or the window's own placeholder while the index is -1.
+    TZizaVureGroupItem& currentGroup();
+    int currentGroupIndex() const { return m_groupIndex; }
+    bool isModified() const { return m_modified; }
+
+    // Shows the list's group at `index`, or the placeholder when the selector
+    // has no such item, and reads the station list again when its filter
+    // name differs. Leaves the group unmodified.
+    void LoadGroup(int index);
+
+    // Empties the station cache, reads it again through the filter file of
+    // the filter field and rebuilds the tree for the selected view. A failed
+    // reading is silent; the tree then shows the rows read before it.
+    void ReloadStations();
+    // The trimmed filter field as it was when the station list was last read.
+    QString filterName() const { return m_filterName.value_or(QString()); }
+    const TStationSensorCache& stationCache() const { return m_cache; }
+
+    // Replaces the pair list by copies of the group's pairs and selects the first.
+    void FillPairList(const TZizaVureGroupItem& group);
+    void ClearPairList();
+    // The pair list's entries, in list order.
+    const TStationSensorList& pairs() const { return m_pairs; }
+    // The pair whose labels the two label edits show, or -1.
+    int editedPairIndex() const { return m_editedPair; }
+
+    // Stores the label edits into the pair list's entry at `index`. Raises
+    // EDataLabelDup, and stores nothing, when another pair of the same station
+    // already carries the new data label: any pair of another group, or a
+    // stored pair of `group` other than the one at `index`.
+    void CommitDataLabels(const TZizaVureGroupItem& group, int index);
+
+    // The pairs' part of saving `target`: its pairs are discarded, the edited
+    // pair's labels are committed, then the target takes a copy of every
+    // entry of the pair list. Raises EDataLabelDup from the commit, and the
+    // target is then left without pairs.
+    void storePairs(TZizaVureGroupItem& target);
+
+private:
+    void setUpGroupControls();
+    void setUpStationControls();
+    void setUpPairControls();
+    void bindButton(QPushButton* button, QAction* action);
+    void fillViewSelector();
+    void showGroupFields(const TZizaVureGroupItem& group);
+    void groupSelected();
+    void markModified();
+
+    void QueryStations();
+    void BuildTree(int view);
+
+    // Adding pairs from the tree.
+    void addSelectedNode();
+    void addAllNodes();
+    void AddNodePairs(const QModelIndex& node);
+    void AddPair(const QString& station, const QString& sensor);
+    void selectFirstPairIfNone();
+
+    // Changing the pair list.
+    void appendPair(std::unique_ptr<TStationSensorInfoItem> pair);
+    void listPairsFrom(std::size_t first);
+    void removeSelectedPair();
+    void RemovePair(int index);
+    void removeAllPairs();
+    void movePairUp();
+    void movePairDown();
+    void exchangePairs(int first, int second);
+
+    // The selection and the label edits.
+    int selectedPairIndex() const;
+    void selectPair(int index);
+    void selectionStep();
+    void ShowDataLabels(int index);
+    void dataLabelEdited();
+    void altDataLabelEdited();
+
+    std::unique_ptr<Ui::TfrmOptionSetup> ui;
+    TDbSession& m_session;
+    TDbDatabase& m_database;
+    TZizaVureGroups& m_groups;
+    ConfigFile& m_config;
+    QButtonGroup* m_timeBound = nullptr;
+    TStationTreeModel* m_tree = nullptr;
+
+    int m_groupIndex = -1;
+    std::unique_ptr<TZizaVureGroupItem> m_placeholder; // only while the list is empty
+    bool m_modified = false;
+
+    TStationSensorCache m_cache;
+    std::optional<QString> m_filterName; // none until the station list is first read
+
+    TStationSensorList m_pairs;
+    QHash<QString, int> m_pairTexts; // upper-cased entry text -> number of entries
+    int m_editedPair = -1;
+};
