@@ -13,6 +13,7 @@
 #include "PollForm.h"
 #include "ReCalc.h"
 #include "ServiceManager.h"
+#include "Setup.h"
 
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
@@ -150,6 +151,7 @@ void TfrmZizaVureGUI::connectActions()
     connect(ui->actDBDisconnect, &QAction::triggered, this, &TfrmZizaVureGUI::disconnectDatabase);
     connect(ui->actSaveDB, &QAction::triggered, this, &TfrmZizaVureGUI::saveToDatabase);
     connect(ui->actReCalc, &QAction::triggered, this, &TfrmZizaVureGUI::openRecalculation);
+    connect(ui->actOptionsEditSetup, &QAction::triggered, this, &TfrmZizaVureGUI::openSetupEditor);
     connect(ui->actStartService, &QAction::triggered, this, &TfrmZizaVureGUI::startService);
     connect(ui->actStopService, &QAction::triggered, this, &TfrmZizaVureGUI::stopService);
     connect(ui->actStartProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::processNow);
@@ -617,4 +619,16 @@ void TfrmZizaVureGUI::openRecalculation()
 {
     openHeldWindow([this] { return std::make_unique<TfrmReCalc>(this, m_session.get(), m_database.get(), groups()); },
                    {}, QStringLiteral("Error 1500: "));
+}
+
+void TfrmZizaVureGUI::openSetupEditor()
+{
+    openHeldWindow(
+        [this] { return std::make_unique<TfrmOptionSetup>(this, *m_session, *m_database, groups(), configFile()); },
+        [this] {
+            // The group list names every group section the editor wrote.
+            if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
+                throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_config->path()));
+        },
+        QString());
 }

@@ -99,6 +99,7 @@ private:
     void storeDatabaseSettings();
     void saveToDatabase();
     void openRecalculation();
+    void openSetupEditor();
     // Shows a large modal window with the service's scheduled work held meanwhile;
     // a failure is shown as `errorPrefix` followed by its message.
     void openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,

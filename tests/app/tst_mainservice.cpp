@@ -4,15 +4,14 @@
 #include "MessageBox.h"
 #include "PollForm.h"
 #include "ServiceContract.h"
+#include "StandinProcess.h"
 #include "TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDBusConnectionInterface>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -21,14 +20,8 @@
 
 namespace {
 
-constexpr int StartTimeoutMs = 10000;
 // The retry timer ticks every 5 s; a relink may take one tick and a bit.
 constexpr int RelinkTimeoutMs = 12000;
-
-bool serviceOnBus()
-{
-    return ServiceContract::bus().interface()->isServiceRegistered(ServiceContract::ServiceName);
-}
 
 // Groups numbered 3, 1 and 2 in list order, each with one pair, processed quickly.
 QByteArray threeGroups(int detailLevel)
@@ -75,7 +68,7 @@ private:
     static QString panel(TfrmZizaVureGUI& window, const char* name);
 
     std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<QProcess> m_service;
+    std::unique_ptr<StandinProcess> m_service;
 };
 
 void TestMainService::initTestCase()
@@ -95,25 +88,15 @@ void TestMainService::init()
 
 void TestMainService::cleanup()
 {
-    if (m_service) {
-        m_service->kill();
-        m_service->waitForFinished();
-        m_service.reset();
-    }
-    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
+    m_service.reset();
+    QVERIFY(!StandinProcess::onBus());
     MessageBox::setTestMode(false);
 }
 
 void TestMainService::startService(const QStringList& arguments)
 {
-    m_service = std::make_unique<QProcess>();
-    m_service->setProcessChannelMode(QProcess::ForwardedChannels);
-    m_service->start(QStringLiteral(STANDIN_PATH),
-                     QStringList{QStringLiteral("--process-ms"), QStringLiteral("50")} + arguments);
-    QVERIFY(m_service->waitForStarted());
-    const bool published = !arguments.contains(QStringLiteral("--no-object"));
-    QVERIFY(QTest::qWaitFor([published] { return published ? serviceOnBus() : TServiceLink::IsServiceRunning(); },
-                            StartTimeoutMs));
+    m_service = std::make_unique<StandinProcess>();
+    QVERIFY(m_service->start(arguments));
 }
 
 std::unique_ptr<TfrmZizaVureGUI> TestMainService::openWindow()
@@ -153,12 +136,10 @@ void TestMainService::crashThenRelink()
     auto window = openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
 
-    m_service->kill();
-    m_service->waitForFinished();
+    QVERIFY(m_service->kill());
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
     QVERIFY(memo(*window).section(u'\n', 0, 0).endsWith(QStringLiteral("    Post processing service stopped.")));
     QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
-    QVERIFY(QTest::qWaitFor([] { return !serviceOnBus(); }, StartTimeoutMs));
 
     startService();
     QTRY_COMPARE_WITH_TIMEOUT(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"), RelinkTimeoutMs);
