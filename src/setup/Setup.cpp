@@ -3,24 +3,55 @@
 #include "ui_Setup.h"
 
 #include "AsciiText.h"
+#include "ConfigFile.h"
 #include "DataLabelDup.h"
+#include "DataLabels.h"
+#include "FilterSelect.h"
 #include "FormatSettings.h"
+#include "MessageBox.h"
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "TimeText.h"
 
+#include <QAbstractEventDispatcher>
 #include <QButtonGroup>
+#include <QFocusEvent>
+#include <QSet>
 #include <QSignalBlocker>
 
 #include <cmath>
 
 namespace {
 
-// "hh:nn:ss" of a time of day, with the ":" that the masks of the time fields hold.
-QString timeText(double value)
+constexpr int IntervalAsEntered = 6;
+constexpr int MaxIntervalDays = 365;
+
+// A time field whose text is no time of day.
+class EConvertError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// The time fields' masks hold a ":" whatever the regional settings say.
+const FormatSettings& timeFormat()
 {
     static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
-    return format.formatTime(value);
+    return format;
+}
+
+// "hh:nn:ss" of a time of day.
+QString timeText(double value)
+{
+    return timeFormat().formatTime(value);
+}
+
+double timeOfDay(const QLineEdit* field)
+{
+    const QString text = field->text();
+    if (const std::optional<double> time = timeFormat().parseTime(text))
+        return *time;
+    throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
 }
 
 // Selects `index`, or nothing when the box has no such item.
@@ -56,6 +87,9 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // Return in a field finishes the field; it never runs a button such as "Browse".
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     setUpGroupControls();
     setUpStationControls();
     setUpPairControls();
@@ -73,6 +107,10 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
     // Loading a group with a filter has read the list already.
     if (!m_filterName)
         ReloadStations();
+
+    connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TfrmOptionSetup::updateActions);
+    updateActions();
 }
 
 TfrmOptionSetup::~TfrmOptionSetup()
@@ -107,8 +145,54 @@ void TfrmOptionSetup::setUpGroupControls()
     bindButton(ui->btnDeleteAll, ui->actDeleteAll);
     bindButton(ui->btnSave, ui->actSave);
     addActions({ui->actNew, ui->actSave, ui->actDelete, ui->actDeleteAll});
-    connect(ui->cbxGroup, &QComboBox::activated, this, &TfrmOptionSetup::groupSelected);
+    connect(ui->actNew, &QAction::triggered, this, &TfrmOptionSetup::actNewExecute);
+    connect(ui->actCopy, &QAction::triggered, this, &TfrmOptionSetup::actCopyExecute);
+    connect(ui->actDelete, &QAction::triggered, this, &TfrmOptionSetup::actDeleteExecute);
+    connect(ui->actDeleteAll, &QAction::triggered, this, &TfrmOptionSetup::actDeleteAllExecute);
+    connect(ui->actSave, &QAction::triggered, this, &TfrmOptionSetup::actSaveExecute);
+
+    connect(ui->cbxGroup, &QComboBox::activated, this, &TfrmOptionSetup::cbxGroupChange);
+    connect(ui->cbxInterval, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::cbxIntervalChange);
+    connect(ui->spnbtnNoChangeIntervalUp, &QToolButton::clicked, this, [this] { stepDays(1); });
+    connect(ui->spnbtnNoChangeIntervalDown, &QToolButton::clicked, this, [this] { stepDays(-1); });
+    connect(ui->btnFilter, &QPushButton::clicked, this, &TfrmOptionSetup::btnFilterClick);
+    connect(ui->edtFilterFile, &QLineEdit::editingFinished, this, &TfrmOptionSetup::edtFilterFileExit);
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
+    connectModifiedMarks();
+    connectStartFrom();
+}
+
+// Every field that a save takes marks the group modified, so that no change
+// is left where Save cannot reach it. Loading a group clears the mark again.
+void TfrmOptionSetup::connectModifiedMarks()
+{
+    for (QLineEdit* field :
+         {ui->edtBase, ui->edtProcTime, ui->edtInterval, ui->edtIntervalDay, ui->edtParameters, ui->edtFilterFile})
+        connect(field, &QLineEdit::textChanged, this, &TfrmOptionSetup::markModified);
+    for (QComboBox* box : {ui->cbxFuncName, ui->cbxDataFlags})
+        connect(box, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::markModified);
+    connect(ui->chkEnable, &QCheckBox::toggled, this, &TfrmOptionSetup::markModified);
+    connect(m_timeBound, &QButtonGroup::idToggled, this, &TfrmOptionSetup::markModified);
+}
+
+void TfrmOptionSetup::connectStartFrom()
+{
+    connect(ui->cbxDateFrom, &QComboBox::activated, this, &TfrmOptionSetup::startFromPicked);
+    ui->cbxDateFrom->installEventFilter(this);
+}
+
+bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->cbxDateFrom && event->type() == QEvent::FocusOut) {
+        // Only moving to another control of this window leaves the field;
+        // opening its list or switching windows does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            // After the focus change has finished, so that the focus can be put back.
+            QMetaObject::invokeMethod(this, &TfrmOptionSetup::startFromLeft, Qt::QueuedConnection);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmOptionSetup::setUpStationControls()
@@ -168,6 +252,8 @@ void TfrmOptionSetup::LoadGroup(int index)
     const bool stored = index >= 0 && index < ui->cbxGroup->count();
     if (!stored && !m_placeholder)
         m_placeholder = std::make_unique<TZizaVureGroupItem>();
+    if (stored)
+        m_placeholder.reset(); // the list is no longer empty
     const TZizaVureGroupItem& group = stored ? *m_groups.Items(index) : *m_placeholder;
     showGroupFields(group);
     FillPairList(group);
@@ -203,8 +289,240 @@ void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
     ui->edtFilterFile->setText(group.Filter);
 }
 
-// The save prompt for a modified group belongs in front of this.
-void TfrmOptionSetup::groupSelected()
+void TfrmOptionSetup::takeGroupFields(TZizaVureGroupItem& target)
+{
+    target.Enabled = ui->chkEnable->isChecked();
+    target.FuncName = ui->cbxFuncName->currentIndex() >= 0 ? ui->cbxFuncName->currentText() : QString();
+    target.BaseTime = timeOfDay(ui->edtBase);
+    target.ProcTime = timeOfDay(ui->edtProcTime);
+    target.TypeInterval = quint8(ui->cbxInterval->currentIndex()); // none selected: 255
+    bool wholeDays = false;
+    const int days = ui->edtIntervalDay->text().toInt(&wholeDays);
+    target.Interval = timeOfDay(ui->edtInterval) + (wholeDays ? days : 0);
+    target.StartFrom = ui->cbxDateFrom->currentText();
+    target.DataType = quint8(ui->cbxDataFlags->currentIndex());
+    target.Parameter = ui->edtParameters->text();
+    target.TimeBound = m_timeBound->checkedId();
+    target.Filter = ui->edtFilterFile->text();
+}
+
+void TfrmOptionSetup::SaveGroup()
+{
+    const bool placeholder = m_groupIndex < 0;
+    TZizaVureGroupItem& target = currentGroup();
+    // A failed save must not leave the group half taken from the controls:
+    // it goes back to what it was, and the controls keep the edits.
+    TZizaVureGroupItem before;
+    before.AssignFrom(target);
+    try {
+        takeGroupFields(target);
+        storePairs(target);
+        m_config.SaveGroupSection(target);
+    } catch (...) {
+        target.ClearStationSensors();
+        target.AssignFrom(before);
+        throw;
+    }
+    // Joining after the write keeps a placeholder whose section could not
+    // be written out of the list.
+    if (placeholder)
+        joinPlaceholder();
+    for (const auto& entry : target.StationSensors)
+        RegisterDataLabel(m_database, target.FuncName, *entry);
+    m_modified = false;
+}
+
+// The placeholder exists only while the list is empty, so it becomes group 1.
+void TfrmOptionSetup::joinPlaceholder()
+{
+    const int number = FindFreeGroupNumber();
+    m_groups.AddGroup(std::move(m_placeholder));
+    const QSignalBlocker blocker(ui->cbxGroup);
+    ui->cbxGroup->addItem(QString::number(number));
+    ui->cbxGroup->setCurrentIndex(0);
+    m_groupIndex = 0;
+}
+
+// Only the numbers that the selector shows count; the section names of the
+// groups are not consulted.
+int TfrmOptionSetup::FindFreeGroupNumber() const
+{
+    QSet<int> taken;
+    for (int i = 0; i < ui->cbxGroup->count(); ++i)
+        taken.insert(ui->cbxGroup->itemText(i).toInt());
+    return LowestFreeGroupNumber(taken);
+}
+
+bool TfrmOptionSetup::ValidateStartFrom(const QString& text)
+{
+    return ValidateTimeText(this, text, SetupTimeKeywords());
+}
+
+void TfrmOptionSetup::markModified()
+{
+    m_modified = true;
+}
+
+void TfrmOptionSetup::actNewExecute()
+{
+    if (!saveIfModified())
+        return;
+    const int number = FindFreeGroupNumber();
+    if (number == 0)
+        return;
+    auto group = std::make_unique<TZizaVureGroupItem>();
+    group->PPGIndex = number;
+    group->GroupName = GroupSectionName(number);
+    TZizaVureGroupItem& added = *group;
+    appendGroup(std::move(group));
+    try {
+        m_config.SaveGroupSection(added);
+    } catch (const EWriteError& error) {
+        reportError(error.message());
+        // The group is in the list but not in the file: a save has to write it.
+        markModified();
+    }
+}
+
+// A copy lives in memory only until it is saved.
+void TfrmOptionSetup::actCopyExecute()
+{
+    if (!saveIfModified() || m_groupIndex < 0)
+        return;
+    const int number = FindFreeGroupNumber();
+    if (number == 0)
+        return;
+    auto group = std::make_unique<TZizaVureGroupItem>();
+    group->AssignFrom(*m_groups.Items(m_groupIndex));
+    group->PPGIndex = number;
+    group->GroupName = GroupSectionName(number);
+    appendGroup(std::move(group));
+    markModified();
+}
+
+// Pending changes go with the group; its data labels stay registered.
+void TfrmOptionSetup::actDeleteExecute()
+{
+    const int index = ui->cbxGroup->currentIndex();
+    if (index < 0)
+        return;
+    if (MessageBox::question(this, QStringLiteral("Are you sure you want to delete this Group?")) != MessageBox::Ok)
+        return;
+    if (!eraseGroup(index))
+        return;
+    selectAfterDeletion(index < ui->cbxGroup->count() ? index : ui->cbxGroup->count() - 1);
+}
+
+void TfrmOptionSetup::actDeleteAllExecute()
+{
+    if (MessageBox::question(this, QStringLiteral("Are you sure you want to delete all the Groups?")) != MessageBox::Ok)
+        return;
+    for (int i = m_groups.Count() - 1; i >= 0; --i) {
+        if (!eraseGroup(i))
+            break;
+    }
+    selectAfterDeletion(ui->cbxGroup->count() - 1);
+}
+
+void TfrmOptionSetup::actSaveExecute()
+{
+    trySaveGroup();
+}
+
+void TfrmOptionSetup::updateActions()
+{
+    const bool stored = m_groups.Count() > 0;
+    ui->actNew->setEnabled(true);
+    ui->actCopy->setEnabled(m_groupIndex >= 0);
+    ui->actDelete->setEnabled(stored);
+    ui->actDeleteAll->setEnabled(stored);
+    ui->actSave->setEnabled(m_modified && (m_placeholder || (stored && ui->cbxGroup->currentIndex() >= 0)));
+    UpdateIntervalControls();
+}
+
+// Saves the current group and tells the operator when that failed.
+bool TfrmOptionSetup::trySaveGroup()
+{
+    try {
+        SaveGroup();
+        return true;
+    } catch (const EConvertError& error) {
+        MessageBox::error(this, error.message());
+    } catch (const Exception& error) {
+        reportError(error.message());
+    }
+    return false;
+}
+
+// The save prompt: true when the action that asked may go on.
+bool TfrmOptionSetup::saveIfModified()
+{
+    if (!m_modified)
+        return true;
+    if (MessageBox::question(this, QStringLiteral("Save all current parameters?")) != MessageBox::Ok)
+        return false;
+    return trySaveGroup();
+}
+
+// Adds the group to the list and the selector, and shows it.
+void TfrmOptionSetup::appendGroup(std::unique_ptr<TZizaVureGroupItem> group)
+{
+    const QString number = QString::number(group->PPGIndex);
+    m_groups.AddGroup(std::move(group));
+    {
+        const QSignalBlocker blocker(ui->cbxGroup);
+        ui->cbxGroup->addItem(number);
+        ui->cbxGroup->setCurrentIndex(ui->cbxGroup->count() - 1);
+    }
+    LoadGroup(ui->cbxGroup->count() - 1);
+}
+
+// A group whose section cannot be erased stays, so that memory and file agree.
+bool TfrmOptionSetup::eraseGroup(int index)
+{
+    try {
+        m_config.EraseGroupSection(m_groups.Items(index)->GroupName);
+    } catch (const EWriteError& error) {
+        reportError(error.message());
+        return false;
+    }
+    {
+        const QSignalBlocker blocker(ui->cbxGroup);
+        ui->cbxGroup->removeItem(index);
+    }
+    m_groups.DeleteGroup(index);
+    return true;
+}
+
+void TfrmOptionSetup::selectAfterDeletion(int index)
+{
+    {
+        const QSignalBlocker blocker(ui->cbxGroup);
+        ui->cbxGroup->setCurrentIndex(index);
+    }
+    showSelectedGroup();
+}
+
+void TfrmOptionSetup::reportError(const QString& message)
+{
+    MessageBox::error(this, QStringLiteral("Error 1500: ") + message);
+}
+
+// When the previous group cannot be saved, the selector goes back to it.
+void TfrmOptionSetup::cbxGroupChange()
+{
+    if (ui->cbxGroup->currentIndex() == m_groupIndex)
+        return;
+    if (!saveIfModified()) {
+        const QSignalBlocker blocker(ui->cbxGroup);
+        ui->cbxGroup->setCurrentIndex(m_groupIndex);
+        return;
+    }
+    showSelectedGroup();
+}
+
+// Loads the selected group, or a fresh placeholder when nothing is selected.
+void TfrmOptionSetup::showSelectedGroup()
 {
     m_modified = false;
     m_groupIndex = ui->cbxGroup->currentIndex();
@@ -213,9 +531,97 @@ void TfrmOptionSetup::groupSelected()
     LoadGroup(m_groupIndex);
 }
 
-void TfrmOptionSetup::markModified()
+void TfrmOptionSetup::cbxIntervalChange()
 {
-    m_modified = true;
+    UpdateIntervalControls();
+    markModified();
+}
+
+// The entered interval counts only for "As Entered:", but its values are kept
+// and saved whatever the choice.
+void TfrmOptionSetup::UpdateIntervalControls()
+{
+    const bool entered = ui->cbxInterval->currentIndex() == IntervalAsEntered;
+    ui->edtIntervalDay->setEnabled(entered);
+    ui->spnbtnNoChangeInterval->setEnabled(entered);
+    ui->edtInterval->setEnabled(entered);
+}
+
+// The steps wrap between 0 and 365; a typed day count outside that range
+// steps on from where it is.
+void TfrmOptionSetup::stepDays(int step)
+{
+    bool isNumber = false;
+    int days = ui->edtIntervalDay->text().toInt(&isNumber);
+    if (!isNumber) {
+        MessageBox::error(this, QStringLiteral("Error 1504: Invalid day value"));
+        return;
+    }
+    if (step > 0)
+        days = days == MaxIntervalDays ? 0 : days + 1;
+    else
+        days = days == 0 ? MaxIntervalDays : days - 1;
+    ui->edtIntervalDay->setText(QString::number(days));
+    markModified();
+}
+
+void TfrmOptionSetup::startFromLeft()
+{
+    // Leaving the field by closing the window needs no correction.
+    if (!isVisible())
+        return;
+    startFromPicked();
+}
+
+void TfrmOptionSetup::startFromPicked()
+{
+    if (!ValidateStartFrom(ui->cbxDateFrom->currentText()))
+        ui->cbxDateFrom->setFocus(Qt::OtherFocusReason);
+    markIfStartFromChanged();
+}
+
+// Typing alone marks nothing; leaving or picking does, for a stored group.
+void TfrmOptionSetup::markIfStartFromChanged()
+{
+    if (m_groupIndex >= 0 && ui->cbxDateFrom->currentText() != m_groups.Items(m_groupIndex)->StartFrom)
+        markModified();
+}
+
+// The filter editor starts from nothing of the field; its saved file replaces the field's text.
+void TfrmOptionSetup::btnFilterClick()
+{
+    TfrmFilterSelect editor(this, m_session, m_database);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    QString name;
+    if (!editor.GetFilterFileName(name))
+        return;
+    ui->edtFilterFile->setText(name);
+    edtFilterFileExit();
+}
+
+void TfrmOptionSetup::edtFilterFileExit()
+{
+    if (ui->edtFilterFile->text().trimmed() != filterName())
+        ReloadStations();
+}
+
+// An invalid start text keeps the window open, and a modified group still
+// gets its save prompt.
+bool TfrmOptionSetup::FormCloseQuery()
+{
+    bool canClose = ValidateStartFrom(ui->cbxDateFrom->currentText());
+    if (!canClose)
+        ui->cbxDateFrom->setFocus(Qt::OtherFocusReason);
+    if (!saveIfModified())
+        canClose = false;
+    return canClose;
+}
+
+void TfrmOptionSetup::reject()
+{
+    if (FormCloseQuery())
+        QDialog::reject();
 }
 
 void TfrmOptionSetup::ReloadStations()

@@ -50,6 +50,19 @@ public:
     // name differs. Leaves the group unmodified.
     void LoadGroup(int index);
 
+    // Takes the controls into the current group, writes its section and
+    // registers its data labels; the placeholder joins the list as group 1.
+    // Raises EDataLabelDup, EWriteError, or an error for a time field that
+    // holds no time of day; the group in memory is then left as it was before
+    // the save, and the controls keep the edits.
+    void SaveGroup();
+
+    // The lowest number of 1..999 that no selector item shows, or 0.
+    int FindFreeGroupNumber() const;
+
+    // True for a start text the service can read; shows "Error 1505: ..." otherwise.
+    bool ValidateStartFrom(const QString& text);
+
     // Empties the station cache, reads it again through the filter file of
     // the filter field and rebuilds the tree for the selected view. A failed
     // reading is silent; the tree then shows the rows read before it.
@@ -78,15 +91,51 @@ public:
     // target is then left without pairs.
     void storePairs(TZizaVureGroupItem& target);
 
+protected:
+    // Every way of closing ends here: the start text is checked and a
+    // modified group has to be saved first.
+    void reject() override;
+
 private:
     void setUpGroupControls();
+    void connectModifiedMarks();
+    void connectStartFrom();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void setUpStationControls();
     void setUpPairControls();
     void bindButton(QPushButton* button, QAction* action);
     void fillViewSelector();
     void showGroupFields(const TZizaVureGroupItem& group);
-    void groupSelected();
+    void takeGroupFields(TZizaVureGroupItem& target);
+    void joinPlaceholder();
     void markModified();
+
+    // The group actions and what they share.
+    void actNewExecute();
+    void actCopyExecute();
+    void actDeleteExecute();
+    void actDeleteAllExecute();
+    void actSaveExecute();
+    void updateActions();
+    bool trySaveGroup();
+    bool saveIfModified();
+    void appendGroup(std::unique_ptr<TZizaVureGroupItem> group);
+    bool eraseGroup(int index);
+    void selectAfterDeletion(int index);
+    void reportError(const QString& message);
+
+    // The group selector, the group fields and closing.
+    void cbxGroupChange();
+    void showSelectedGroup();
+    void cbxIntervalChange();
+    void UpdateIntervalControls();
+    void stepDays(int step);
+    void startFromLeft();
+    void startFromPicked();
+    void markIfStartFromChanged();
+    void btnFilterClick();
+    void edtFilterFileExit();
+    bool FormCloseQuery();
 
     void QueryStations();
     void BuildTree(int view);
