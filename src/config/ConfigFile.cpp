@@ -5,6 +5,7 @@
 #include "FormatSettings.h"
 #include "ProgramFolder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -61,6 +62,28 @@ private:
     int m_size = 0;
 };
 
+// The numbers n from 1 to `count` that have a "POLL" n key in the section,
+// in order: the only entries the section can hold. Looking up every number up
+// to the count instead would take minutes for the count of a damaged file.
+std::vector<int> entryNumbers(const ProfileFile::SectionView& section, int count)
+{
+    std::vector<int> numbers;
+    for (const QByteArrayView key : section.keys()) {
+        // Keys are looked up as NumberedKey spells them: no leading zero.
+        if (key.size() <= 4 || key.size() > 14 || key[4] == '0' || qstrnicmp(key.data(), "POLL", 4) != 0)
+            continue;
+        const QByteArrayView digits = key.sliced(4);
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const qint64 n = digits.toLongLong();
+        if (n <= count)
+            numbers.push_back(int(n));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
 QString flag(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -109,8 +132,7 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
     const int timeBound = section.readInteger("TimeBound", 0);
     group.TimeBound = (timeBound >= 0 && timeBound <= 2) ? timeBound : 0;
 
-    const int count = section.readInteger("POLLNumber", 0);
-    for (int n = 1; n <= count; ++n) {
+    for (const int n : entryNumbers(section, section.readInteger("POLLNumber", 0))) {
         const QString pair = section.readString(NumberedKey("POLL", n));
         if (pair.isEmpty())
             continue;
@@ -136,7 +158,9 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
 
     const bool named = !groupNames.isEmpty();
     const QStringList names = named ? splitGroupNames(groupNames) : QStringList();
-    const int count = named ? int(names.size()) : groupCount;
+    // Counted groups are numbered as new groups are, from 1 to MaxGroupNumber;
+    // only a damaged file counts more, and would fill the memory with empty groups.
+    const int count = named ? int(names.size()) : qMin(groupCount, MaxGroupNumber);
     for (int p = 0; p < count; ++p) {
         auto group = std::make_unique<TZizaVureGroupItem>();
         if (named) {

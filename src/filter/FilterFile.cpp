@@ -59,7 +59,9 @@ bool WriteFilterLines(const QString& fileName, const QStringList& lines)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // commit() would put the file in place even when its buffered bytes could
+    // not be written out (a full disk), so the flush is checked first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

@@ -235,6 +235,18 @@ bool ProfileFile::SectionView::readBool(QByteArrayView key, bool defaultValue) c
     return readInteger(key, defaultValue ? 1 : 0) != 0;
 }
 
+QList<QByteArrayView> ProfileFile::SectionView::keys() const
+{
+    QList<QByteArrayView> names;
+    if (!m_section)
+        return names;
+    const QHash<FoldedName, qsizetype>& index = m_file->keysOf(*m_section);
+    names.reserve(index.size());
+    for (auto it = index.cbegin(); it != index.cend(); ++it)
+        names.append(it.key().text);
+    return names;
+}
+
 int ProfileFile::parseInteger(QByteArrayView text, int defaultValue)
 {
     const QByteArrayView trimmed = trimmedBlanks(text);
@@ -370,7 +382,11 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
     content.append(m_content.constData() + copied, m_content.size() - copied);
 
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    // The flush is checked here: commit() puts the new file in place even when
+    // its buffered bytes could not be written out (a full disk), which would
+    // leave an empty file.
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush() ||
+        !file.commit())
         raiseWriteError();
     parse(std::move(content));
 }

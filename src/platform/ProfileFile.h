@@ -119,6 +119,9 @@ public:
     QString readString(QByteArrayView key, const QString& defaultValue = {}) const;
     int readInteger(QByteArrayView key, int defaultValue) const;
     bool readBool(QByteArrayView key, bool defaultValue) const;
+    // The names of the section's keys, each once (as one of its lines spells
+    // it), in no particular order; none for a missing section.
+    QList<QByteArrayView> keys() const;
 
 private:
     friend class ProfileFile;

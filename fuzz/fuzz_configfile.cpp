@@ -1,0 +1,119 @@
+// Arbitrary bytes loaded as the configuration file, the way the program loads
+// it when it starts. The first group that loads is then saved back and the
+// file loaded again:
+// - a save that the file refuses leaves it byte for byte as it was;
+// - a save that succeeds reads back as the group that was saved, and every
+//   other group and the log settings read back as they were.
+
+#include "ConfigFile.h"
+#include "DateTimeValue.h"
+#include "Exception.h"
+#include "FormatSettings.h"
+#include "FuzzSupport.h"
+
+using Fuzz::expect;
+
+namespace {
+
+// The name by which the file finds a group's section: blanks around it do
+// not count, and a-z match A-Z.
+QByteArray sectionKey(const QString& groupName)
+{
+    QByteArray name = groupName.toUtf8();
+    while (!name.isEmpty() && (name.front() == ' ' || name.front() == '\t'))
+        name.remove(0, 1);
+    while (!name.isEmpty() && (name.back() == ' ' || name.back() == '\t'))
+        name.chop(1);
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return name;
+}
+
+// `exactInterval` is off for a group that went through a save: an interval
+// of millions of days keeps its time of day only to the precision of a double.
+void expectSameGroup(const TZizaVureGroupItem& expected, const TZizaVureGroupItem& actual, bool exactInterval)
+{
+    const QString name = expected.GroupName;
+    expect(actual.GroupName == expected.GroupName, "group name", name);
+    expect(actual.PPGIndex == expected.PPGIndex, "PPGIndex", name);
+    expect(actual.FuncName == expected.FuncName, "FuncName", name);
+    expect(actual.Enabled == expected.Enabled, "Enabled", name);
+    expect(actual.BaseTime == expected.BaseTime, "BaseTime", name);
+    expect(actual.ProcTime == expected.ProcTime, "ProcTime", name);
+    expect(actual.TypeInterval == expected.TypeInterval, "TypeInterval", name);
+    if (exactInterval || DateTimeValue::wholeDays(expected.Interval) < (1 << 20)) {
+        expect(actual.Interval == expected.Interval, "Interval", name);
+    } else {
+        expect(DateTimeValue::wholeDays(actual.Interval) == DateTimeValue::wholeDays(expected.Interval),
+               "IntervalDays", name);
+    }
+    expect(actual.StartFrom == expected.StartFrom, "StartFrom", name);
+    expect(actual.Description == expected.Description, "Description", name);
+    expect(actual.Purpose == expected.Purpose, "Purpose", name);
+    expect(actual.DataType == expected.DataType, "DataType", name);
+    expect(actual.Parameter == expected.Parameter, "Parameter", name);
+    expect(actual.Filter == expected.Filter, "Filter", name);
+    expect(actual.TimeBound == expected.TimeBound, "TimeBound", name);
+    expect(actual.StationSensors.size() == expected.StationSensors.size(), "entry count", name);
+    for (size_t i = 0; i < expected.StationSensors.size(); ++i) {
+        const TStationSensorInfoItem& e = *expected.StationSensors[i];
+        const TStationSensorInfoItem& a = *actual.StationSensors[i];
+        const QString entry = name + QStringLiteral(" entry %1").arg(i + 1);
+        expect(a.StationId == e.StationId, "StationId", entry);
+        expect(a.SensorName == e.SensorName, "SensorName", entry);
+        expect(a.POLLUpdate == e.POLLUpdate, "POLLUpdate", entry);
+        expect(a.POLLDataLabel == e.POLLDataLabel, "POLLDataLabel", entry);
+        expect(a.POLLAltLabel == e.POLLAltLabel, "POLLAltLabel", entry);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const QString path = Fuzz::scratchFile(QStringLiteral("QVZizaVure.QVS"));
+    const QByteArray content = Fuzz::bytesOf(data, size);
+    Fuzz::writeFile(path, content);
+
+    ConfigFile config(path);
+    TLogSettings settings;
+    int statusLines = 0;
+    const std::unique_ptr<TZizaVureGroups> groups =
+        config.LoadConfiguration(settings, [&statusLines](const QString&) { ++statusLines; });
+    expect(statusLines == 1, "loading ends with one status line");
+    if (groups->Count() == 0)
+        return 0;
+
+    const TZizaVureGroupItem& saved = *groups->Items(0);
+    try {
+        config.SaveGroupSection(saved);
+    } catch (const EWriteError& error) {
+        expect(error.message() == QStringLiteral("Unable to write to %1").arg(path), "write error text",
+               error.message());
+        expect(Fuzz::readFile(path) == content, "a refused save leaves the file as it was");
+        return 0;
+    }
+
+    ConfigFile reread(path);
+    TLogSettings settingsAfter;
+    const std::unique_ptr<TZizaVureGroups> after = reread.LoadConfiguration(settingsAfter, {});
+    expect(settingsAfter.LogMessage == settings.LogMessage && settingsAfter.LogDetail == settings.LogDetail,
+           "log settings survive a group save");
+    // Only a later group that shares the saved section can start loading now.
+    expect(after->Count() >= groups->Count(), "no group is lost by a save");
+    expectSameGroup(saved, *after->Items(0), false);
+    const QByteArray savedKey = sectionKey(saved.GroupName);
+    for (int i = 1; i < groups->Count(); ++i) {
+        if (sectionKey(groups->Items(i)->GroupName) != savedKey)
+            expectSameGroup(*groups->Items(i), *after->Items(i), true);
+    }
+    return 0;
+}

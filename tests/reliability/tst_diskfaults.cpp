@@ -1,0 +1,348 @@
+// Saving into a program folder that cannot take the write: a full disk (a
+// small tmpfs mounted as the program folder and filled up), a folder without
+// write permission, and a file system mounted read-only. Every writer must
+// report the failure, leave the files byte for byte as they were and leave
+// no temporary file behind, and must succeed once the fault is gone.
+
+#include "ConfigFile.h"
+#include "Exception.h"
+#include "FilterFile.h"
+#include "FormatSettings.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "TestFiles.h"
+#include "UserSettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Fault { FullDisk, ReadOnlyFolder, ReadOnlyMount };
+enum class Writer { GroupSave, GroupList, DatabaseSettings, EraseGroup, WindowBounds, FilterFile, MainWindowClose };
+
+const QByteArray Configuration = "; Site north\r\n"
+                                 "[DeraDivurir]\r\n"
+                                 "LogMessage=0\r\n"
+                                 "LogDetail=1\r\n"
+                                 "Groups=2\r\n"
+                                 "GroupNames=ZizaVureessGroup:1,ZizaVureessGroup:2\r\n"
+                                 "[ZizaVureessGroup:1]\r\n"
+                                 "PPGIndex=1\r\n"
+                                 "FuncName=AVG\r\n"
+                                 "Enabled=1\r\n"
+                                 "POLLNumber=1\r\n"
+                                 "POLL1=ST01.AIRTEMP\r\n"
+                                 "POLLDataLabel1=ST01_AVG\r\n"
+                                 "[ZizaVureessGroup:2]\r\n"
+                                 "PPGIndex=2\r\n"
+                                 "FuncName=MIN\r\n"
+                                 "[Database Settings]\r\n"
+                                 "ODBC Data Source=QVDEMO\r\n"
+                                 "ODBC Username=demo\r\n";
+const QByteArray UserSettings = "[Windows Settings]\r\nLeft=300\r\nTop=186\r\nWidth=465\r\nHeight=377\r\n";
+const QByteArray Filter = "(QV_SITES.BASIN = 'North')\r\n";
+
+// A tmpfs of `kib` KiB mounted on `path` while the object lives.
+class TmpfsMount
+{
+public:
+    TmpfsMount(const QString& path, int kib) : m_path(QFile::encodeName(path))
+    {
+        const QByteArray options = "size=" + QByteArray::number(kib) + "k,mode=0755";
+        if (::mount("tmpfs", m_path.constData(), "tmpfs", MS_NOSUID | MS_NODEV, options.constData()) != 0)
+            m_error = QString::fromLocal8Bit(strerror(errno));
+    }
+    ~TmpfsMount()
+    {
+        if (m_error.isEmpty())
+            ::umount2(m_path.constData(), MNT_DETACH);
+    }
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    bool isMounted() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    bool setReadOnly(bool readOnly)
+    {
+        const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+        return ::mount(nullptr, m_path.constData(), nullptr, flags, nullptr) == 0;
+    }
+
+private:
+    QByteArray m_path;
+    QString m_error;
+};
+
+// Fills the file system of `path` to the last byte; returns the bytes written.
+qint64 fillUp(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return -1;
+    const QByteArray block(64 * 1024, 'x');
+    qint64 written = 0;
+    for (qsizetype size = block.size(); size > 0; size /= 2) {
+        for (;;) {
+            const ssize_t n = ::write(fd, block.constData(), size_t(size));
+            if (n <= 0)
+                break;
+            written += n;
+        }
+    }
+    ::close(fd);
+    return written;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(Writer)
+
+class TestDiskFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void saveUnderFault_data();
+    void saveUnderFault();
+
+private:
+    QString homeFile(const QString& name) const { return m_home + u'/' + name; }
+    // Runs the writer; returns what it reported, empty when it succeeded.
+    QString write(Writer writer, bool faulty);
+    QStringList temporaryFiles() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_home;
+    std::unique_ptr<TmpfsMount> m_mount;
+    std::unique_ptr<TfrmZizaVureGUI> m_window;
+};
+
+void TestDiskFaults::initTestCase()
+{
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+}
+
+void TestDiskFaults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_home = m_dir->filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(m_home));
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("locks"))));
+    qputenv("QVZIZAVURE_HOME", m_home.toUtf8());
+    qputenv("QVZIZAVURE_LOCK_DIR", m_dir->filePath(QStringLiteral("locks")).toUtf8());
+    MessageBox::setTestMode(true);
+}
+
+void TestDiskFaults::cleanup()
+{
+    m_window.reset();
+    QFile::setPermissions(m_home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_mount.reset();
+    MessageBox::setTestMode(false);
+    m_dir.reset();
+}
+
+void TestDiskFaults::saveUnderFault_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<QString>("report");   // %1: the configuration file
+    QTest::addColumn<QByteArray>("saved"); // in the file once the fault is gone
+
+    const QString raised = QStringLiteral("Unable to write to %1");
+    const QString refused = QStringLiteral("refused");
+    const QList<std::pair<const char*, Fault>> faults = {
+        {"full disk", Fault::FullDisk}, {"read-only folder", Fault::ReadOnlyFolder}, {"read-only mount", Fault::ReadOnlyMount}};
+    for (const auto& [faultName, fault] : faults) {
+        const auto row = [&](const char* writerName) -> QTestData& {
+            return QTest::addRow("%s: %s", faultName, writerName) << fault;
+        };
+        row("group save") << Writer::GroupSave << raised << QByteArray("FuncName=MAX\r\n");
+        row("group list") << Writer::GroupList << refused << QByteArray("LogDetail=2\r\n");
+        row("database settings") << Writer::DatabaseSettings << refused << QByteArray("ODBC Username=operator\r\n");
+        row("erase group") << Writer::EraseGroup << raised << QByteArray("[Database Settings]\r\n");
+        row("window bounds") << Writer::WindowBounds << refused << QByteArray("Left=10\r\n");
+        row("filter file") << Writer::FilterFile << refused << QByteArray("OR QV_SITES.BASIN = 'South')\r\n");
+        row("main window close") << Writer::MainWindowClose << QStringLiteral("Error 1500: Unable to write to %1")
+                                  << QByteArray("LogDetail=0\r\n");
+    }
+}
+
+QString TestDiskFaults::write(Writer writer, bool faulty)
+{
+    const QString configPath = ConfigFile::defaultPath();
+    const QString refused = QStringLiteral("refused");
+    try {
+        switch (writer) {
+        case Writer::GroupSave: {
+            ConfigFile config(configPath);
+            TLogSettings settings;
+            const std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(settings, {});
+            if (groups->Count() == 0)
+                return QStringLiteral("no group loaded");
+            groups->Items(0)->FuncName = QStringLiteral("MAX");
+            config.SaveGroupSection(*groups->Items(0));
+            return {};
+        }
+        case Writer::GroupList: {
+            ConfigFile config(configPath);
+            TLogSettings settings;
+            const std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(settings, {});
+            settings.LogDetail = 2;
+            return config.SaveZizaVureessSection(settings, *groups) ? QString() : refused;
+        }
+        case Writer::DatabaseSettings: {
+            ConfigFile config(configPath);
+            TDatabaseSettings settings = config.ReadDatabaseSettings();
+            settings.UserName = QStringLiteral("operator");
+            return config.WriteDatabaseSettings(settings) ? QString() : refused;
+        }
+        case Writer::EraseGroup: {
+            ConfigFile config(configPath);
+            config.EraseGroupSection(QStringLiteral("ZizaVureessGroup:2"));
+            return {};
+        }
+        case Writer::WindowBounds: {
+            UserSettingsFile user(UserSettingsFile::defaultPath());
+            return user.WriteWindowBounds({10, 20, 640, 480}) ? QString() : refused;
+        }
+        case Writer::FilterFile: {
+            const QStringList lines{QStringLiteral("(QV_SITES.BASIN = 'North'"), QStringLiteral("OR QV_SITES.BASIN = 'South')")};
+            return WriteFilterLines(homeFile(QStringLiteral("north.flt")), lines) ? QString() : refused;
+        }
+        case Writer::MainWindowClose:
+            // The window was opened before the fault; the operator changed
+            // the detail level, which closing must save.
+            MessageBox::clearShownTexts();
+            m_window->close();
+            if (faulty)
+                m_window.reset(); // its window bounds cannot be saved either
+            return MessageBox::shownTexts().join(u'\n');
+        }
+    } catch (const EWriteError& error) {
+        return error.message();
+    }
+    return {};
+}
+
+QStringList TestDiskFaults::temporaryFiles() const
+{
+    const QStringList names = QDir(m_home).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList temporary;
+    for (const QString& name : names) {
+        if (name != QLatin1String("filler") && name.count(u'.') > 1)
+            temporary.append(name);
+    }
+    return temporary;
+}
+
+void TestDiskFaults::saveUnderFault()
+{
+    QFETCH(Fault, fault);
+    QFETCH(Writer, writer);
+    QFETCH(QString, report);
+    QFETCH(QByteArray, saved);
+
+    if (fault != Fault::ReadOnlyFolder) {
+        m_mount = std::make_unique<TmpfsMount>(m_home, 512);
+        if (!m_mount->isMounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs here (%1); the test needs root (CAP_SYS_ADMIN)")
+                                 .arg(m_mount->error())));
+    }
+    const QString configPath = homeFile(QStringLiteral("QVZizaVure.QVS"));
+    const QString userPath = homeFile(QStringLiteral("QVPPUsr.QVS"));
+    const QString filterPath = homeFile(QStringLiteral("north.flt"));
+    TestFiles::write(configPath, Configuration);
+    TestFiles::write(userPath, UserSettings);
+    TestFiles::write(filterPath, Filter);
+    if (writer == Writer::MainWindowClose) {
+        m_window = std::make_unique<TfrmZizaVureGUI>();
+        m_window->waitForConfiguration();
+        m_window->show();
+        QTest::mouseClick(m_window->findChild<QRadioButton*>(QStringLiteral("radDetailLow")), Qt::LeftButton);
+        QCOMPARE(m_window->detailLevel(), 0);
+    }
+
+    // The fault.
+    std::optional<TestFiles::WithoutFilePrivileges> unprivileged;
+    switch (fault) {
+    case Fault::FullDisk: {
+        QVERIFY(fillUp(homeFile(QStringLiteral("filler"))) > 0);
+        struct statvfs space;
+        QCOMPARE(statvfs(QFile::encodeName(m_home).constData(), &space), 0);
+        QCOMPARE(space.f_bavail, fsblkcnt_t(0));
+        break;
+    }
+    case Fault::ReadOnlyFolder:
+        // The operator may still read the folder; only writing is refused.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                         QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(m_home, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        unprivileged.emplace();
+        break;
+    case Fault::ReadOnlyMount:
+        QVERIFY(m_mount->setReadOnly(true));
+        break;
+    }
+
+    const QString reported = write(writer, true);
+    unprivileged.reset();
+    QCOMPARE(reported, report.replace(QLatin1String("%1"), configPath));
+    QCOMPARE(TestFiles::read(configPath), Configuration);
+    QCOMPARE(TestFiles::read(userPath), UserSettings);
+    QCOMPARE(TestFiles::read(filterPath), Filter);
+    QCOMPARE(temporaryFiles(), QStringList());
+
+    // The fault is gone: the same save goes through.
+    switch (fault) {
+    case Fault::FullDisk:
+        QVERIFY(QFile::remove(homeFile(QStringLiteral("filler"))));
+        break;
+    case Fault::ReadOnlyFolder:
+        // The operator may still read the folder; only writing is refused.
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                         QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(m_home, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        break;
+    case Fault::ReadOnlyMount:
+        QVERIFY(m_mount->setReadOnly(false));
+        break;
+    }
+    if (writer == Writer::MainWindowClose) {
+        m_window = std::make_unique<TfrmZizaVureGUI>();
+        m_window->waitForConfiguration();
+        m_window->show();
+        QTest::mouseClick(m_window->findChild<QRadioButton*>(QStringLiteral("radDetailLow")), Qt::LeftButton);
+    }
+    QCOMPARE(write(writer, false), QString());
+    m_window.reset();
+    const QByteArray after = TestFiles::read(writer == Writer::WindowBounds ? userPath
+                                             : writer == Writer::FilterFile ? filterPath
+                                                                            : configPath);
+    QVERIFY2(after.contains(saved), after.constData());
+    if (writer == Writer::EraseGroup)
+        QVERIFY(!after.contains("[ZizaVureessGroup:2]"));
+    QCOMPARE(temporaryFiles(), QStringList());
+}
+
+QTEST_MAIN(TestDiskFaults)
+#include "tst_diskfaults.moc"
