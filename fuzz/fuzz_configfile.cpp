@@ -46,8 +46,8 @@ void expectSameGroup(const TZizaVureGroupItem& expected, const TZizaVureGroupIte
     if (exactInterval || DateTimeValue::wholeDays(expected.Interval) < (1 << 20)) {
         expect(actual.Interval == expected.Interval, "Interval", name);
     } else {
-        expect(DateTimeValue::wholeDays(actual.Interval) == DateTimeValue::wholeDays(expected.Interval),
-               "IntervalDays", name);
+        expect(DateTimeValue::wholeDays(actual.Interval) == DateTimeValue::wholeDays(expected.Interval), "IntervalDays",
+               name);
     }
     expect(actual.StartFrom == expected.StartFrom, "StartFrom", name);
     expect(actual.Description == expected.Description, "Description", name);

@@ -52,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)TimeDayNumber(int(number), int(number >> 7), int(number >> 3));
     if (number >= 0) {
         const QDateTime back = DateTimeFromTimeValue(number);
-        expect(TimeValueFromDateTime(back) == number, "a time value converts back unchanged",
-               QString::number(number));
+        expect(TimeValueFromDateTime(back) == number, "a time value converts back unchanged", QString::number(number));
     }
     return 0;
 }

@@ -54,6 +54,14 @@ std::optional<QByteArrayView> keyName(QByteArrayView line)
     return trimmedBlanks(text.first(equals));
 }
 
+// The line break to put after the file's last line when it has none. A bare
+// CR at its end must stay part of its text: with a plain LF after it, the two
+// would read as one CR LF line ending.
+QByteArray breakAfterLastLine(QByteArrayView lastLine, const QByteArray& eol)
+{
+    return lastLine.endsWith('\r') ? QByteArrayLiteral("\r\n") : eol;
+}
+
 bool fitsOnOneLine(QByteArrayView text)
 {
     return std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
@@ -312,7 +320,7 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
     if (!section) {
         Edit append{m_content.size(), m_content.size(), {}};
         if (!m_lines.empty() && m_lines.back().eolLength == 0)
-            append.text += eol;
+            append.text += breakAfterLastLine(lineText(qsizetype(m_lines.size()) - 1), eol);
         append.text += '[' + sectionName.toByteArray() + ']' + eol;
         for (const auto& [key, value] : keys)
             append.text += key + '=' + value.toUtf8() + eol;
@@ -324,9 +332,8 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
         while (last > section->header && trimmedBlanks(lineText(last)).isEmpty())
             --last;
         const Line& anchor = m_lines[size_t(last)];
-        Edit insertion{anchor.end(), anchor.end(), {}};
-        if (anchor.eolLength == 0)
-            insertion.text += eol;
+        const QByteArray lead = anchor.eolLength == 0 ? breakAfterLastLine(lineText(last), eol) : QByteArray();
+        Edit insertion{anchor.end(), anchor.end(), lead};
 
         const QHash<FoldedName, qsizetype>& existing = keysOf(*section);
         for (const auto& [key, value] : keys) {
@@ -340,9 +347,7 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
             const qsizetype valueStart = m_lines[size_t(it.value())].start + line.indexOf('=') + 1;
             edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), value.toUtf8()});
         }
-        if (anchor.eolLength == 0 && insertion.text.size() == eol.size())
-            insertion.text.clear();
-        if (!insertion.text.isEmpty())
+        if (insertion.text.size() > lead.size())
             edits.push_back(std::move(insertion));
     }
     replaceContent(edits);
@@ -385,8 +390,7 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
     // The flush is checked here: commit() puts the new file in place even when
     // its buffered bytes could not be written out (a full disk), which would
     // leave an empty file.
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush() ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush() || !file.commit())
         raiseWriteError();
     parse(std::move(content));
 }

@@ -199,7 +199,7 @@ void TestCrashSafety::checkFile(const QByteArray& content, qint64 reported, qint
 void TestCrashSafety::killedWriterLeavesOldOrNewGroups()
 {
     QRandomGenerator random(Seed);
-    qint64 completed = 0;    // saves that the file holds
+    qint64 completed = 0;      // saves that the file holds
     int killedAfterRename = 0; // the file was the new one: killed after a rename, before the report
     int leftTemporary = 0;     // killed with the new file written but not yet renamed into place
     QElapsedTimer total;
@@ -228,8 +228,9 @@ void TestCrashSafety::killedWriterLeavesOldOrNewGroups()
                 reportsAtFirst = reports;
             }
         }
-        const qint64 perSaveUs =
-            reports > reportsAtFirst ? qMax<qint64>(clock.nsecsElapsed() / 1000 / (reports - reportsAtFirst), 50) : 1000;
+        const qint64 perSaveUs = reports > reportsAtFirst
+                                     ? qMax<qint64>(clock.nsecsElapsed() / 1000 / (reports - reportsAtFirst), 50)
+                                     : 1000;
         QThread::usleep(random.bounded(quint64(2 * perSaveUs)));
         QCOMPARE(::kill(pid_t(writer.processId()), SIGKILL), 0);
         QVERIFY(writer.waitForFinished(10000));
@@ -263,8 +264,8 @@ void TestCrashSafety::killedWriterLeavesOldOrNewGroups()
              qPrintable(QStringLiteral("only %1 saves completed between the kills").arg(completed)));
     qInfo("%d kills during %lld group saves in %lld ms: the old file after %d (%d of them with the new one left "
           "under a temporary name), the new file after %d; every file whole",
-          Kills, static_cast<long long>(completed), static_cast<long long>(total.elapsed()),
-          Kills - killedAfterRename, leftTemporary, killedAfterRename);
+          Kills, static_cast<long long>(completed), static_cast<long long>(total.elapsed()), Kills - killedAfterRename,
+          leftTemporary, killedAfterRename);
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)

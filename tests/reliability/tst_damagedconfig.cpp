@@ -1,13 +1,17 @@
-// Configuration files whose counts go far beyond what they hold, as the fuzz
-// target of the configuration reader found them (its seed corpus keeps
-// them). Loading such a file once took minutes or all the memory; now it
-// loads what the file holds, at once.
+// Damaged configuration files that the fuzz target of the configuration
+// reader found; its seed corpus keeps them.
+// - Counts far beyond what the file holds: loading once took minutes or all
+//   the memory; now it loads what the file holds, at once.
+// - A last line that ends in a bare CR (no LF): a save that added lines after
+//   it turned the CR into part of a CR LF line ending, and so changed that
+//   line's value, which the save does not own.
 
 #include "ConfigFile.h"
 #include "FormatSettings.h"
 #include "TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,6 +56,9 @@ private Q_SLOTS:
     void entryCount();
     void corpusInputs();
     void sectionKeys();
+    void lastLineEndingInCr_data();
+    void lastLineEndingInCr();
+    void bareCrCorpusInput();
 
 private:
     QString write(const QByteArray& content);
@@ -144,6 +151,52 @@ void TestDamagedConfig::sectionKeys()
     std::sort(keys.begin(), keys.end());
     QCOMPARE(keys, (QByteArrayList{"A", "B", "C"}));
     QVERIFY(file.section("missing").keys().isEmpty());
+}
+
+void TestDamagedConfig::lastLineEndingInCr_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new section, LF file")
+        << QByteArray("[A]\nK=v\r") << QByteArray("B") << QByteArray("[A]\nK=v\r\r\n[B]\nN=1\n");
+    QTest::newRow("new key, LF file") << QByteArray("[A]\nK=v\r") << QByteArray("A")
+                                      << QByteArray("[A]\nK=v\r\r\nN=1\n");
+    QTest::newRow("new key, CR LF file") << QByteArray("[A]\r\nK=v\r") << QByteArray("A")
+                                         << QByteArray("[A]\r\nK=v\r\r\nN=1\r\n");
+    QTest::newRow("without a CR") << QByteArray("[A]\nK=v") << QByteArray("A") << QByteArray("[A]\nK=v\nN=1\n");
+}
+
+void TestDamagedConfig::lastLineEndingInCr()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, after);
+    const QString path = write(before);
+    const QString value = ProfileFile(path).readString("A", "K");
+    ProfileFile file(path);
+    file.writeKeys(section, {{"N", QStringLiteral("1")}});
+    QCOMPARE(TestFiles::read(path), after);
+    QCOMPARE(ProfileFile(path).readString("A", "K"), value);
+}
+
+// The input as the fuzzer found it: its group list ends in a bare CR, and
+// saving the first group used to rename the last one.
+void TestDamagedConfig::bareCrCorpusInput()
+{
+    const QString path = m_dir->filePath(QStringLiteral("QVZizaVure.QVS"));
+    QVERIFY(QFile::copy(QStringLiteral(QVZ_CONFIG_CORPUS "/regression-bare-cr.QVS"), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    ConfigFile config(path);
+    TLogSettings settings;
+    const std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(settings, {});
+    QVERIFY(groups->Count() > 1);
+    const QString lastName = groups->Items(groups->Count() - 1)->GroupName;
+    QVERIFY(lastName.endsWith(u'\r'));
+    config.SaveGroupSection(*groups->Items(0));
+    const std::unique_ptr<TZizaVureGroups> after = config.LoadConfiguration(settings, {});
+    QCOMPARE(after->Count(), groups->Count());
+    QCOMPARE(after->Items(after->Count() - 1)->GroupName, lastName);
 }
 
 QTEST_GUILESS_MAIN(TestDamagedConfig)

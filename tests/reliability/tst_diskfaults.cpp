@@ -24,6 +24,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -136,6 +137,11 @@ private:
 
 void TestDiskFaults::initTestCase()
 {
+    // The test's mounts live in a mount namespace of its own, so that they go
+    // away with the process even when it crashes. Where that is not permitted,
+    // mounting is not either, and the tmpfs cases skip.
+    if (::unshare(CLONE_NEWNS) == 0)
+        QCOMPARE(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
     FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
 }
 
@@ -169,8 +175,9 @@ void TestDiskFaults::saveUnderFault_data()
 
     const QString raised = QStringLiteral("Unable to write to %1");
     const QString refused = QStringLiteral("refused");
-    const QList<std::pair<const char*, Fault>> faults = {
-        {"full disk", Fault::FullDisk}, {"read-only folder", Fault::ReadOnlyFolder}, {"read-only mount", Fault::ReadOnlyMount}};
+    const QList<std::pair<const char*, Fault>> faults = {{"full disk", Fault::FullDisk},
+                                                         {"read-only folder", Fault::ReadOnlyFolder},
+                                                         {"read-only mount", Fault::ReadOnlyMount}};
     for (const auto& [faultName, fault] : faults) {
         const auto row = [&](const char* writerName) -> QTestData& {
             return QTest::addRow("%s: %s", faultName, writerName) << fault;
@@ -182,7 +189,7 @@ void TestDiskFaults::saveUnderFault_data()
         row("window bounds") << Writer::WindowBounds << refused << QByteArray("Left=10\r\n");
         row("filter file") << Writer::FilterFile << refused << QByteArray("OR QV_SITES.BASIN = 'South')\r\n");
         row("main window close") << Writer::MainWindowClose << QStringLiteral("Error 1500: Unable to write to %1")
-                                  << QByteArray("LogDetail=0\r\n");
+                                 << QByteArray("LogDetail=0\r\n");
     }
 }
 
@@ -225,7 +232,8 @@ QString TestDiskFaults::write(Writer writer, bool faulty)
             return user.WriteWindowBounds({10, 20, 640, 480}) ? QString() : refused;
         }
         case Writer::FilterFile: {
-            const QStringList lines{QStringLiteral("(QV_SITES.BASIN = 'North'"), QStringLiteral("OR QV_SITES.BASIN = 'South')")};
+            const QStringList lines{QStringLiteral("(QV_SITES.BASIN = 'North'"),
+                                    QStringLiteral("OR QV_SITES.BASIN = 'South')")};
             return WriteFilterLines(homeFile(QStringLiteral("north.flt")), lines) ? QString() : refused;
         }
         case Writer::MainWindowClose:
@@ -295,8 +303,8 @@ void TestDiskFaults::saveUnderFault()
         // The operator may still read the folder; only writing is refused.
         QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                          QFile::ReadOther | QFile::ExeOther));
-        QVERIFY(QFile::setPermissions(m_home, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(m_home, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                                  QFile::ReadOther | QFile::ExeOther));
         unprivileged.emplace();
         break;
     case Fault::ReadOnlyMount:
