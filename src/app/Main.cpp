@@ -83,6 +83,7 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     tmrService->setInterval(ServiceRetryMs);
     connect(tmrService, &QTimer::timeout, this, &TfrmZizaVureGUI::retryServiceLink);
     m_link = std::make_unique<TServiceLink>(*this);
+    connect(m_link.get(), &TServiceLink::serviceAnswered, this, &TfrmZizaVureGUI::linkAfterAnswer);
     m_session = std::make_unique<TDbSession>();
     m_database = std::make_unique<TDbDatabase>(*m_session);
     m_login = std::make_unique<TfrmPPLogin>(this);
@@ -407,9 +408,18 @@ void TfrmZizaVureGUI::linkAtStart()
         tmrService->start();
 }
 
+// A tick only asks whether the service answers: a hung service would
+// otherwise hold the window for a whole call time-out at every tick.
 void TfrmZizaVureGUI::retryServiceLink()
 {
-    if (m_link->isLinked() || !m_link->ConnectToService())
+    if (!m_link->isLinked())
+        m_link->ProbeService();
+}
+
+void TfrmZizaVureGUI::linkAfterAnswer()
+{
+    // The answer may arrive after the timer was stopped for a held window.
+    if (!tmrService->isActive() || m_link->isLinked() || !m_link->ConnectToService())
         return;
     tmrService->stop();
     m_link->ShowNextRun();

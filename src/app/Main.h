@@ -107,6 +107,7 @@ private:
     void startServiceLink();
     void linkAtStart();
     void retryServiceLink();
+    void linkAfterAnswer();
     void startService();
     void stopService();
     void processNow();

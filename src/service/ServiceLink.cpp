@@ -6,6 +6,7 @@
 #include "ServiceContract.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
 namespace {
@@ -78,6 +79,25 @@ bool TServiceLink::ConnectToService()
         m_host.AddStatusLine(QStringLiteral("Post processing service started."));
     m_host.showLinkState(ServiceReady);
     return true;
+}
+
+void TServiceLink::ProbeService()
+{
+    if (m_probe || !IsServiceRunning() || !ServiceContract::bus().isConnected())
+        return;
+    IQVZizaVureComProxy service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::bus());
+    service.setTimeout(CallTimeoutMs);
+    m_probe = new QDBusPendingCallWatcher(service.GetServiceVersion(), this);
+    connect(m_probe, &QDBusPendingCallWatcher::finished, this, &TServiceLink::onProbeFinished);
+}
+
+void TServiceLink::onProbeFinished()
+{
+    const bool answered = !m_probe->isError();
+    m_probe->deleteLater();
+    m_probe = nullptr;
+    if (answered)
+        Q_EMIT serviceAnswered();
 }
 
 // The running object is used when the name has an owner; otherwise the bus is

@@ -9,6 +9,7 @@
 #include <memory>
 
 class IQVZizaVureComProxy;
+class QDBusPendingCallWatcher;
 
 // A call to the service failed; the message is the service's or the bus's.
 class EServiceError : public Exception
@@ -50,6 +51,11 @@ public:
     static bool IsServiceRunning();
 
     bool ConnectToService();
+    // Asks the running service for its version without waiting for the
+    // answer, so that looking for a hung service never stalls the window;
+    // serviceAnswered() follows when it answers. Does nothing while the
+    // service is not running or an earlier question is still open.
+    void ProbeService();
     void DisconnectFromService();
     bool isLinked() const { return m_service != nullptr; }
 
@@ -69,7 +75,13 @@ public:
     void ProcessGroupNow(int position);
     void StopProcessNow();
 
+Q_SIGNALS:
+    // The service answered ProbeService: linking now will not wait long.
+    void serviceAnswered();
+
 private:
+    void onProbeFinished();
+
     void attach();
     void releaseService();
     IQVZizaVureComProxy& service();
@@ -77,4 +89,5 @@ private:
     IServiceLinkHost& m_host;
     TEventSink m_sink;
     std::unique_ptr<IQVZizaVureComProxy> m_service;
+    QDBusPendingCallWatcher* m_probe = nullptr;
 };

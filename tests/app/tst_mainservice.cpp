@@ -23,20 +23,6 @@ namespace {
 // The retry timer ticks every 5 s; a relink may take one tick and a bit.
 constexpr int RelinkTimeoutMs = 12000;
 
-// Groups numbered 3, 1 and 2 in list order, each with one pair, processed quickly.
-QByteArray threeGroups(int detailLevel)
-{
-    QByteArray content = "[DeraDivurir]\r\nLogDetail=" + QByteArray::number(detailLevel) +
-                         "\r\nGroupNames=ZizaVureessGroup:3,ZizaVureessGroup:1,ZizaVureessGroup:2\r\n";
-    for (const char* number : {"3", "1", "2"}) {
-        content += QByteArray("[ZizaVureessGroup:") + number + "]\r\nPPGIndex=" + number +
-                   "\r\nFuncName=AVG\r\nEnabled=1\r\nBaseTime=00:00:00\r\nTypeInterval=3\r\n"
-                   "POLLNumber=1\r\nPOLL1=ST" +
-                   number + ".TEMP\r\n";
-    }
-    return content;
-}
-
 } // namespace
 
 class TestMainService : public QObject
@@ -83,7 +69,7 @@ void TestMainService::init()
     qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_home->path()));
     qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_home->path()));
     MessageBox::setTestMode(true);
-    TestFiles::write(m_home->filePath(QStringLiteral("QVZizaVure.QVS")), threeGroups(1));
+    TestFiles::write(m_home->filePath(QStringLiteral("QVZizaVure.QVS")), StandinProcess::threeGroups(1));
 }
 
 void TestMainService::cleanup()

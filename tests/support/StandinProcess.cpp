@@ -6,6 +6,10 @@
 #include <QDBusConnectionInterface>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 StandinProcess::~StandinProcess()
 {
     if (m_process.state() != QProcess::NotRunning)
@@ -15,6 +19,7 @@ StandinProcess::~StandinProcess()
 bool StandinProcess::start(const QStringList& arguments)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     const QStringList quick = arguments.contains(QStringLiteral("--process-ms"))
                                   ? QStringList()
                                   : QStringList{QStringLiteral("--process-ms"), QStringLiteral("50")};
@@ -36,4 +41,17 @@ bool StandinProcess::kill()
 bool StandinProcess::onBus()
 {
     return ServiceContract::bus().interface()->isServiceRegistered(ServiceContract::ServiceName);
+}
+
+QByteArray StandinProcess::threeGroups(int detailLevel)
+{
+    QByteArray content = "[DeraDivurir]\r\nLogDetail=" + QByteArray::number(detailLevel) +
+                         "\r\nGroupNames=ZizaVureessGroup:3,ZizaVureessGroup:1,ZizaVureessGroup:2\r\n";
+    for (const char* number : {"3", "1", "2"}) {
+        content += QByteArray("[ZizaVureessGroup:") + number + "]\r\nPPGIndex=" + number +
+                   "\r\nFuncName=AVG\r\nEnabled=1\r\nBaseTime=00:00:00\r\nTypeInterval=3\r\n"
+                   "POLLNumber=1\r\nPOLL1=ST" +
+                   number + ".TEMP\r\n";
+    }
+    return content;
 }

@@ -5,7 +5,9 @@
 
 // The stand-in post-processing service as a real process on the test's
 // session bus, sharing the test's program folder and lock folder (the
-// QVZIZAVURE_HOME and QVZIZAVURE_LOCK_DIR of the test process).
+// QVZIZAVURE_HOME and QVZIZAVURE_LOCK_DIR of the test process). The service
+// dies with the test process, so that a test that crashes leaves no service
+// behind to hold the next test's bus name, or the output pipe of CTest.
 class StandinProcess
 {
 public:
@@ -22,7 +24,13 @@ public:
     // Kills the service (SIGKILL) and waits until its name has left the bus.
     bool kill();
 
+    QProcess& process() { return m_process; }
+
     static bool onBus();
+
+    // A configuration for the service: groups numbered 3, 1 and 2 in list
+    // order, each enabled with one pair, at the given detail level.
+    static QByteArray threeGroups(int detailLevel);
 
 private:
     QProcess m_process;
