@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "DataDef.h"
 #include "DateTimeValue.h"
 #include "MessageBox.h"
@@ -45,15 +46,6 @@ std::unique_ptr<TZizaVureGroupItem> group(const QStringList& pairs, const QStrin
         item->StationSensors.push_back(std::move(entry));
     }
     return item;
-}
-
-template <typename T>
-T* child(QWidget& window, const char* name)
-{
-    T* widget = window.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
 }
 
 QStringList texts(QListWidget* list)

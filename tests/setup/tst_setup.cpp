@@ -3,6 +3,7 @@
 // generated site of 10,000 pairs.
 #include "AsciiText.h"
 #include "ConfigFile.h"
+#include "Controls.h"
 #include "DataLabelDup.h"
 #include "DbDatabase.h"
 #include "DbQuery.h"
@@ -50,15 +51,6 @@ std::unique_ptr<TZizaVureGroupItem> group(int number, const QStringList& pairs =
         item->StationSensors.push_back(std::move(pair));
     }
     return item;
-}
-
-template <typename T>
-T* child(QWidget& window, const char* name)
-{
-    T* widget = window.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
 }
 
 QStringList childTexts(const QAbstractItemModel& model, const QModelIndex& parent = {})

@@ -2,6 +2,7 @@
 // and closing, driven through the real window's controls, with the sample
 // database over SQLite ODBC and a configuration file in a temporary folder.
 #include "ConfigFile.h"
+#include "Controls.h"
 #include "DbDatabase.h"
 #include "DbQuery.h"
 #include "DbSession.h"
@@ -41,15 +42,6 @@ std::unique_ptr<TZizaVureGroupItem> group(int number, const QString& pair = {})
         item->StationSensors.push_back(std::move(entry));
     }
     return item;
-}
-
-template <typename T>
-T* child(QWidget& window, const char* name)
-{
-    T* widget = window.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
 }
 
 void click(QWidget& window, const char* button)
