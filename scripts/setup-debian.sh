@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
+    clang-14 libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     dbus dbus-bin python3-dbusmock
