@@ -3,6 +3,7 @@
 #include "ui_ReCalc.h"
 
 #include "AsciiText.h"
+#include "ComboBoxSelection.h"
 #include "DataDef.h"
 #include "FormatSettings.h"
 #include "TimeText.h"
@@ -14,6 +15,9 @@
 
 namespace {
 
+using ComboBoxSelection::selectIndex;
+using ComboBoxSelection::selectTextIgnoringCase;
+
 constexpr int IntervalAsEntered = 6;
 
 // "hh:nn:ss" of a time of day, with the ":" that the masks of the time fields hold.
@@ -21,23 +25,6 @@ QString timeText(double value)
 {
     static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
     return format.formatTime(value);
-}
-
-// Selects `index`, or nothing when the box has no such item.
-void selectIndex(QComboBox* box, int index)
-{
-    box->setCurrentIndex(index < box->count() ? index : -1);
-}
-
-void selectTextIgnoringCase(QComboBox* box, const QString& text)
-{
-    for (int i = 0; i < box->count(); ++i) {
-        if (AsciiText::equalsFolded(box->itemText(i), text)) {
-            box->setCurrentIndex(i);
-            return;
-        }
-    }
-    box->setCurrentIndex(-1);
 }
 
 } // namespace

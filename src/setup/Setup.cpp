@@ -3,6 +3,7 @@
 #include "ui_Setup.h"
 
 #include "AsciiText.h"
+#include "ComboBoxSelection.h"
 #include "ConfigFile.h"
 #include "DataLabelDup.h"
 #include "DataLabels.h"
@@ -22,6 +23,9 @@
 #include <cmath>
 
 namespace {
+
+using ComboBoxSelection::selectIndex;
+using ComboBoxSelection::selectTextIgnoringCase;
 
 constexpr int IntervalAsEntered = 6;
 constexpr int MaxIntervalDays = 365;
@@ -52,23 +56,6 @@ double timeOfDay(const QLineEdit* field)
     if (const std::optional<double> time = timeFormat().parseTime(text))
         return *time;
     throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
-}
-
-// Selects `index`, or nothing when the box has no such item.
-void selectIndex(QComboBox* box, int index)
-{
-    box->setCurrentIndex(index < box->count() ? index : -1);
-}
-
-void selectTextIgnoringCase(QComboBox* box, const QString& text)
-{
-    for (int i = 0; i < box->count(); ++i) {
-        if (AsciiText::equalsFolded(box->itemText(i), text)) {
-            box->setCurrentIndex(i);
-            return;
-        }
-    }
-    box->setCurrentIndex(-1);
 }
 
 // Pair texts compare without regard to case: ST01.TEMP and st01.temp are one pair.
