@@ -4,17 +4,14 @@
 #include "MessageBox.h"
 #include "PollForm.h"
 #include "ServiceContract.h"
-#include "StandinProcess.h"
-#include "TestFiles.h"
+#include "ServiceWindowBench.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -48,13 +45,9 @@ private Q_SLOTS:
 
 private:
     void openRecalculation(TfrmZizaVureGUI& window, const std::function<void()>& whileOpen);
-    void startService(const QStringList& arguments = {});
-    std::unique_ptr<TfrmZizaVureGUI> openWindow();
-    QString memo(TfrmZizaVureGUI& window) const;
     static QString panel(TfrmZizaVureGUI& window, const char* name);
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<StandinProcess> m_service;
+    std::unique_ptr<ServiceWindowBench> m_bench;
 };
 
 void TestMainService::initTestCase()
@@ -65,37 +58,13 @@ void TestMainService::initTestCase()
 
 void TestMainService::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_home->path()));
-    qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_home->path()));
-    MessageBox::setTestMode(true);
-    TestFiles::write(m_home->filePath(QStringLiteral("QVZizaVure.QVS")), StandinProcess::threeGroups(1));
+    m_bench = std::make_unique<ServiceWindowBench>();
 }
 
 void TestMainService::cleanup()
 {
-    m_service.reset();
+    m_bench.reset();
     QVERIFY(!StandinProcess::onBus());
-    MessageBox::setTestMode(false);
-}
-
-void TestMainService::startService(const QStringList& arguments)
-{
-    m_service = std::make_unique<StandinProcess>();
-    QVERIFY(m_service->start(arguments));
-}
-
-std::unique_ptr<TfrmZizaVureGUI> TestMainService::openWindow()
-{
-    auto window = std::make_unique<TfrmZizaVureGUI>();
-    window->show();
-    window->waitForConfiguration();
-    return window;
-}
-
-QString TestMainService::memo(TfrmZizaVureGUI& window) const
-{
-    return window.findChild<QPlainTextEdit*>(QStringLiteral("memoStatus"))->toPlainText();
 }
 
 QString TestMainService::panel(TfrmZizaVureGUI& window, const char* name)
@@ -105,8 +74,8 @@ QString TestMainService::panel(TfrmZizaVureGUI& window, const char* name)
 
 void TestMainService::linkedAtStart()
 {
-    startService();
-    auto window = openWindow();
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
     QTRY_VERIFY(panel(*window, "lblPollGroup").startsWith(QStringLiteral("ZizaVureessGroup:")));
     QVERIFY(panel(*window, "lblPollTime") != QStringLiteral("Disabled"));
@@ -118,27 +87,29 @@ void TestMainService::linkedAtStart()
 
 void TestMainService::crashThenRelink()
 {
-    startService();
-    auto window = openWindow();
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
 
-    QVERIFY(m_service->kill());
+    QVERIFY(m_bench->service().kill());
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
-    QVERIFY(memo(*window).section(u'\n', 0, 0).endsWith(QStringLiteral("    Post processing service stopped.")));
+    QVERIFY(ServiceWindowBench::statusMemo(*window)
+                .section(u'\n', 0, 0)
+                .endsWith(QStringLiteral("    Post processing service stopped.")));
     QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
 
-    startService();
+    QVERIFY(m_bench->startService());
     QTRY_COMPARE_WITH_TIMEOUT(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"), RelinkTimeoutMs);
     QVERIFY(!window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
 }
 
 void TestMainService::mutexWithoutObject()
 {
-    startService({QStringLiteral("--no-object")});
-    auto window = openWindow();
+    QVERIFY(m_bench->startService({QStringLiteral("--no-object")}));
+    auto window = ServiceWindowBench::openWindow();
     QTest::qWait(800);
     QCOMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Stopped"));
-    QVERIFY(!memo(*window).contains(QStringLiteral("service")));
+    QVERIFY(!ServiceWindowBench::statusMemo(*window).contains(QStringLiteral("service")));
     QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
 }
 
@@ -157,8 +128,8 @@ void TestMainService::processNowSendsSelectedPositions()
 {
     QFETCH(QList<int>, rows);
     QFETCH(QStringList, processed);
-    startService();
-    auto window = openWindow();
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
 
     QStringList shownRows;
@@ -176,9 +147,10 @@ void TestMainService::processNowSendsSelectedPositions()
     QCOMPARE(shownRows, (QStringList{QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
 
     for (const QString& group : processed)
-        QTRY_VERIFY(memo(*window).contains(QStringLiteral("Processing group %1 finished.").arg(group)));
+        QTRY_VERIFY(ServiceWindowBench::statusMemo(*window).contains(
+            QStringLiteral("Processing group %1 finished.").arg(group)));
     QTest::qWait(300);
-    const QString text = memo(*window);
+    const QString text = ServiceWindowBench::statusMemo(*window);
     QCOMPARE(text.count(QStringLiteral(" started.")), processed.size());
     // Newest first: the first group sent finished before the second started.
     if (processed.size() == 2)
@@ -188,7 +160,7 @@ void TestMainService::processNowSendsSelectedPositions()
 
 void TestMainService::processNowUnlinkedShowsNoDialog()
 {
-    auto window = openWindow();
+    auto window = ServiceWindowBench::openWindow();
     bool dialogShown = false;
     QTimer::singleShot(0, this, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget()) {
@@ -205,24 +177,25 @@ void TestMainService::processNowUnlinkedShowsNoDialog()
 
 void TestMainService::detailLevelReachesService()
 {
-    startService();
-    auto window = openWindow();
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
     // At Low the service reports only errors, so the run of a group leaves no line.
     QTest::mouseClick(window->findChild<QRadioButton*>(QStringLiteral("radDetailLow")), Qt::LeftButton);
     window->serviceLink().ProcessGroupNow(1);
     QTest::qWait(500);
-    QVERIFY(!memo(*window).contains(QStringLiteral("Processing group")));
+    QVERIFY(!ServiceWindowBench::statusMemo(*window).contains(QStringLiteral("Processing group")));
 
     QTest::mouseClick(window->findChild<QRadioButton*>(QStringLiteral("radDetailMedium")), Qt::LeftButton);
     window->serviceLink().ProcessGroupNow(1);
-    QTRY_VERIFY(memo(*window).contains(QStringLiteral("Processing group ZizaVureessGroup:1 finished.")));
+    QTRY_VERIFY(ServiceWindowBench::statusMemo(*window).contains(
+        QStringLiteral("Processing group ZizaVureessGroup:1 finished.")));
 }
 
 void TestMainService::hungServiceDoesNotFreeze()
 {
-    startService({QStringLiteral("--hang"), QStringLiteral("StopProcessNow")});
-    auto window = openWindow();
+    QVERIFY(m_bench->startService({QStringLiteral("--hang"), QStringLiteral("StopProcessNow")}));
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
     QElapsedTimer timer;
     timer.start();
@@ -258,8 +231,8 @@ void TestMainService::recalculationHoldsTheService_data()
 void TestMainService::recalculationHoldsTheService()
 {
     QFETCH(bool, activeBefore);
-    startService();
-    auto window = openWindow();
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
     TServiceLink& link = window->serviceLink();
     if (!activeBefore)
@@ -274,7 +247,7 @@ void TestMainService::recalculationHoldsTheService()
 
 void TestMainService::recalculationWhenUnlinked()
 {
-    auto window = openWindow();
+    auto window = ServiceWindowBench::openWindow();
     QTimer* timer = window->findChild<QTimer*>(QStringLiteral("tmrService"));
     QTRY_VERIFY(timer->isActive());
     bool timerWhileOpen = true;
@@ -286,8 +259,8 @@ void TestMainService::recalculationWhenUnlinked()
 
 void TestMainService::recalculationReportsAFailingService()
 {
-    startService({QStringLiteral("--fail"), QStringLiteral("GetProcessingState")});
-    auto window = openWindow();
+    QVERIFY(m_bench->startService({QStringLiteral("--fail"), QStringLiteral("GetProcessingState")}));
+    auto window = ServiceWindowBench::openWindow();
     QTRY_COMPARE(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"));
     QAction* action = window->findChild<QAction*>(QStringLiteral("actReCalc"));
     action->setVisible(true);

@@ -9,18 +9,15 @@
 #include "PollForm.h"
 #include "ServiceContract.h"
 #include "ServiceLink.h"
-#include "StandinProcess.h"
+#include "ServiceWindowBench.h"
 #include "TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -88,17 +85,11 @@ private Q_SLOTS:
     void killedWhileHeld();
 
 private:
-    void startService(const QStringList& arguments = {});
-    std::unique_ptr<TfrmZizaVureGUI> openWindow();
     void useEveryServiceCommand(TfrmZizaVureGUI& window);
     void expectRelinkAfterRestart(TfrmZizaVureGUI& window);
     static void triggerHidden(TfrmZizaVureGUI& window, const char* name);
-    static QString memo(TfrmZizaVureGUI& window);
-    static QString linkState(TfrmZizaVureGUI& window);
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    QString m_configPath;
-    std::unique_ptr<StandinProcess> m_service;
+    std::unique_ptr<ServiceWindowBench> m_bench;
 };
 
 void TestServiceFaults::initTestCase()
@@ -109,33 +100,13 @@ void TestServiceFaults::initTestCase()
 
 void TestServiceFaults::init()
 {
-    m_home = std::make_unique<QTemporaryDir>();
-    qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_home->path()));
-    qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_home->path()));
-    MessageBox::setTestMode(true);
-    m_configPath = m_home->filePath(QStringLiteral("QVZizaVure.QVS"));
-    TestFiles::write(m_configPath, StandinProcess::threeGroups(1));
+    m_bench = std::make_unique<ServiceWindowBench>();
 }
 
 void TestServiceFaults::cleanup()
 {
-    m_service.reset();
+    m_bench.reset();
     QVERIFY(!StandinProcess::onBus());
-    MessageBox::setTestMode(false);
-}
-
-void TestServiceFaults::startService(const QStringList& arguments)
-{
-    m_service = std::make_unique<StandinProcess>();
-    QVERIFY(m_service->start(arguments));
-}
-
-std::unique_ptr<TfrmZizaVureGUI> TestServiceFaults::openWindow()
-{
-    auto window = std::make_unique<TfrmZizaVureGUI>();
-    window->show();
-    window->waitForConfiguration();
-    return window;
 }
 
 // Qt cannot trigger a hidden action; the program keeps these hidden.
@@ -171,21 +142,12 @@ void TestServiceFaults::useEveryServiceCommand(TfrmZizaVureGUI& window)
 
 void TestServiceFaults::expectRelinkAfterRestart(TfrmZizaVureGUI& window)
 {
-    QVERIFY(m_service->kill());
-    startService();
-    QTRY_COMPARE_WITH_TIMEOUT(linkState(window), QStringLiteral("Service Ready"), RelinkTimeoutMs);
+    QVERIFY(m_bench->service().kill());
+    QVERIFY(m_bench->startService());
+    QTRY_COMPARE_WITH_TIMEOUT(ServiceWindowBench::linkState(window), QStringLiteral("Service Ready"), RelinkTimeoutMs);
     window.serviceLink().ProcessGroupNow(1);
-    QTRY_VERIFY(memo(window).contains(QStringLiteral("Processing group ZizaVureessGroup:1 finished.")));
-}
-
-QString TestServiceFaults::memo(TfrmZizaVureGUI& window)
-{
-    return window.findChild<QPlainTextEdit*>(QStringLiteral("memoStatus"))->toPlainText();
-}
-
-QString TestServiceFaults::linkState(TfrmZizaVureGUI& window)
-{
-    return window.findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text();
+    QTRY_VERIFY(ServiceWindowBench::statusMemo(window).contains(
+        QStringLiteral("Processing group ZizaVureessGroup:1 finished.")));
 }
 
 void TestServiceFaults::faultyMethod_data()
@@ -202,13 +164,13 @@ void TestServiceFaults::faultyMethod()
 {
     QFETCH(QString, fault);
     QFETCH(QString, method);
-    startService({fault, method});
-    const QByteArray configuration = TestFiles::read(m_configPath);
+    QVERIFY(m_bench->startService({fault, method}));
+    const QByteArray configuration = TestFiles::read(m_bench->configPath());
     LoopWatch watch;
-    auto window = openWindow();
+    auto window = ServiceWindowBench::openWindow();
     const bool linkable = method != QLatin1String("GetServiceVersion");
     if (linkable)
-        QTRY_COMPARE(linkState(*window), QStringLiteral("Service Ready"));
+        QTRY_COMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Ready"));
 
     useEveryServiceCommand(*window);
 
@@ -218,7 +180,8 @@ void TestServiceFaults::faultyMethod()
     qInfo("longest pause of the window: %lld ms", static_cast<long long>(watch.longestMs()));
     QVERIFY2(watch.longestMs() <= allowedMs,
              qPrintable(QStringLiteral("the window stood still for %1 ms").arg(watch.longestMs())));
-    QCOMPARE(linkState(*window), linkable ? QStringLiteral("Service Ready") : QStringLiteral("Service Stopped"));
+    QCOMPARE(ServiceWindowBench::linkState(*window),
+             linkable ? QStringLiteral("Service Ready") : QStringLiteral("Service Stopped"));
     const QStringList shown = MessageBox::shownTexts();
     if (linkable && ReportedMethods.contains(method)) {
         QCOMPARE(shown.size(), 1);
@@ -228,7 +191,7 @@ void TestServiceFaults::faultyMethod()
     } else {
         QCOMPARE(shown, QStringList());
     }
-    QCOMPARE(TestFiles::read(m_configPath), configuration);
+    QCOMPARE(TestFiles::read(m_bench->configPath()), configuration);
 
     if (!linkable)
         expectRelinkAfterRestart(*window);
@@ -238,8 +201,8 @@ void TestServiceFaults::faultyMethod()
 // tick of the retry timer.
 void TestServiceFaults::hungServiceDoesNotStallTheRetries()
 {
-    startService({QStringLiteral("--hang"), QStringLiteral("GetServiceVersion")});
-    auto window = openWindow();
+    QVERIFY(m_bench->startService({QStringLiteral("--hang"), QStringLiteral("GetServiceVersion")}));
+    auto window = ServiceWindowBench::openWindow();
     QTimer* retry = window->findChild<QTimer*>(QStringLiteral("tmrService"));
     QTRY_VERIFY_WITH_TIMEOUT(retry->isActive(), TServiceLink::CallTimeoutMs + SlackMs);
     LoopWatch watch;
@@ -247,7 +210,7 @@ void TestServiceFaults::hungServiceDoesNotStallTheRetries()
     qInfo("longest pause of the window over two ticks: %lld ms", static_cast<long long>(watch.longestMs()));
     QVERIFY2(watch.longestMs() < SlackMs,
              qPrintable(QStringLiteral("the window stood still for %1 ms").arg(watch.longestMs())));
-    QCOMPARE(linkState(*window), QStringLiteral("Service Stopped"));
+    QCOMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Stopped"));
     expectRelinkAfterRestart(*window);
 }
 
@@ -255,11 +218,11 @@ void TestServiceFaults::hungServiceDoesNotStallTheRetries()
 // at once, and counts as stopped.
 void TestServiceFaults::killedDuringACall()
 {
-    startService({QStringLiteral("--hang"), QStringLiteral("StopProcessNow")});
-    auto window = openWindow();
-    QTRY_COMPARE(linkState(*window), QStringLiteral("Service Ready"));
+    QVERIFY(m_bench->startService({QStringLiteral("--hang"), QStringLiteral("StopProcessNow")}));
+    auto window = ServiceWindowBench::openWindow();
+    QTRY_COMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Ready"));
     // The window's thread waits in the call, so another thread kills.
-    const pid_t pid = pid_t(m_service->process().processId());
+    const pid_t pid = pid_t(m_bench->service().process().processId());
     std::thread killer([pid] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         ::kill(pid, SIGKILL);
@@ -270,8 +233,8 @@ void TestServiceFaults::killedDuringACall()
     const qint64 callMs = call.elapsed();
     killer.join();
     QVERIFY2(callMs < TServiceLink::CallTimeoutMs, qPrintable(QStringLiteral("the call took %1 ms").arg(callMs)));
-    QTRY_COMPARE(linkState(*window), QStringLiteral("Service Stopped"));
-    QVERIFY(memo(*window).contains(QStringLiteral("Post processing service stopped.")));
+    QTRY_COMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Stopped"));
+    QVERIFY(ServiceWindowBench::statusMemo(*window).contains(QStringLiteral("Post processing service stopped.")));
     QCOMPARE(MessageBox::shownTexts(), QStringList());
     expectRelinkAfterRestart(*window);
 }
@@ -280,20 +243,20 @@ void TestServiceFaults::killedDuringACall()
 // window asks nothing of the dead service, and the link comes back after.
 void TestServiceFaults::killedWhileHeld()
 {
-    startService();
-    auto window = openWindow();
-    QTRY_COMPARE(linkState(*window), QStringLiteral("Service Ready"));
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
+    QTRY_COMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Ready"));
     QTimer::singleShot(0, this, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
         QVERIFY(dialog);
-        QVERIFY(m_service->kill());
-        QTRY_COMPARE(linkState(*window), QStringLiteral("Service Stopped"));
-        startService();
+        QVERIFY(m_bench->service().kill());
+        QTRY_COMPARE(ServiceWindowBench::linkState(*window), QStringLiteral("Service Stopped"));
+        QVERIFY(m_bench->startService());
         dialog->close();
     });
     triggerHidden(*window, "actReCalc");
     QCOMPARE(MessageBox::shownTexts(), QStringList());
-    QTRY_COMPARE_WITH_TIMEOUT(linkState(*window), QStringLiteral("Service Ready"), RelinkTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(ServiceWindowBench::linkState(*window), QStringLiteral("Service Ready"), RelinkTimeoutMs);
     QCOMPARE(window->serviceLink().GetProcessingState(), 1);
 }
 
