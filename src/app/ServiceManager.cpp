@@ -1,10 +1,12 @@
 #include "ServiceManager.h"
 
 #include "Exception.h"
+#include "ServiceContract.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QScopeGuard>
 
 namespace {
 
@@ -16,10 +18,12 @@ const QString UnitInterface = QStringLiteral("org.freedesktop.systemd1.Unit");
 // The window waits for every call; a hung manager may hold it this long, no longer.
 constexpr int CallTimeoutMs = 5000;
 
+// The manager of the bus that the service is on, unless chosen explicitly.
 QDBusConnection::BusType managerBus()
 {
-    return qEnvironmentVariable("QVZIZAVURE_SERVICE_MANAGER") == QLatin1String("user") ? QDBusConnection::SessionBus
-                                                                                       : QDBusConnection::SystemBus;
+    const QString chosen = qEnvironmentVariable("QVZIZAVURE_SERVICE_MANAGER");
+    const bool system = chosen.isEmpty() ? ServiceContract::usesSystemBus() : chosen != QLatin1String("user");
+    return system ? QDBusConnection::SystemBus : QDBusConnection::SessionBus;
 }
 
 QString unitName(const QString& serviceName)
@@ -31,7 +35,32 @@ QDBusMessage managerCall(const QString& method, const QVariantList& arguments)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(SystemdService, ManagerPath, ManagerInterface, method);
     message.setArguments(arguments);
+    // A running manager answers; the bus must not try to start one.
+    message.setAutoStartService(false);
     return message;
+}
+
+// Starting and stopping a unit may need an administrator's consent; the
+// manager may then ask the operator for it (polkit) instead of refusing.
+QDBusMessage jobCall(const QString& method, const QString& unit)
+{
+    QDBusMessage message = managerCall(method, {unit, QStringLiteral("replace")});
+    message.setInteractiveAuthorizationAllowed(true);
+    return message;
+}
+
+// Runs one command on the post-processing service's unit; the manager's
+// reason for a refusal is reported, also when the command then fails.
+template <typename Command>
+void controlService(Command command, const RefusalReport& reportRefusal)
+{
+    TServiceManager manager;
+    const auto reportOnExit = qScopeGuard([&] {
+        if (reportRefusal && !manager.refusal().isEmpty())
+            reportRefusal(manager.refusal());
+    });
+    manager.SelectService(PostProcessingServiceName);
+    command(manager);
 }
 
 } // namespace
@@ -55,12 +84,15 @@ void TServiceManager::SelectService(const QString& name)
         return;
     m_serviceName = name;
     m_unitPath.clear();
-    if (!m_bus.isConnected())
+    m_refusal.clear();
+    if (!m_bus.isConnected()) {
+        m_refusal = m_bus.lastError().message();
         return;
+    }
 
     const QDBusMessage loaded =
         m_bus.call(managerCall(QStringLiteral("LoadUnit"), {unitName(name)}), QDBus::Block, CallTimeoutMs);
-    if (loaded.type() != QDBusMessage::ReplyMessage)
+    if (refused(loaded))
         return;
     const QString unitPath = loaded.arguments().value(0).value<QDBusObjectPath>().path();
     if (unitPath.isEmpty())
@@ -72,40 +104,44 @@ void TServiceManager::SelectService(const QString& name)
         SystemdService, unitPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << UnitInterface << QStringLiteral("LoadState");
     const QDBusMessage state = m_bus.call(get, QDBus::Block, CallTimeoutMs);
-    if (state.type() != QDBusMessage::ReplyMessage)
+    if (refused(state))
         return;
-    if (state.arguments().value(0).value<QDBusVariant>().variant().toString() == QLatin1String("loaded"))
+    const QString loadState = state.arguments().value(0).value<QDBusVariant>().variant().toString();
+    if (loadState == QLatin1String("loaded"))
         m_unitPath = unitPath;
+    else
+        m_refusal = QStringLiteral("Unit %1 is %2.").arg(unitName(name), loadState);
+}
+
+bool TServiceManager::refused(const QDBusMessage& reply)
+{
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return false;
+    m_refusal = reply.errorMessage();
+    return true;
 }
 
 bool TServiceManager::StartService()
 {
     if (m_unitPath.isEmpty())
         throw Exception(QStringLiteral("TServiceManager.StartService: Service not selected"));
-    const QDBusMessage reply =
-        m_bus.call(managerCall(QStringLiteral("StartUnit"), {unitName(m_serviceName), QStringLiteral("replace")}),
-                   QDBus::Block, CallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return !refused(
+        m_bus.call(jobCall(QStringLiteral("StartUnit"), unitName(m_serviceName)), QDBus::Block, CallTimeoutMs));
 }
 
 void TServiceManager::StopService()
 {
     if (m_unitPath.isEmpty())
         throw Exception(QStringLiteral("TServiceManager.StopService: Service not selected"));
-    m_bus.call(managerCall(QStringLiteral("StopUnit"), {unitName(m_serviceName), QStringLiteral("replace")}),
-               QDBus::Block, CallTimeoutMs);
+    refused(m_bus.call(jobCall(QStringLiteral("StopUnit"), unitName(m_serviceName)), QDBus::Block, CallTimeoutMs));
 }
 
-void LaunchService()
+void LaunchService(const RefusalReport& reportRefusal)
 {
-    TServiceManager manager;
-    manager.SelectService(PostProcessingServiceName);
-    manager.StartService();
+    controlService([](TServiceManager& manager) { manager.StartService(); }, reportRefusal);
 }
 
-void HaltService()
+void HaltService(const RefusalReport& reportRefusal)
 {
-    TServiceManager manager;
-    manager.SelectService(PostProcessingServiceName);
-    manager.StopService();
+    controlService([](TServiceManager& manager) { manager.StopService(); }, reportRefusal);
 }

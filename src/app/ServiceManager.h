@@ -3,11 +3,14 @@
 #include <QDBusConnection>
 #include <QString>
 
+#include <functional>
+
 // Starts and stops the post-processing service through systemd's D-Bus API.
 // One instance serves one command: the constructor connects to the service
-// manager and the destructor disconnects. The system manager is used unless
-// the environment variable QVZIZAVURE_SERVICE_MANAGER is "user", which picks
-// the user's manager on the session bus.
+// manager and the destructor disconnects. The manager is the one of the bus
+// the service is on: the user's manager with the session bus, the system
+// manager with the system bus (QVZIZAVURE_BUS=system). The environment
+// variable QVZIZAVURE_SERVICE_MANAGER ("user" or "system") chooses otherwise.
 //
 // Failing to reach the manager or to load the unit raises nothing by itself;
 // starting or stopping without a loaded unit raises Exception.
@@ -29,9 +32,17 @@ public:
     // Queues a stop job; the manager's answer is not examined.
     void StopService();
 
+    // The manager's reason for refusing the last request, or for not
+    // selecting the service; empty when nothing was refused.
+    QString refusal() const { return m_refusal; }
+
 private:
+    // Keeps the reason of an error reply.
+    bool refused(const QDBusMessage& reply);
+
     QString m_serviceName;
     QString m_unitPath; // object path of the loaded unit, empty when none
+    QString m_refusal;
     QString m_connectionName;
     QDBusConnection m_bus;
 };
@@ -39,7 +50,10 @@ private:
 // The systemd unit of the post-processing service is this name plus ".service".
 inline constexpr QLatin1String PostProcessingServiceName("QVZizaVureessor");
 
+// Told the manager's reason when it refuses a request.
+using RefusalReport = std::function<void(const QString& reason)>;
+
 // Starts the post-processing service; errors pass to the caller.
-void LaunchService();
+void LaunchService(const RefusalReport& reportRefusal = {});
 // Stops the post-processing service; errors pass to the caller.
-void HaltService();
+void HaltService(const RefusalReport& reportRefusal = {});

@@ -1,3 +1,4 @@
+#include "DbusMock.h"
 #include "Exception.h"
 #include "ServiceManager.h"
 
@@ -36,36 +37,30 @@ public:
     {
         if (m_bus.state() == QProcess::NotRunning && !startBus())
             return false;
+        m_mock.reset();
         QDBusConnection::disconnectFromBus(m_socketPath);
-        m_control = QDBusConnection::connectToBus(QString::fromLatin1(address()), m_socketPath);
-
+        m_mock = std::make_unique<DbusMock>(QDBusConnection::connectToBus(QString::fromLatin1(address()), m_socketPath),
+                                            Systemd, ManagerPath);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(address()));
-        m_mock.setProcessEnvironment(environment);
-        m_mock.setStandardOutputFile(QProcess::nullDevice());
-        m_mock.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                      QStringLiteral("--template"), QStringLiteral("systemd")});
-        const QDeadlineTimer deadline(10000);
-        while (!m_control.interface()->isServiceRegistered(Systemd)) {
-            if (deadline.hasExpired() || m_mock.state() == QProcess::NotRunning)
-                return false;
-            QTest::qWait(50);
-        }
+        if (!m_mock->start({QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
+                            QStringLiteral("--template"), QStringLiteral("systemd")},
+                           environment))
+            return false;
         return call(QStringLiteral("AddMethod"), {ManagerInterface, QStringLiteral("LoadUnit"), QStringLiteral("s"),
                                                   QStringLiteral("o"), QStringLiteral("ret = self.units[args[0]]")}) &&
                call(QStringLiteral("AddMockUnit"), {QStringLiteral("QVZizaVureessor.service")}) &&
                call(QStringLiteral("AddMockUnit"), {QStringLiteral("Masked.service")}) &&
-               call(QStringLiteral("UpdateProperties"),
-                    {QStringLiteral("org.freedesktop.systemd1.Unit"),
-                     QVariantMap{{QStringLiteral("LoadState"), QStringLiteral("masked")}}},
-                    ManagerPath + QStringLiteral("/unit/Masked_service"));
+               m_mock->call(QStringLiteral("UpdateProperties"),
+                            {QStringLiteral("org.freedesktop.systemd1.Unit"),
+                             QVariantMap{{QStringLiteral("LoadState"), QStringLiteral("masked")}}},
+                            ManagerPath + QStringLiteral("/unit/Masked_service"));
     }
 
     void stopMock()
     {
-        m_mock.kill();
-        m_mock.waitForFinished();
+        if (m_mock && !m_mock->stop())
+            qWarning("the mock's name stayed on the bus");
     }
 
     void stopBus()
@@ -75,47 +70,9 @@ public:
         m_bus.waitForFinished();
     }
 
-    // Calls a method of the mock's control interface; true when it answered.
-    bool call(const QString& method, const QVariantList& arguments, const QString& path = ManagerPath)
-    {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(Systemd, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
-        message.setArguments(arguments);
-        return m_control.call(message).type() == QDBusMessage::ReplyMessage;
-    }
-
-    // The logged calls of a manager method, each as its arguments joined by ",".
-    QStringList calls(const QString& method)
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            Systemd, ManagerPath, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetMethodCalls"));
-        message << method;
-        const QDBusMessage reply = m_control.call(message);
-        QStringList result;
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return {QStringLiteral("no call log: ") + reply.errorMessage()};
-        const QDBusArgument log = reply.arguments().value(0).value<QDBusArgument>();
-        log.beginArray();
-        while (!log.atEnd()) {
-            qulonglong time = 0;
-            QStringList arguments;
-            log.beginStructure();
-            log >> time;
-            log.beginArray();
-            while (!log.atEnd()) {
-                QDBusVariant argument;
-                log >> argument;
-                arguments << argument.variant().toString();
-            }
-            log.endArray();
-            log.endStructure();
-            result << arguments.join(u',');
-        }
-        log.endArray();
-        return result;
-    }
-
-    void clearCalls() { call(QStringLiteral("ClearCalls"), {}); }
+    bool call(const QString& method, const QVariantList& arguments) { return m_mock->call(method, arguments); }
+    QStringList calls(const QString& method) { return m_mock->calls(method); }
+    void clearCalls() { m_mock->clearCalls(); }
 
 private:
     bool startBus()
@@ -141,8 +98,7 @@ private:
 
     QString m_socketPath;
     QProcess m_bus;
-    QProcess m_mock;
-    QDBusConnection m_control{QString()};
+    std::unique_ptr<DbusMock> m_mock;
 };
 
 template <typename Command>
@@ -197,7 +153,9 @@ void TestServiceManager::initTestCase()
 
 void TestServiceManager::init()
 {
-    qunsetenv("QVZIZAVURE_SERVICE_MANAGER");
+    // The system manager unless a test chooses otherwise.
+    qunsetenv("QVZIZAVURE_BUS");
+    qputenv("QVZIZAVURE_SERVICE_MANAGER", "system");
     if (m_mocksChanged) {
         m_system->stopMock();
         QVERIFY(m_system->start());
@@ -211,18 +169,23 @@ void TestServiceManager::notSelected_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("loaded");
-    QTest::newRow("unit missing") << "NoSuchService" << QStringList{QStringLiteral("NoSuchService.service")};
-    QTest::newRow("unit masked") << "Masked" << QStringList{QStringLiteral("Masked.service")};
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("unit missing") << "NoSuchService" << QStringList{QStringLiteral("NoSuchService.service")}
+                                  << "NoSuchService.service";
+    QTest::newRow("unit masked") << "Masked" << QStringList{QStringLiteral("Masked.service")}
+                                 << "Unit Masked.service is masked.";
     // A new manager has the empty name selected already.
-    QTest::newRow("empty name") << "" << QStringList();
+    QTest::newRow("empty name") << "" << QStringList() << "";
 }
 
 void TestServiceManager::notSelected()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, loaded);
+    QFETCH(QString, refusal);
     TServiceManager manager;
     manager.SelectService(name);
+    QVERIFY2(manager.refusal().contains(refusal), qPrintable(manager.refusal()));
     QCOMPARE(errorOf([&] { manager.StartService(); }), NotSelectedOnStart);
     QCOMPARE(errorOf([&] { manager.StopService(); }), NotSelectedOnStop);
     QCOMPARE(m_system->calls(QStringLiteral("LoadUnit")), loaded);
@@ -252,9 +215,12 @@ void TestServiceManager::startRefused()
     TServiceManager manager;
     manager.SelectService(QStringLiteral("QVZizaVureessor"));
     QVERIFY(!manager.StartService());
+    QCOMPARE(manager.refusal(), QStringLiteral("refused"));
     QCOMPARE(m_system->calls(QStringLiteral("StartUnit")).size(), 1);
-    // The launch command ignores the refusal.
-    QCOMPARE(errorOf(LaunchService), QString());
+    // The launch command raises nothing, but tells the manager's reason.
+    QStringList reasons;
+    QCOMPARE(errorOf([&] { LaunchService([&](const QString& reason) { reasons << reason; }); }), QString());
+    QCOMPARE(reasons, QStringList{QStringLiteral("refused")});
 }
 
 void TestServiceManager::selectsOnce_data()
@@ -298,24 +264,35 @@ void TestServiceManager::unreachable()
         m_system->stopBus();
     else
         m_system->stopMock();
-    QCOMPARE(errorOf(LaunchService), NotSelectedOnStart);
-    QCOMPARE(errorOf(HaltService), NotSelectedOnStop);
+    QStringList reasons;
+    const auto report = [&](const QString& reason) { reasons << reason; };
+    QCOMPARE(errorOf([&] { LaunchService(report); }), NotSelectedOnStart);
+    QCOMPARE(errorOf([&] { HaltService(report); }), NotSelectedOnStop);
+    QCOMPARE(reasons.size(), 2);
+    QVERIFY2(!reasons[0].isEmpty(), "no reason told for an unreachable manager");
 }
 
 void TestServiceManager::managerChoice_data()
 {
+    QTest::addColumn<QByteArray>("bus");
     QTest::addColumn<QByteArray>("setting");
     QTest::addColumn<bool>("user");
-    QTest::newRow("not set") << QByteArray() << false;
-    QTest::newRow("user") << QByteArray("user") << true;
-    QTest::newRow("system") << QByteArray("system") << false;
+    QTest::newRow("session bus: user manager") << QByteArray() << QByteArray() << true;
+    QTest::newRow("system bus: system manager") << QByteArray("system") << QByteArray() << false;
+    QTest::newRow("user chosen") << QByteArray("system") << QByteArray("user") << true;
+    QTest::newRow("system chosen") << QByteArray() << QByteArray("system") << false;
 }
 
 void TestServiceManager::managerChoice()
 {
+    QFETCH(QByteArray, bus);
     QFETCH(QByteArray, setting);
     QFETCH(bool, user);
-    if (!setting.isNull())
+    if (!bus.isNull())
+        qputenv("QVZIZAVURE_BUS", bus);
+    if (setting.isNull())
+        qunsetenv("QVZIZAVURE_SERVICE_MANAGER");
+    else
         qputenv("QVZIZAVURE_SERVICE_MANAGER", setting);
     LaunchService();
     HaltService();
