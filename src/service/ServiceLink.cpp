@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -52,6 +53,44 @@ void activateService()
     callBusDaemon(QStringLiteral("StartServiceByName"), {QString(ServiceContract::ServiceName), 0u});
 }
 
+// Every binding answers the standard introspection call, so asking it checks
+// the object without calling any method of the service's own.
+QDBusMessage introspectionCall()
+{
+    return QDBusMessage::createMethodCall(ServiceContract::ServiceName, ServiceContract::ObjectPath,
+                                          QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                          QStringLiteral("Introspect"));
+}
+
+// Whether the object's introspection data lists the service's interface on
+// the object itself (not on one of its children).
+bool implementsContract(const QString& introspection)
+{
+    QXmlStreamReader reader(introspection);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            ++depth;
+            if (depth == 2 && reader.name() == QLatin1String("interface") &&
+                reader.attributes().value(QLatin1String("name")) == ServiceContract::InterfaceName)
+                return true;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool answersAsService(const QDBusMessage& reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage && implementsContract(reply.arguments().value(0).toString());
+}
+
 } // namespace
 
 TServiceLink::TServiceLink(IServiceLinkHost& host, QObject* parent) : QObject(parent), m_host(host), m_sink(*this) {}
@@ -85,15 +124,13 @@ void TServiceLink::ProbeService()
 {
     if (m_probe || !IsServiceRunning() || !ServiceContract::bus().isConnected())
         return;
-    IQVZizaVureComProxy service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::bus());
-    service.setTimeout(CallTimeoutMs);
-    m_probe = new QDBusPendingCallWatcher(service.GetServiceVersion(), this);
+    m_probe = new QDBusPendingCallWatcher(ServiceContract::bus().asyncCall(introspectionCall(), CallTimeoutMs), this);
     connect(m_probe, &QDBusPendingCallWatcher::finished, this, &TServiceLink::onProbeFinished);
 }
 
 void TServiceLink::onProbeFinished()
 {
-    const bool answered = !m_probe->isError();
+    const bool answered = answersAsService(m_probe->reply());
     m_probe->deleteLater();
     m_probe = nullptr;
     if (answered)
@@ -101,8 +138,8 @@ void TServiceLink::onProbeFinished()
 }
 
 // The running object is used when the name has an owner; otherwise the bus is
-// asked to start one. The object's version answers only when the object
-// implements the service's interface, so asking for it checks the interface.
+// asked to start one. Only an object that lists the service's interface is
+// linked.
 void TServiceLink::attach()
 {
     if (!ServiceContract::bus().isConnected())
@@ -112,7 +149,9 @@ void TServiceLink::attach()
     m_service = std::make_unique<IQVZizaVureComProxy>(ServiceContract::ServiceName, ServiceContract::ObjectPath,
                                                       ServiceContract::bus());
     m_service->setTimeout(CallTimeoutMs);
-    answerOf(m_service->GetServiceVersion());
+    const QDBusMessage introspection = ServiceContract::bus().call(introspectionCall(), QDBus::Block, CallTimeoutMs);
+    if (!answersAsService(introspection))
+        throw EServiceError(QStringLiteral("The service's object does not answer as the post processing service."));
     if (!m_sink.Connect(ServiceContract::bus()))
         throw EServiceError(QStringLiteral("Unable to subscribe to the service's events."));
 }

@@ -51,9 +51,9 @@ public:
     static bool IsServiceRunning();
 
     bool ConnectToService();
-    // Asks the running service for its version without waiting for the
-    // answer, so that looking for a hung service never stalls the window;
-    // serviceAnswered() follows when it answers. Does nothing while the
+    // Asks the running service's object whether it is the service, without
+    // waiting for the answer, so that looking for a hung service never stalls
+    // the window; serviceAnswered() follows when it answers that it is. Does nothing while the
     // service is not running or an earlier question is still open.
     void ProbeService();
     void DisconnectFromService();
