@@ -16,8 +16,10 @@
 #include "Setup.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressDialog>
@@ -145,7 +147,12 @@ void TfrmZizaVureGUI::connectActions()
     m_detailButtons->addButton(ui->radDetailLow, 0);
     m_detailButtons->addButton(ui->radDetailMedium, 1);
     m_detailButtons->addButton(ui->radDetailHigh, 2);
-    connect(m_detailButtons, &QButtonGroup::idClicked, this, &TfrmZizaVureGUI::selectDetailLevel);
+    // Toggled, not clicked: a click on the item already selected changes nothing
+    // and sends nothing to the service.
+    connect(m_detailButtons, &QButtonGroup::idToggled, this, [this](int level, bool checked) {
+        if (checked)
+            selectDetailLevel(level);
+    });
 
     connect(ui->FileExit1, &QAction::triggered, this, &QWidget::close);
     connect(ui->actDBConnect, &QAction::triggered, this, &TfrmZizaVureGUI::connectDatabaseCommand);
@@ -266,12 +273,33 @@ void TfrmZizaVureGUI::firstShow()
 void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
 {
     waitForConfiguration();
+    // The help window has no owner; left open, it would keep the program
+    // running without its main window.
+    if (m_help)
+        m_help->close();
     m_link->DisconnectFromService();
     // The group list names every group section; a silent failure here would
     // lose the groups added since the last successful save.
     if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
         MessageBox::error(this, QStringLiteral("Error 1500: Unable to write to %1").arg(m_config->path()));
     event->accept();
+}
+
+void TfrmZizaVureGUI::closeOnRequest()
+{
+    // Modal windows are ended first, and the main window waits until their
+    // event loops have returned, so that the command that opened them
+    // finishes (the group list saved, the service resumed) before it closes.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else if (modal)
+        modal->close();
+    if (modal || thread()->loopLevel() > 1) {
+        QTimer::singleShot(0, this, &TfrmZizaVureGUI::closeOnRequest);
+        return;
+    }
+    close();
 }
 
 void TfrmZizaVureGUI::updateActions()
@@ -281,10 +309,8 @@ void TfrmZizaVureGUI::updateActions()
     ui->actOptionsEditSetup->setEnabled(m_databaseConnected);
     ui->actSaveDB->setEnabled(m_databaseConnected);
     ui->OptionsLogStatus1->setChecked(m_log.LogMessage);
-    if (m_configurationLoaded && m_detailButtons->checkedId() != m_log.LogDetail) {
+    if (m_configurationLoaded && m_detailButtons->checkedId() != m_log.LogDetail)
         m_detailButtons->button(m_log.LogDetail)->setChecked(true);
-        selectDetailLevel(m_log.LogDetail);
-    }
 }
 
 void TfrmZizaVureGUI::selectDetailLevel(int level)
@@ -425,10 +451,15 @@ void TfrmZizaVureGUI::linkAfterAnswer()
     m_link->ShowNextRun();
 }
 
+void TfrmZizaVureGUI::reportManagerRefusal(const QString& reason)
+{
+    AddStatusLine(QStringLiteral("The service manager refused: %1").arg(reason));
+}
+
 void TfrmZizaVureGUI::startService()
 {
     try {
-        LaunchService();
+        LaunchService([this](const QString& reason) { reportManagerRefusal(reason); });
     } catch (const Exception&) {
         MessageBox::error(this, QStringLiteral("Error 1502: Failed to start the QVZizaVureess service."));
     }
@@ -437,7 +468,7 @@ void TfrmZizaVureGUI::startService()
 void TfrmZizaVureGUI::stopService()
 {
     try {
-        HaltService();
+        HaltService([this](const QString& reason) { reportManagerRefusal(reason); });
     } catch (const Exception&) {
         MessageBox::error(this, QStringLiteral("Error 1503: Failed to stop the QVZizaVureess service."));
     }
@@ -599,6 +630,7 @@ void TfrmZizaVureGUI::saveToDatabase()
 void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,
                                      const std::function<void()>& afterClose, const QString& errorPrefix)
 {
+    const auto report = [&](const Exception& error) { MessageBox::error(this, errorPrefix + error.message()); };
     const bool retrying = tmrService->isActive();
     tmrService->stop();
     m_holdingService = true;
@@ -611,13 +643,19 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
         {
             const std::unique_ptr<QDialog> window = createWindow();
             window->exec();
+        }
+        // A failure after the window is reported, but never leaves the
+        // service's schedule on hold.
+        try {
             if (afterClose)
                 afterClose();
+        } catch (const Exception& error) {
+            report(error);
         }
         if (m_link->isLinked() && processingState == 1)
             m_link->ResumeProcessing();
     } catch (const Exception& error) {
-        MessageBox::error(this, errorPrefix + error.message());
+        report(error);
     }
     m_holdingService = false;
     // A service that stopped while the window was open is looked for again.

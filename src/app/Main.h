@@ -63,6 +63,10 @@ public:
     // Restores the window from minimised and brings it to the front.
     void restoreApplication();
 
+    // Closes the program as File > Exit does, on a request from outside (a
+    // termination signal) that may come while a modal window is open.
+    void closeOnRequest();
+
     // Blocks until the configuration load has finished and applies it.
     void waitForConfiguration();
 
@@ -108,6 +112,7 @@ private:
     void linkAtStart();
     void retryServiceLink();
     void linkAfterAnswer();
+    void reportManagerRefusal(const QString& reason);
     void startService();
     void stopService();
     void processNow();

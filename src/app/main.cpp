@@ -1,6 +1,7 @@
 #include "Main.h"
 #include "NamedMutex.h"
 #include "SingleInstance.h"
+#include "TerminationNotifier.h"
 
 #include <QApplication>
 
@@ -16,10 +17,8 @@ int main(int argc, char* argv[])
     // One instance per user session: a second start only brings the first
     // window to the front.
     NamedMutex instanceMutex(InstanceMutex);
-    if (!instanceMutex.tryLock()) {
-        SingleInstance::sendRestore(WindowClass);
-        return 0;
-    }
+    if (const std::optional<int> exitStatus = SingleInstance::claim(instanceMutex, WindowClass))
+        return *exitStatus;
 
     QApplication::setApplicationName(QStringLiteral("QVZizaVure"));
     QApplication::setApplicationDisplayName(QStringLiteral("QV ZizaVure"));
@@ -28,6 +27,11 @@ int main(int argc, char* argv[])
 
     TfrmZizaVureGUI window;
     QObject::connect(&instance, &SingleInstance::restoreRequested, &window, &TfrmZizaVureGUI::restoreApplication);
+    // A termination signal (logout, shutdown, kill, Ctrl+C) closes the
+    // program as File > Exit does, so that nothing it saves at close is lost.
+    TTerminationNotifier termination;
+    QObject::connect(&termination, &TTerminationNotifier::terminationRequested, &window,
+                     &TfrmZizaVureGUI::closeOnRequest);
     window.show();
     return app.exec();
 }

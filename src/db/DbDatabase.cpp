@@ -51,6 +51,10 @@ void TDbDatabase::open()
         return;
     if (!m_session.isOpen())
         throw EDatabaseError(QStringLiteral("Session %1 is not open").arg(m_session.name()));
+    // The driver manager would take a blank name as a connection string of
+    // its own and let the driver make a file named after it.
+    if (m_databaseName.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("No data source given"));
 
     QString user;
     QString password;

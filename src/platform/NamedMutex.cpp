@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QSet>
 #include <QUrl>
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,18 +40,35 @@ QString lockFolderOverride()
     return folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
 
-// A folder only we can enter: a real directory (not a symlink), ours, closed to others.
-bool isPrivateFolder(const QString& path)
+// Why a folder is not one only we can enter (a real directory, not a
+// symlink, ours, closed to others); empty when it is.
+QString privateFolderProblem(const QString& path)
 {
     struct stat info;
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("not a folder");
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("owned by another user");
+    if ((info.st_mode & 077) != 0)
+        return QStringLiteral("open to other users");
+    return {};
+}
+
+bool isPrivateFolder(const QString& path)
+{
+    return privateFolderProblem(path).isEmpty();
+}
+
+QString privateTempFolderPath()
+{
+    return QDir::tempPath() + QStringLiteral("/qvzizavure-") + QString::number(::geteuid());
 }
 
 QString privateTempFolder()
 {
-    const QString path = QDir::tempPath() + QStringLiteral("/qvzizavure-") + QString::number(::geteuid());
+    const QString path = privateTempFolderPath();
     // Fails when the folder exists; whatever is there must pass the check below.
     ::mkdir(QFile::encodeName(path).constData(), 0700);
     return isPrivateFolder(path) ? path : QString();
@@ -98,23 +118,33 @@ NamedMutex::~NamedMutex()
 
 bool NamedMutex::tryLock()
 {
+    m_error.clear();
     if (isLocked())
         return true;
     const QString path = lockFilePath(m_name);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        m_error = m_name.isEmpty() ? QStringLiteral("no name given")
+                                   : QStringLiteral("%1: %2").arg(privateTempFolderPath(),
+                                                                  privateFolderProblem(privateTempFolderPath()));
         return false;
+    }
 
     QMutexLocker locker(&registryMutex());
     // Opening and closing the file again would drop the lock of the object that holds it.
     if (heldPaths().contains(path))
         return false;
     const int fd = openLockFile(path, O_RDWR | O_CREAT);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = QStringLiteral("%1: %2").arg(QFileInfo(path).path(), qt_error_string(errno));
         return false;
+    }
     // A restrictive umask must not keep other users' isHeld() from reading the file.
     ::fchmod(fd, 0644);
     struct flock lock = wholeFileLock(F_WRLCK);
     if (::fcntl(fd, F_SETLK, &lock) != 0) {
+        // EACCES and EAGAIN mean another process holds the lock.
+        if (errno != EACCES && errno != EAGAIN)
+            m_error = QStringLiteral("%1: %2").arg(QFileInfo(path).path(), qt_error_string(errno));
         ::close(fd);
         return false;
     }

@@ -39,6 +39,9 @@ public:
     // or when the lock file cannot be opened.
     bool tryLock();
     bool isLocked() const { return m_fd >= 0; }
+    // Why the last tryLock() could not use the lock at all ("<folder>:
+    // <reason>"); empty when it succeeded or another holder has the lock.
+    QString errorString() const { return m_error; }
     void unlock();
 
     // Whether some process holds the named lock, without taking it.
@@ -52,5 +55,6 @@ public:
 private:
     QString m_name;
     QString m_path;
+    QString m_error;
     int m_fd = -1;
 };

@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 
+#include "MessageBox.h"
 #include "NamedMutex.h"
 
 #include <QDeadlineTimer>
@@ -51,6 +52,19 @@ bool SingleInstance::listen()
     // found here belongs to an instance that ended without removing it.
     QLocalServer::removeServer(path);
     return m_server->listen(path);
+}
+
+std::optional<int> SingleInstance::claim(NamedMutex& instanceMutex, const QString& windowClass)
+{
+    if (instanceMutex.tryLock())
+        return std::nullopt;
+    if (!instanceMutex.errorString().isEmpty()) {
+        MessageBox::error(nullptr, QStringLiteral("QV ZizaVure cannot start: unable to use the lock folder %1.")
+                                       .arg(instanceMutex.errorString()));
+        return 1;
+    }
+    sendRestore(windowClass);
+    return 0;
 }
 
 bool SingleInstance::sendRestore(const QString& windowClass, int timeoutMs)

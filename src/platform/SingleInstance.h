@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
+class NamedMutex;
 class QLocalServer;
 class QLocalSocket;
 
@@ -29,6 +32,13 @@ public:
     // Starts listening, first removing a socket file left by an instance that
     // crashed. False when the socket cannot be made.
     bool listen();
+
+    // Takes the single-instance mutex at the start of the program. Empty when
+    // this start goes on; otherwise the exit status of the start: 0 after
+    // asking the running instance to show its window, 1 after a message when
+    // the lock cannot be used at all (another instance may then be running
+    // unseen, or none can run).
+    static std::optional<int> claim(NamedMutex& instanceMutex, const QString& windowClass);
 
     // Sends the restore message to the first instance; true when it answered
     // within timeoutMs.

@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM and SIGINT into a Qt signal. A signal handler may do only
+// Turns SIGTERM, SIGINT and SIGHUP (the end of a session) into a Qt signal. A signal handler may do only
 // async-signal-safe work, so it writes a byte into a pipe whose other end the
 // event loop watches. One instance per process.
 class TTerminationNotifier : public QObject

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +150,9 @@ void TestMainDatabase::firstShow_data()
                                   << true << QStringList();
     QTest::newRow("nothing anywhere") << QByteArray() << false << false << QStringList();
     QTest::newRow("system-wide login") << QByteArray() << true << true << QStringList();
+    // A blank data source is a failed attempt, never a connection string.
+    QTest::newRow("user name only") << QByteArray("[Database Settings]\r\nODBC Username=demo\r\n") << false << false
+                                    << QStringList{QStringLiteral("Error 1200: Unable to connect to database.")};
 }
 
 void TestMainDatabase::firstShow()
@@ -164,9 +168,11 @@ void TestMainDatabase::firstShow()
         settings.setValue(QStringLiteral("Settings/ODBC_User"), QStringLiteral("sys"));
         settings.setValue(QStringLiteral("Settings/ODBC_Pass"), TXEncrypt().EncryptPassword(QStringLiteral("pw")));
     }
+    const QStringList filesBefore = QDir::current().entryList(QDir::Files);
     auto window = openWindow();
     QCOMPARE(isConnected(*window), connected);
     QCOMPARE(MessageBox::shownTexts(), messages);
+    QCOMPARE(QDir::current().entryList(QDir::Files), filesBefore);
     const QStringList lines = memoLines(*window);
     QLabel* label = window->findChild<QLabel*>(QStringLiteral("lblDataSource1"));
     if (connected) {

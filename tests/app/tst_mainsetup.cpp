@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void launchHoldsTheService_data();
     void launchHoldsTheService();
     void launchWhenUnlinked();
+    void failedSaveStillResumes();
 
 private:
     std::unique_ptr<TfrmZizaVureGUI> openWindow(bool expectLink);
@@ -137,6 +139,24 @@ void TestMainSetup::launchWhenUnlinked()
     QCOMPARE(
         ProfileFile(m_home->filePath(QStringLiteral("QVZizaVure.QVS"))).readInteger("DeraDivurir", "LogMessage", 0), 1);
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+// Writing the group list after the editor fails; the schedule held for the
+// editor runs again all the same.
+void TestMainSetup::failedSaveStillResumes()
+{
+    m_service = std::make_unique<StandinProcess>();
+    QVERIFY(m_service->start());
+    auto window = openWindow(true);
+    const QString configPath = m_home->filePath(QStringLiteral("QVZizaVure.QVS"));
+    editSetup(*window, [&] {
+        // A folder in the file's place: no write can replace it.
+        QVERIFY(QFile::remove(configPath));
+        QVERIFY(QDir().mkdir(configPath));
+    });
+    QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Unable to write to %1").arg(configPath)});
+    QCOMPARE(window->serviceLink().GetProcessingState(), 1);
+    QVERIFY(QDir().rmdir(configPath));
 }
 
 QTEST_MAIN(TestMainSetup)

@@ -8,6 +8,7 @@
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -20,6 +21,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+
+#include <csignal>
 
 class TestMainWindow : public QObject
 {
@@ -44,6 +47,9 @@ private Q_SLOTS:
     void hintsGoToSecondPanel();
     void boundsRoundTrip();
     void helpTabs();
+    void exitClosesHelp();
+    void terminationClosesAsExit_data();
+    void terminationClosesAsExit();
     void configurationWrittenOnClose();
     void closeReportsAFailedSave();
     void serviceControlWithoutManager();
@@ -340,6 +346,46 @@ void TestMainWindow::helpTabs()
     QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Index"));
 }
 
+void TestMainWindow::exitClosesHelp()
+{
+    auto window = createWindow();
+    window->show();
+    window->findChild<QAction*>(QStringLiteral("HelpShowIndex"))->trigger();
+    window->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        QVERIFY2(!widget->isVisible(), qPrintable(widget->objectName() + QStringLiteral(" is still open")));
+}
+
+void TestMainWindow::terminationClosesAsExit_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The real program, ended by a signal, saves what File > Exit saves.
+void TestMainWindow::terminationClosesAsExit()
+{
+    QFETCH(int, signalNumber);
+    const QString configPath = homeFile(QStringLiteral("QVZizaVure.QVS"));
+    TestFiles::write(configPath, "[DeraDivurir]\r\nLogMessage=1\r\n");
+    QProcess program;
+    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/qvzizavure"),
+                  {QStringLiteral("-platform"), QStringLiteral("offscreen")});
+    // The first show ends with the outcome of its database connection, logged.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        TestFiles::read(homeFile(QStringLiteral("QVZizaVure.log"))).contains("Database NOT connected."), 10000);
+    QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const ProfileFile config(configPath);
+    QCOMPARE(config.readInteger("DeraDivurir", "LogMessage", 0), 1);
+    QCOMPARE(config.readString("DeraDivurir", "LogDetail"), QStringLiteral("1"));
+    QVERIFY(ProfileFile(homeFile(QStringLiteral("QVPPUsr.QVS"))).readInteger("Windows Settings", "Width", 0) > 0);
+}
+
 void TestMainWindow::configurationWrittenOnClose()
 {
     const QString configPath = homeFile(QStringLiteral("QVZizaVure.QVS"));
@@ -383,9 +429,11 @@ void TestMainWindow::serviceControlWithoutManager()
     // No service manager to reach: the service cannot be opened.
     const QByteArray saved = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_home->filePath(QStringLiteral("none"))));
+    qputenv("QVZIZAVURE_SERVICE_MANAGER", "system");
     auto window = createWindow();
     window->findChild<QAction*>(QStringLiteral("actStartService"))->trigger();
     window->findChild<QAction*>(QStringLiteral("actStopService"))->trigger();
+    qunsetenv("QVZIZAVURE_SERVICE_MANAGER");
     if (saved.isNull())
         qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     else

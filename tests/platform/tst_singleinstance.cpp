@@ -1,5 +1,8 @@
+#include "MessageBox.h"
+#include "NamedMutex.h"
 #include "SingleInstance.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +15,9 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +65,8 @@ private Q_SLOTS:
     void staleSocketReplaced_data();
     void staleSocketReplaced();
     void closedInstanceRemovesSocket();
+    void claim_data();
+    void claim();
 
 private:
     int sendFromChild();
@@ -78,6 +86,7 @@ void TestSingleInstance::init()
 void TestSingleInstance::cleanup()
 {
     qunsetenv("QVZIZAVURE_LOCK_DIR");
+    MessageBox::setTestMode(false);
 }
 
 // Runs a second instance's send in a child process; this process keeps its
@@ -279,6 +288,54 @@ void TestSingleInstance::closedInstanceRemovesSocket()
     }
     QVERIFY(!QFileInfo::exists(socketFile()));
     QVERIFY(!SingleInstance::sendRestore(WindowClass));
+}
+
+void TestSingleInstance::claim_data()
+{
+    QTest::addColumn<QString>("lockFolder"); // relative to the test's folder; empty: the private temp folder
+    QTest::addColumn<int>("folderMode");     // of the private temp folder, made beforehand when not 0
+    QTest::addColumn<bool>("heldHere");
+    QTest::addColumn<int>("exitStatus"); // -1: the start goes on
+    QTest::addColumn<QString>("message");
+    QTest::newRow("free") << "." << 0 << false << -1 << "";
+    QTest::newRow("held by a running instance") << "." << 0 << true << 0 << "";
+    QTest::newRow("lock folder missing") << "missing" << 0 << false << 1 << "missing: No such file or directory";
+    QTest::newRow("private folder open to others") << "" << 0755 << false << 1 << ": open to other users";
+    QTest::newRow("private folder fine") << "" << 0700 << false << -1 << "";
+}
+
+// A lock that cannot be used at all is an error; only a lock held by a
+// running instance means that the program already runs.
+void TestSingleInstance::claim()
+{
+    QFETCH(QString, lockFolder);
+    QFETCH(int, folderMode);
+    QFETCH(bool, heldHere);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, message);
+    MessageBox::setTestMode(true);
+    if (lockFolder.isEmpty()) {
+        qunsetenv("QVZIZAVURE_LOCK_DIR");
+        qputenv("XDG_RUNTIME_DIR", "");
+        qputenv("TMPDIR", QFile::encodeName(m_dir->path()));
+        const QString privateFolder = m_dir->filePath(QStringLiteral("qvzizavure-") + QString::number(::geteuid()));
+        QVERIFY(QDir().mkdir(privateFolder));
+        QVERIFY(::chmod(QFile::encodeName(privateFolder).constData(), mode_t(folderMode)) == 0);
+    } else {
+        qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_dir->filePath(lockFolder)));
+    }
+    NamedMutex running(QStringLiteral("QVZizaVureessorGUI"));
+    if (heldHere)
+        QVERIFY(running.tryLock());
+    NamedMutex mutex(QStringLiteral("QVZizaVureessorGUI"));
+    const std::optional<int> status = SingleInstance::claim(mutex, WindowClass);
+    qunsetenv("TMPDIR");
+    QCOMPARE(status.value_or(-1), exitStatus);
+    QCOMPARE(mutex.isLocked(), exitStatus == -1);
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
 }
 
 int main(int argc, char* argv[])
