@@ -51,10 +51,13 @@ void TDbDatabase::open()
         return;
     if (!m_session.isOpen())
         throw EDatabaseError(QStringLiteral("Session %1 is not open").arg(m_session.name()));
-    // The driver manager would take a blank name as a connection string of
-    // its own and let the driver make a file named after it.
+    // A data source is a name of the driver manager's. A blank name or one
+    // with "=" or ";" would be taken as a connection string, choosing the
+    // driver and the file it opens (a blank one makes a file named after it).
     if (m_databaseName.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("No data source given"));
+    if (m_databaseName.contains(u'=') || m_databaseName.contains(u';'))
+        throw EDatabaseError(QStringLiteral("Not a data source name: %1").arg(m_databaseName));
 
     QString user;
     QString password;

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void firstShow();
     void connectStoresProtectedPassword();
     void connectToWrongDataSource();
+    void connectionStringRefused_data();
+    void connectionStringRefused();
     void onlyUserNameSkipsSystemSettings();
     void cancelKeepsState();
     void disconnect();
@@ -224,9 +226,27 @@ void TestMainDatabase::connectToWrongDataSource()
     QCOMPARE(TestFiles::read(configPath()), before);
 }
 
+void TestMainDatabase::connectionStringRefused_data()
+{
+    QTest::addColumn<QString>("dataSource");
+    QTest::newRow("driver and file") << "DRIVER=SQLite3;Database=stray.db";
+    QTest::newRow("data source keyword") << "DSN=QVTEST";
+    QTest::newRow("name and attribute") << "QVTEST;Database=stray.db";
+}
+
+// Whoever writes the shared file must not choose the driver or the file it opens.
+void TestMainDatabase::connectionStringRefused()
+{
+    QFETCH(QString, dataSource);
+    TestFiles::write(configPath(), databaseSettings(dataSource, QStringLiteral("demo"), QStringLiteral("pw")));
+    auto window = openWindow();
+    QVERIFY(!isConnected(*window));
+    QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error 1200: Unable to connect to database.")});
+    QVERIFY(!QFile::exists(QStringLiteral("stray.db")));
+}
+
 // A user name alone is a stored login: the connection is tried with an empty
-// data source (what that reaches is the ODBC manager's business) and the
-// system-wide login is not read.
+// data source, which fails, and the system-wide login is not read.
 void TestMainDatabase::onlyUserNameSkipsSystemSettings()
 {
     TestFiles::write(configPath(), "[Database Settings]\r\nODBC Username=demo\r\n");
