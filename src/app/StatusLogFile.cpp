@@ -1,13 +1,17 @@
 #include "StatusLogFile.h"
 
 #include "ProgramFolder.h"
+#include "SharedFolderFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 QString StatusLogFile::defaultPath()
 {
-    return ProgramFolder::filePath(QStringLiteral("QVZizaVure.log"));
+    return ProgramFolder::userFilePath(QStringLiteral("QVZizaVure.log"), ProgramFolder::UserFolder::State);
 }
 
 StatusLogFile::StatusLogFile(const QString& path) : m_path(path) {}
@@ -15,9 +19,13 @@ StatusLogFile::StatusLogFile(const QString& path) : m_path(path) {}
 void StatusLogFile::append(const QString& line)
 {
     rotateIfFull();
-    QFile file(m_path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-        file.write(line.toUtf8() + '\n');
+    // Readable by the operators' group, never by everybody.
+    const int fd = SharedFolderFile::open(m_path, O_WRONLY | O_APPEND | O_CREAT, 0640);
+    if (fd < 0)
+        return;
+    const QByteArray bytes = line.toUtf8() + '\n';
+    [[maybe_unused]] const ssize_t written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    ::close(fd);
 }
 
 void StatusLogFile::rotateIfFull()

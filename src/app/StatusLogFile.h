@@ -5,6 +5,8 @@
 // The status log: each status line appended to a text file. When the file
 // has reached MaxSize it becomes "<file>.1" (replacing the older one) and a
 // new file is started, so the log never holds more than about twice MaxSize.
+// The log is one operator's own: it lives in the user's state folder when the
+// program folder is shared, and is never written through another user's link.
 class StatusLogFile
 {
 public:

@@ -9,7 +9,7 @@ const QByteArray WindowSection = QByteArrayLiteral("Windows Settings");
 
 QString UserSettingsFile::defaultPath()
 {
-    return ProgramFolder::filePath(QStringLiteral("QVPPUsr.QVS"));
+    return ProgramFolder::userFilePath(QStringLiteral("QVPPUsr.QVS"), ProgramFolder::UserFolder::Config);
 }
 
 UserSettingsFile::UserSettingsFile(const QString& path) : m_file(path) {}

@@ -11,4 +11,13 @@ namespace ProgramFolder {
 QString path();
 QString filePath(const QString& fileName);
 
+// Whether users other than the owner may write the folder (by group or by others).
+bool isShared();
+
+// Where a file of one operator's own lives: the program folder while it is
+// not shared; otherwise the user's own folder of that kind, made if missing
+// ($XDG_CONFIG_HOME/qvzizavure or $XDG_STATE_HOME/qvzizavure).
+enum class UserFolder { Config, State };
+QString userFilePath(const QString& fileName, UserFolder folder);
+
 } // namespace ProgramFolder
