@@ -1,7 +1,8 @@
 // Filter files: arbitrary bytes as a ".flt" file applied to the station
 // query, as the setup editor applies a group's filter.
-// - The query is the base alone when the file's text is blank, otherwise the
-//   base, " AND " and every line followed by CR LF.
+// - The query is the base alone when the file's text is blank; otherwise the
+//   base, " AND (", every line followed by CR LF and ")" when the text can be
+//   one condition, or an EFilterError when it cannot.
 // - The lines read from any file are written back and read again unchanged.
 
 #include "FilterFile.h"
@@ -17,16 +18,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::writeFile(path, bytes);
 
     const QString base = StationQueryBase;
-    const QString query = ApplyFilterFile(base, path);
+    QString query;
+    bool refused = false;
+    try {
+        query = ApplyFilterFile(base, path);
+    } catch (const EFilterError&) {
+        refused = true;
+    }
     QStringList lines;
     expect(ReadFilterLines(path, lines), "an existing file is read");
     for (const QString& line : lines)
         expect(!line.contains(u'\r') && !line.contains(u'\n'), "a line holds no line break", line);
+    const QString condition = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     if (QString::fromLatin1(bytes).trimmed().isEmpty()) {
-        expect(query == base, "a blank filter leaves the query alone", query);
+        expect(!refused && query == base, "a blank filter leaves the query alone", query);
+    } else if (!FilterTextProblem(condition).isEmpty()) {
+        expect(refused, "a text that cannot be one condition is refused", condition);
     } else {
-        expect(query == base + QStringLiteral(" AND ") + lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
-               "the filter's lines are appended to the query", query);
+        expect(!refused && query == base + QStringLiteral(" AND (") + condition + u')',
+               "the filter's lines are one condition of the query", query);
     }
 
     expect(WriteFilterLines(copy, lines), "lines that were read can be written");

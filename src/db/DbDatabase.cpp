@@ -5,6 +5,9 @@
 #include "DbSession.h"
 
 #include <QAtomicInt>
+#include <QScopeGuard>
+#include <QSqlDriver>
+#include <QSqlQuery>
 
 #include <algorithm>
 
@@ -130,6 +133,25 @@ void TDbDatabase::rollback()
     if (!database.rollback())
         throw EDatabaseError::fromSqlError(database.lastError(),
                                            QStringLiteral("The transaction could not be rolled back"));
+}
+
+void TDbDatabase::runReadOnly(const std::function<void()>& read)
+{
+    startTransaction();
+    const auto undo = qScopeGuard([this] {
+        try {
+            rollback();
+        } catch (const EDatabaseError&) {
+            // A lost connection has undone the transaction already.
+        }
+    });
+    QSqlDatabase database = connection();
+    if (database.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        QSqlQuery readOnly(database);
+        if (!readOnly.exec(QStringLiteral("SET TRANSACTION READ ONLY")))
+            throw EDatabaseError::fromSqlError(readOnly.lastError(), QStringLiteral("No read-only transaction"));
+    }
+    read();
 }
 
 void TDbDatabase::attach(Statement* statement)

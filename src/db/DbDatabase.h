@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <vector>
 
 class TDbSession;
@@ -59,6 +61,12 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
+
+    // Runs `read` in a transaction that is rolled back afterwards, and that
+    // is read-only where the database has that mode (PostgreSQL), so that a
+    // statement holding text from a shared file changes nothing. Errors of
+    // `read` pass on; raises EDatabaseError when no transaction can start.
+    void runReadOnly(const std::function<void()>& read);
 
     // The Qt connection behind an open database, for queries and tables.
     // Raises EDatabaseError when the database is closed.

@@ -33,7 +33,53 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
+bool startsComment(QChar c, QChar next)
+{
+    return c == u'#' || (c == u'-' && next == u'-') || (c == u'/' && next == u'*') || (c == u'*' && next == u'/');
+}
+
 } // namespace
+
+QString FilterTextProblem(const QString& condition)
+{
+    int depth = 0;
+    QChar quote; // the quote that opened the quoted text we are in, or none
+    for (qsizetype i = 0; i < condition.size(); ++i) {
+        const QChar c = condition.at(i);
+        const QChar next = i + 1 < condition.size() ? condition.at(i + 1) : QChar();
+        if (!quote.isNull()) {
+            if (c == u'\\')
+                return QStringLiteral("it holds a backslash in quoted text");
+            if (c == quote && next == quote)
+                ++i; // a doubled quote stands for itself
+            else if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u';' || c == u'$') {
+            return QStringLiteral("it holds \"%1\" outside quoted text").arg(c);
+        } else if (startsComment(c, next)) {
+            return QStringLiteral("it holds a comment marker");
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')' && --depth < 0) {
+            return QStringLiteral("a \")\" closes more than was opened");
+        }
+    }
+    if (!quote.isNull())
+        return QStringLiteral("a quote is left open");
+    if (depth > 0)
+        return QStringLiteral("a \"(\" is left open");
+    return {};
+}
+
+QString NarrowStationQuery(const QString& baseQuery, const QString& condition)
+{
+    const QString problem = FilterTextProblem(condition);
+    if (!problem.isEmpty())
+        throw EFilterError(problem);
+    return baseQuery + QLatin1String(" AND (") + condition + u')';
+}
 
 bool ReadFilterLines(const QString& fileName, QStringList& lines)
 {
@@ -84,5 +130,9 @@ QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName)
     const QString condition = JoinFilterLines(lines);
     if (condition.trimmed().isEmpty())
         return baseQuery;
-    return baseQuery + QLatin1String(" AND ") + condition;
+    try {
+        return NarrowStationQuery(baseQuery, condition);
+    } catch (const EFilterError& error) {
+        throw EFilterError(QStringLiteral("The filter %1 cannot be used: %2.").arg(filterFileName, error.message()));
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Exception.h"
+
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,24 @@ inline constexpr QLatin1String
                      "QV_SITES.STATE, QV_SITES.COUNTY, QV_SITES.PRIMARY_CHANNEL, QV_SITES.RANDOM_CHANNEL "
                      "FROM QV_SITES, QV_SITESENSORS WHERE (QV_SITES.STATION_ID = QV_SITESENSORS.STE_STATION_ID) ");
 
+// A filter text that cannot stand as one condition of the station query.
+class EFilterError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// Why a filter text cannot stand as one condition of the station query, so
+// that nothing could follow it in the statement: a ";", a "$" or a comment
+// marker outside quoted text, a backslash inside it (databases read it
+// differently), a quote left open, or parentheses that do not pair up.
+// Empty when it can.
+QString FilterTextProblem(const QString& condition);
+
+// `baseQuery` + " AND (" + `condition` + ")"; raises EFilterError with the
+// text's problem.
+QString NarrowStationQuery(const QString& baseQuery, const QString& condition);
+
 // Reads the lines of a filter file into `lines` (replacing what it held).
 // A line ends at CR LF, LF or CR; a break at the very end starts no new line.
 // Bytes are read as Latin-1. Returns false when the file cannot be read.
@@ -32,8 +52,9 @@ bool WriteFilterLines(const QString& fileName, const QStringList& lines);
 // CR LF, so the text always ends with a line break.
 QString JoinFilterLines(const QStringList& lines);
 
-// The station query narrowed by a filter file: `baseQuery` + " AND " + the
+// The station query narrowed by a filter file: NarrowStationQuery with the
 // file's lines joined by JoinFilterLines, or `baseQuery` alone when the
 // joined text is blank or the file cannot be read (no message: a missing
-// filter shows every station).
+// filter shows every station). Raises EFilterError, naming the file, when
+// its text cannot be a condition.
 QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName);

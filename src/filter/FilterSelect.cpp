@@ -152,17 +152,26 @@ QStringList TfrmFilterSelect::textLines() const
 }
 
 // The statement that the setup editor builds from the saved file, without
-// its final line break.
+// its final line break. Raises EFilterError.
 QString TfrmFilterSelect::previewQuery() const
 {
     if (ui->edtText->toPlainText().isEmpty())
         return StationQueryBase;
-    return StationQueryBase + QLatin1String(" AND ") + textLines().join(QLatin1String("\r\n"));
+    return NarrowStationQuery(StationQueryBase, textLines().join(QLatin1String("\r\n")));
+}
+
+// A text that cannot be a condition is shown as such, and not saved.
+bool TfrmFilterSelect::isUsableText()
+{
+    const QString problem = FilterTextProblem(ui->edtText->toPlainText());
+    if (!problem.isEmpty())
+        MessageBox::error(this, QStringLiteral("The filter cannot be used: %1.").arg(problem));
+    return problem.isEmpty();
 }
 
 void TfrmFilterSelect::writeFile(const QString& fileName)
 {
-    if (!WriteFilterLines(fileName, textLines())) {
+    if (!isUsableText() || !WriteFilterLines(fileName, textLines())) {
         m_saved = false;
         return;
     }
@@ -230,14 +239,18 @@ void TfrmFilterSelect::btnSaveAsClick()
 void TfrmFilterSelect::btnExecClick()
 {
     ui->lstSiteSensors->clear();
+    if (!isUsableText())
+        return;
     QList<QTreeWidgetItem*> rows;
     try {
-        TDbQuery query(m_database);
-        query.setSql(previewQuery());
-        query.open();
-        while (query.next())
-            rows.append(new TPreviewItem(QStringList{query.asString(QStringLiteral("STATION_ID")),
-                                                     query.asString(QStringLiteral("SENSORNAME"))}));
+        m_database.runReadOnly([&] {
+            TDbQuery query(m_database);
+            query.setSql(previewQuery());
+            query.open();
+            while (query.next())
+                rows.append(new TPreviewItem(QStringList{query.asString(QStringLiteral("STATION_ID")),
+                                                         query.asString(QStringLiteral("SENSORNAME"))}));
+        });
     } catch (const Exception&) {
         // A condition that the database refuses, or a lost connection, ends
         // the preview quietly; the rows read before stay.

@@ -44,6 +44,7 @@ private:
     void fillValueBox();
     QStringList textLines() const;
     QString previewQuery() const;
+    bool isUsableText();
     void writeFile(const QString& fileName);
 
     void btnAddClick();

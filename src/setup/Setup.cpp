@@ -7,6 +7,7 @@
 #include "ConfigFile.h"
 #include "DataLabelDup.h"
 #include "DataLabels.h"
+#include "FilterFile.h"
 #include "FilterSelect.h"
 #include "FormatSettings.h"
 #include "MessageBox.h"
@@ -624,6 +625,8 @@ void TfrmOptionSetup::QueryStations()
     m_filterName = ui->edtFilterFile->text().trimmed();
     try {
         ReadStations(m_database, StationListQuery(ui->edtFilterFile->text()), m_cache);
+    } catch (const EFilterError& error) {
+        MessageBox::error(this, error.message());
     } catch (const std::exception&) {
         // No open database, or a filter that the database refuses: the
         // operator sees the stations that could be read, and no message.

@@ -6,15 +6,9 @@
 
 #include <memory>
 
-QString StationListQuery(const QString& filterFile)
-{
-    const QString base = StationQueryBase;
-    if (filterFile.trimmed().isEmpty())
-        return base;
-    return ApplyFilterFile(base, filterFile);
-}
+namespace {
 
-void ReadStations(TDbDatabase& database, const QString& statement, TStationSensorCache& cache)
+void readStationRows(TDbDatabase& database, const QString& statement, TStationSensorCache& cache)
 {
     TDbQuery query(database);
     query.setSql(statement);
@@ -33,4 +27,20 @@ void ReadStations(TDbDatabase& database, const QString& statement, TStationSenso
         row->RANDOM_CHANNEL = query.asInteger(QStringLiteral("RANDOM_CHANNEL"));
         cache.AddRow(std::move(row));
     }
+}
+
+} // namespace
+
+QString StationListQuery(const QString& filterFile)
+{
+    const QString base = StationQueryBase;
+    if (filterFile.trimmed().isEmpty())
+        return base;
+    return ApplyFilterFile(base, filterFile);
+}
+
+void ReadStations(TDbDatabase& database, const QString& statement, TStationSensorCache& cache)
+{
+    // The statement holds a filter from a file that others may write.
+    database.runReadOnly([&] { readStationRows(database, statement, cache); });
 }

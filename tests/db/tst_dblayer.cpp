@@ -36,6 +36,7 @@ private Q_SLOTS:
     void driverMessages_data();
     void driverMessages();
     void rollbackUndoes();
+    void readOnlyRunChangesNothing();
     void tableColumns_data();
     void tableColumns();
     void tableRows();
@@ -264,6 +265,24 @@ void TestDbLayer::rollbackUndoes()
     insert.setSql(u"INSERT INTO QV_PPLIST (STATION_ID, SENSORNAME, FUNCTION_NAME) VALUES ('X', 'Y', 'Z')"_s);
     insert.execute();
     m_db->rollback();
+    QVERIFY(!m_db->inTransaction());
+    QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s, u"N"_s), u"0"_s);
+}
+
+// PostgreSQL refuses the write; other databases have it undone.
+void TestDbLayer::readOnlyRunChangesNothing()
+{
+    bool refused = false;
+    try {
+        m_db->runReadOnly([this] {
+            TDbQuery insert(*m_db);
+            insert.setSql(u"INSERT INTO QV_PPLIST (STATION_ID, SENSORNAME, FUNCTION_NAME) VALUES ('X', 'Y', 'Z')"_s);
+            insert.execute();
+        });
+    } catch (const EDatabaseError&) {
+        refused = true;
+    }
+    QCOMPARE(refused, qgetenv("QVZ_TEST_ENGINE") == "postgresql");
     QVERIFY(!m_db->inTransaction());
     QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s, u"N"_s), u"0"_s);
 }

@@ -12,6 +12,8 @@ class TestFilterFile : public QObject
 private Q_SLOTS:
     void applyFilterFile_data();
     void applyFilterFile();
+    void filterTextProblem_data();
+    void filterTextProblem();
     void writeFilterLines_data();
     void writeFilterLines();
 
@@ -28,12 +30,12 @@ void TestFilterFile::applyFilterFile_data()
     QTest::newRow("empty file") << QByteArray("") << QString();
     QTest::newRow("blank lines") << QByteArray("  \r\n\r\n\t \r\n") << QString();
     QTest::newRow("one line") << QByteArray("QV_SITES.BASIN   =  'North'\r\n")
-                              << QStringLiteral(" AND QV_SITES.BASIN   =  'North'\r\n");
+                              << QStringLiteral(" AND (QV_SITES.BASIN   =  'North'\r\n)");
     QTest::newRow("last line unended") << QByteArray("A = 1 AND \r\nB = 2")
-                                       << QStringLiteral(" AND A = 1 AND \r\nB = 2\r\n");
-    QTest::newRow("LF and CR breaks") << QByteArray("A\nB\rC\n") << QStringLiteral(" AND A\r\nB\r\nC\r\n");
-    QTest::newRow("inner blank line kept") << QByteArray("A\r\n\r\nB\r\n") << QStringLiteral(" AND A\r\n\r\nB\r\n");
-    QTest::newRow("single-byte text") << QByteArray("C = 'Z\xfcrich'\r\n") << QStringLiteral(" AND C = 'Zürich'\r\n");
+                                       << QStringLiteral(" AND (A = 1 AND \r\nB = 2\r\n)");
+    QTest::newRow("LF and CR breaks") << QByteArray("A\nB\rC\n") << QStringLiteral(" AND (A\r\nB\r\nC\r\n)");
+    QTest::newRow("inner blank line kept") << QByteArray("A\r\n\r\nB\r\n") << QStringLiteral(" AND (A\r\n\r\nB\r\n)");
+    QTest::newRow("single-byte text") << QByteArray("C = 'Z\xfcrich'\r\n") << QStringLiteral(" AND (C = 'Zürich'\r\n)");
 }
 
 void TestFilterFile::applyFilterFile()
@@ -46,6 +48,49 @@ void TestFilterFile::applyFilterFile()
 
     const QString base = StationQueryBase;
     QCOMPARE(ApplyFilterFile(base, path), base + condition);
+}
+
+void TestFilterFile::filterTextProblem_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("problem"); // empty: the text is one condition
+    QTest::newRow("condition") << "QV_SITES.BASIN = 'North' AND (A = 1 OR B = 2)"
+                               << "";
+    QTest::newRow("marks in quoted text") << "A = 'x;y--z/*(' AND \"c;d\" = 'it''s'"
+                                          << "";
+    QTest::newRow("stacked statement") << "A = 'ST001'; DELETE FROM QV_PPLIST"
+                                       << "it holds \";\" outside quoted text";
+    QTest::newRow("line comment") << "A = 1 --"
+                                  << "it holds a comment marker";
+    QTest::newRow("block comment") << "A = 1 /* x */"
+                                   << "it holds a comment marker";
+    QTest::newRow("union after a closed condition") << "1 = 1) UNION SELECT current_user, version() WHERE (1 = 1"
+                                                    << "a \")\" closes more than was opened";
+    QTest::newRow("parenthesis left open") << "(A = 1"
+                                           << "a \"(\" is left open";
+    QTest::newRow("quote left open") << "A = 'x"
+                                     << "a quote is left open";
+    QTest::newRow("escaped quote") << "A = E'\\''; DELETE FROM QV_PPLIST; SELECT '"
+                                   << "it holds a backslash in quoted text";
+    QTest::newRow("dollar quoting") << "A = $$x$$"
+                                    << "it holds \"$\" outside quoted text";
+}
+
+// A text that passes stands as one condition: nothing can follow it in the
+// statement. One that does not is refused, naming why.
+void TestFilterFile::filterTextProblem()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, problem);
+    QCOMPARE(FilterTextProblem(text), problem);
+    const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".flt"));
+    QVERIFY(WriteFilterLines(path, {text}));
+    try {
+        QCOMPARE(ApplyFilterFile(QStringLiteral("BASE"), path), QStringLiteral("BASE AND (%1\r\n)").arg(text));
+        QVERIFY(problem.isEmpty());
+    } catch (const EFilterError& error) {
+        QCOMPARE(error.message(), QStringLiteral("The filter %1 cannot be used: %2.").arg(path, problem));
+    }
 }
 
 void TestFilterFile::writeFilterLines_data()

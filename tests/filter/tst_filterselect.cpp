@@ -41,6 +41,8 @@ private Q_SLOTS:
     void open();
     void execute_data();
     void execute();
+    void refusedText_data();
+    void refusedText();
     void unreadableTableIsReported();
 
 private:
@@ -328,7 +330,7 @@ void TestFilterSelect::execute_data()
     QTest::newRow("blanks only: nothing") << u"   "_s << 0;
     QTest::newRow("refused condition") << u"QV_SITES.NO_SUCH_COLUMN = 1"_s << 0;
     QTest::newRow("condition") << u"QV_SITES.STATION_ID = 'ZZ1'"_s << 1;
-    QTest::newRow("rows arrive in reverse") << u"1 = 1 ORDER BY QV_SITES.STATION_ID DESC"_s << all;
+    QTest::newRow("every pair, sorted") << u"QV_SITES.STATION_ID <> 'none'"_s << all;
 }
 
 void TestFilterSelect::execute()
@@ -345,6 +347,33 @@ void TestFilterSelect::execute()
                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     QCOMPARE(stations, sorted);
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestFilterSelect::refusedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("stacked statement") << u"QV_SITES.STATION_ID = 'ZZ1'; DELETE FROM QV_PPLIST"_s;
+    QTest::newRow("union") << u"1 = 1) UNION SELECT 'x', 'y' FROM QV_PPLIST WHERE (1 = 1"_s;
+}
+
+// A text that is not one condition is neither run nor saved, and the
+// operator is told why.
+void TestFilterSelect::refusedText()
+{
+    QFETCH(QString, text);
+    control<QPlainTextEdit>("edtText")->setPlainText(text);
+    click("btnExec");
+    QVERIFY(previewStations().isEmpty());
+    const QString path = m_dir->filePath(u"refused.flt"_s);
+    FileDialog::setNextFileName(path);
+    click("btnSaveAs");
+    QVERIFY(!QFile::exists(path));
+    QString name;
+    QVERIFY(!m_window->GetFilterFileName(name));
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown[0].startsWith(u"The filter cannot be used: "_s), qPrintable(shown[0]));
+    QCOMPARE(shown[1], shown[0]);
 }
 
 void TestFilterSelect::unreadableTableIsReported()

@@ -588,6 +588,11 @@ void TestSetup::filters_data()
     QTest::newRow("basin") << QByteArray("QV_SITES.BASIN = 'North Fork'\r\n") << u"QV_SITES.BASIN = 'North Fork'"_s;
     QTest::newRow("unreadable file") << QByteArray() << u"1 = 1"_s;
     QTest::newRow("rejected by the database") << QByteArray("NO_SUCH_COLUMN = 1\r\n") << u"1 = 0"_s;
+    // Not one condition: refused with a message, and nothing else runs.
+    QTest::newRow("stacked statement") << QByteArray("QV_SITES.BASIN = 'x'; DELETE FROM QV_PPLIST\r\n") << QString();
+    QTest::newRow("union") << QByteArray("1 = 1) UNION SELECT 'x', 'y', NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+                                         "NULL, 0, 0 FROM QV_PPLIST WHERE (1 = 1\r\n")
+                           << QString();
 }
 
 void TestSetup::filters()
@@ -600,11 +605,21 @@ void TestSetup::filters()
         TestFiles::write(file, condition);
     m_groups->AddGroup(group(1));
     m_groups->AddGroup(group(2, {}, file));
+    const int labels = sqlNumber(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s);
     auto window = openWindow();
     QVERIFY(window->stationCache().Count() > 0);
 
     chooseGroup(*window, 1);
     QCOMPARE(window->filterName(), file);
+    const bool refused = where.isNull();
+    QCOMPARE(MessageBox::shownTexts().size(), refused ? 1 : 0);
+    if (refused) {
+        QVERIFY2(MessageBox::shownTexts()[0].startsWith(u"The filter "_s + file + u" cannot be used: "_s),
+                 qPrintable(MessageBox::shownTexts()[0]));
+        MessageBox::clearShownTexts();
+        where = u"1 = 0"_s;
+    }
+    QCOMPARE(sqlNumber(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s), labels);
     const QString count = u"SELECT COUNT(*) AS N FROM ("_s + QString(StationQueryBase) + u" AND "_s + where + u")"_s;
     QCOMPARE(window->stationCache().Count(), sqlNumber(count));
 
