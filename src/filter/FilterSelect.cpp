@@ -152,10 +152,10 @@ QStringList TfrmFilterSelect::textLines() const
 }
 
 // The statement that the setup editor builds from the saved file, without
-// its final line break. Raises EFilterError.
+// its final line break: a blank text filters nothing. Raises EFilterError.
 QString TfrmFilterSelect::previewQuery() const
 {
-    if (ui->edtText->toPlainText().isEmpty())
+    if (ui->edtText->toPlainText().trimmed().isEmpty())
         return StationQueryBase;
     return NarrowStationQuery(StationQueryBase, textLines().join(QLatin1String("\r\n")));
 }
@@ -171,8 +171,11 @@ bool TfrmFilterSelect::isUsableText()
 
 void TfrmFilterSelect::writeFile(const QString& fileName)
 {
-    if (!isUsableText() || !WriteFilterLines(fileName, textLines())) {
-        m_saved = false;
+    m_saved = false;
+    if (!isUsableText())
+        return;
+    if (!WriteFilterLines(fileName, textLines())) {
+        MessageBox::error(this, QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
         return;
     }
     ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
@@ -251,9 +254,10 @@ void TfrmFilterSelect::btnExecClick()
                 rows.append(new TPreviewItem(QStringList{query.asString(QStringLiteral("STATION_ID")),
                                                          query.asString(QStringLiteral("SENSORNAME"))}));
         });
-    } catch (const Exception&) {
-        // A condition that the database refuses, or a lost connection, ends
-        // the preview quietly; the rows read before stay.
+    } catch (const Exception& error) {
+        // A condition that the database refuses, or a lost connection: the
+        // database's own words, and the rows read before stay.
+        MessageBox::error(this, error.message());
     }
     // Sorting once after adding keeps a large preview fast.
     ui->lstSiteSensors->addTopLevelItems(rows);

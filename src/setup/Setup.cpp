@@ -7,6 +7,7 @@
 #include "ConfigFile.h"
 #include "DataLabelDup.h"
 #include "DataLabels.h"
+#include "DbError.h"
 #include "FilterFile.h"
 #include "FilterSelect.h"
 #include "FormatSettings.h"
@@ -623,14 +624,36 @@ void TfrmOptionSetup::ReloadStations()
 void TfrmOptionSetup::QueryStations()
 {
     m_filterName = ui->edtFilterFile->text().trimmed();
+    QString statement;
     try {
-        ReadStations(m_database, StationListQuery(ui->edtFilterFile->text()), m_cache);
+        statement = StationListQuery(ui->edtFilterFile->text());
+        ReadStations(m_database, statement, m_cache);
     } catch (const EFilterError& error) {
         MessageBox::error(this, error.message());
-    } catch (const std::exception&) {
-        // No open database, or a filter that the database refuses: the
+    } catch (const EDatabaseError& error) {
+        if (statement != StationQueryBase && canReadStations()) {
+            m_cache.ClearRows();
+            MessageBox::error(
+                this, QStringLiteral("The filter of this group was refused by the database: %1").arg(error.message()));
+        }
+        // Otherwise the database itself failed (a lost connection): the
         // operator sees the stations that could be read, and no message.
+    } catch (const std::exception&) {
+        // No open database: no stations, and no message.
     }
+}
+
+// Whether the station list can be read without a filter; tells a filter that
+// the database refuses from a database that fails.
+bool TfrmOptionSetup::canReadStations()
+{
+    TStationSensorCache none;
+    try {
+        ReadStations(m_database, NarrowStationQuery(StationQueryBase, QStringLiteral("1 = 0")), none);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
 }
 
 // A view change sorts the rows already read; it never queries.

@@ -138,6 +138,7 @@ private:
     bool FormCloseQuery();
 
     void QueryStations();
+    bool canReadStations();
     void BuildTree(int view);
 
     // Adding pairs from the tree.

@@ -41,6 +41,8 @@ private Q_SLOTS:
     void open();
     void execute_data();
     void execute();
+    void databaseRefusalShown();
+    void failedSaveShown();
     void refusedText_data();
     void refusedText();
     void unreadableTableIsReported();
@@ -327,8 +329,7 @@ void TestFilterSelect::execute_data()
     QTest::addColumn<int>("rows");
 
     QTest::newRow("empty: every pair") << QString() << all;
-    QTest::newRow("blanks only: nothing") << u"   "_s << 0;
-    QTest::newRow("refused condition") << u"QV_SITES.NO_SUCH_COLUMN = 1"_s << 0;
+    QTest::newRow("blanks only: every pair, as in the setup editor") << u"   "_s << all;
     QTest::newRow("condition") << u"QV_SITES.STATION_ID = 'ZZ1'"_s << 1;
     QTest::newRow("every pair, sorted") << u"QV_SITES.STATION_ID <> 'none'"_s << all;
 }
@@ -347,6 +348,27 @@ void TestFilterSelect::execute()
                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     QCOMPARE(stations, sorted);
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestFilterSelect::databaseRefusalShown()
+{
+    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.NO_SUCH_COLUMN = 1"_s);
+    click("btnExec");
+    QVERIFY(previewStations().isEmpty());
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].contains(u"NO_SUCH_COLUMN"_s, Qt::CaseInsensitive), qPrintable(shown[0]));
+}
+
+void TestFilterSelect::failedSaveShown()
+{
+    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
+    const QString path = m_dir->filePath(u"no folder/filter.flt"_s);
+    FileDialog::setNextFileName(path);
+    click("btnSaveAs");
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Unable to write to "_s + path});
+    QString name;
+    QVERIFY(!m_window->GetFilterFileName(name));
 }
 
 void TestFilterSelect::refusedText_data()
