@@ -429,9 +429,14 @@ void TfrmOptionSetup::updateActions()
     UpdateIntervalControls();
 }
 
-// Saves the current group and tells the operator when that failed.
+// Saves the current group and tells the operator when that failed. The
+// service must never read a start text that the window itself refuses.
 bool TfrmOptionSetup::trySaveGroup()
 {
+    if (!ValidateStartFrom(ui->cbxDateFrom->currentText())) {
+        ui->cbxDateFrom->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
     try {
         SaveGroup();
         return true;
@@ -595,16 +600,18 @@ void TfrmOptionSetup::edtFilterFileExit()
         ReloadStations();
 }
 
-// An invalid start text keeps the window open, and a modified group still
-// gets its save prompt.
+// A start text typed and not yet left counts as a change. A modified group
+// gets its save prompt, whose save checks the start text; an unmodified one
+// with an invalid start text keeps the window open too.
 bool TfrmOptionSetup::FormCloseQuery()
 {
-    bool canClose = ValidateStartFrom(ui->cbxDateFrom->currentText());
-    if (!canClose)
-        ui->cbxDateFrom->setFocus(Qt::OtherFocusReason);
-    if (!saveIfModified())
-        canClose = false;
-    return canClose;
+    markIfStartFromChanged();
+    if (m_modified)
+        return saveIfModified();
+    if (ValidateStartFrom(ui->cbxDateFrom->currentText()))
+        return true;
+    ui->cbxDateFrom->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void TfrmOptionSetup::reject()

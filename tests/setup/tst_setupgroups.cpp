@@ -106,6 +106,8 @@ private Q_SLOTS:
     void copyWithPairsFailsAtSave();
     void savePrompt_data();
     void savePrompt();
+    void startTextCheckedBeforeWriting_data();
+    void startTextCheckedBeforeWriting();
     void failedSaveKeepsGroup_data();
     void failedSaveKeepsGroup();
 
@@ -406,6 +408,51 @@ void TestSetupGroups::savePrompt()
         QCOMPARE(child<QComboBox>(*window, "cbxGroup")->currentIndex(), saved ? 1 : 0);
         QCOMPARE(child<QLineEdit>(*window, "edtParameters")->text(), saved ? QString() : u"P1"_s);
     }
+}
+
+void TestSetupGroups::startTextCheckedBeforeWriting_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("leftField"); // else the text is typed and the field not left
+    QTest::addColumn<bool>("byClosing"); // else by Save
+    QTest::addColumn<QString>("stored"); // StartFrom in the file afterwards
+    QTest::newRow("invalid, Save") << u"31/12/2005"_s << true << false << u"<none>"_s;
+    QTest::newRow("invalid, Escape and OK") << u"31/12/2005"_s << true << true << u"<none>"_s;
+    QTest::newRow("valid, typed only, Escape and OK") << u"Today"_s << false << true << u"Today"_s;
+}
+
+// The file never gets a start text that the window refuses, and a text
+// typed but not left is not lost when the window closes.
+void TestSetupGroups::startTextCheckedBeforeWriting()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, leftField);
+    QFETCH(bool, byClosing);
+    QFETCH(QString, stored);
+    m_groups->AddGroup(group(1));
+    auto window = openWindow();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* field = child<QComboBox>(*window, "cbxDateFrom");
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field, text);
+    if (leftField)
+        QTest::keyClick(field, Qt::Key_Tab);
+    QTest::qWait(20);
+    MessageBox::setNextAnswer(MessageBox::Ok);
+    if (byClosing)
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    else
+        save(*window);
+    QTest::qWait(20);
+
+    QCOMPARE(section(1, "StartFrom"), stored);
+    const bool valid = stored != u"<none>"_s;
+    QCOMPARE(window->isVisible(), !valid);
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.contains(u"Save all current parameters?"_s), byClosing);
+    // Refused on leaving the field, and again where it would be written.
+    QCOMPARE(shown.filter(u"Error 1505"_s).size() >= 2, !valid);
 }
 
 void TestSetupGroups::failedSaveKeepsGroup_data()
