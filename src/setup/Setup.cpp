@@ -893,6 +893,38 @@ void TfrmOptionSetup::altDataLabelEdited()
         markModified();
 }
 
+namespace {
+
+// A data label within its station, as labels are compared.
+QString stationLabelKey(const TStationSensorInfoItem& pair)
+{
+    return AsciiText::upper(pair.StationId) + u'\n' + AsciiText::upper(pair.POLLDataLabel);
+}
+
+} // namespace
+
+// Each pair of the list against the pairs of every stored group and the
+// other pairs of the list, which the current group's stored pairs are not
+// (storePairs has dropped them). The first clash is shown and raised.
+void TfrmOptionSetup::checkDataLabels()
+{
+    QSet<QString> taken;
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        for (const auto& stored : m_groups.Items(g)->StationSensors)
+            taken.insert(stationLabelKey(*stored));
+    }
+    for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+        const TStationSensorInfoItem& pair = *m_pairs[i];
+        const qsizetype before = taken.size();
+        taken.insert(stationLabelKey(pair));
+        if (taken.size() == before) {
+            selectPair(int(i));
+            ShowDataLabels(int(i));
+            throw EDataLabelDup(pair.POLLDataLabel, pair.StationId);
+        }
+    }
+}
+
 void TfrmOptionSetup::CommitDataLabels(const TZizaVureGroupItem& group, int index)
 {
     TStationSensorInfoItem& edited = *m_pairs.at(std::size_t(index));
@@ -920,6 +952,7 @@ void TfrmOptionSetup::storePairs(TZizaVureGroupItem& target)
     target.ClearStationSensors();
     if (m_editedPair >= 0)
         CommitDataLabels(target, m_editedPair);
+    checkDataLabels();
     for (const auto& pair : m_pairs)
         target.StationSensors.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
 }

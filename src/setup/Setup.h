@@ -86,9 +86,10 @@ public:
     void CommitDataLabels(const TZizaVureGroupItem& group, int index);
 
     // The pairs' part of saving `target`: its pairs are discarded, the edited
-    // pair's labels are committed, then the target takes a copy of every
-    // entry of the pair list. Raises EDataLabelDup from the commit, and the
-    // target is then left without pairs.
+    // pair's labels are committed, every pair of the list is checked, then the
+    // target takes a copy of every entry of the pair list. Raises
+    // EDataLabelDup, with the clashing pair selected, and the target is then
+    // left without pairs.
     void storePairs(TZizaVureGroupItem& target);
 
 protected:
@@ -139,6 +140,7 @@ private:
 
     void QueryStations();
     bool canReadStations();
+    void checkDataLabels();
     void BuildTree(int view);
 
     // Adding pairs from the tree.

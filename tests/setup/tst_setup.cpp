@@ -109,6 +109,8 @@ private Q_SLOTS:
     void removeAndMove();
     void duplicateLabels_data();
     void duplicateLabels();
+    void wholeGroupChecked_data();
+    void wholeGroupChecked();
     void duplicateIsSilentAtSelection();
     void labelEditsMarkModified_data();
     void labelEditsMarkModified();
@@ -535,6 +537,43 @@ void TestSetup::duplicateLabels()
     if (message.isEmpty()) {
         QCOMPARE(target.StationSensors[0]->POLLDataLabel, label->text());
         QCOMPARE(target.StationSensors[0]->POLLAltLabel, newAlt);
+    }
+}
+
+void TestSetup::wholeGroupChecked_data()
+{
+    QTest::addColumn<QStringList>("pairs"); // of the group saved; another group holds ST001.TEMP=TEMP
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("shownPair");
+    QTest::newRow("a pair not edited, against another group") << QStringList{u"ST001.FLOW=F2"_s, u"ST001.TEMP=TEMP"_s}
+                                                              << u"Duplicate datalabel TEMP for station ST001"_s << 1;
+    QTest::newRow("two pairs of the group")
+        << QStringList{u"ST001.FLOW=X"_s, u"ST001.RAIN=x"_s} << u"Duplicate datalabel x for station ST001"_s << 1;
+    QTest::newRow("same label, other stations") << QStringList{u"ST001.FLOW=X"_s, u"ST002.FLOW=X"_s} << QString() << -1;
+}
+
+// Every pair of the group saved is checked, not only the one edited; the
+// operator is shown the first that clashes.
+void TestSetup::wholeGroupChecked()
+{
+    QFETCH(QStringList, pairs);
+    QFETCH(QString, message);
+    QFETCH(int, shownPair);
+    m_groups->AddGroup(group(1, {u"ST001.TEMP=TEMP"_s}));
+    m_groups->AddGroup(group(2, pairs));
+    auto window = openWindow();
+    chooseGroup(*window, 1);
+    QString raised;
+    try {
+        window->storePairs(window->currentGroup());
+    } catch (const EDataLabelDup& error) {
+        raised = error.message();
+    }
+    QCOMPARE(raised, message);
+    if (shownPair >= 0) {
+        QCOMPARE(window->editedPairIndex(), shownPair);
+        QCOMPARE(child<QLineEdit>(*window, "edtDataLabel")->text(),
+                 window->pairs()[std::size_t(shownPair)]->POLLDataLabel);
     }
 }
 
