@@ -10,6 +10,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QFocusEvent>
+#include <QSet>
 
 #include <cmath>
 
@@ -130,31 +131,35 @@ void TfrmReCalc::updateIntervalFields()
     ui->edtInterval->setEnabled(asEntered);
 }
 
-bool TfrmReCalc::isSelected(const QString& pair) const
+// Adds the group's pairs (only the selected ones, or all) that the chosen
+// list lacks, compared without regard to letter case. One set of the chosen
+// texts keeps this linear in the number of pairs.
+void TfrmReCalc::addPairs(bool selectedOnly)
 {
-    for (int i = 0; i < ui->lbxSelected->count(); ++i) {
-        if (AsciiText::equalsFolded(ui->lbxSelected->item(i)->text(), pair))
-            return true;
+    QSet<QString> chosen;
+    for (int i = 0; i < ui->lbxSelected->count(); ++i)
+        chosen.insert(AsciiText::upper(ui->lbxSelected->item(i)->text()));
+    QStringList added;
+    for (int i = 0; i < ui->lbxSiteSensor->count(); ++i) {
+        const QListWidgetItem* item = ui->lbxSiteSensor->item(i);
+        if (selectedOnly && !item->isSelected())
+            continue;
+        const qsizetype before = chosen.size();
+        chosen.insert(AsciiText::upper(item->text()));
+        if (chosen.size() != before)
+            added.append(item->text());
     }
-    return false;
+    ui->lbxSelected->addItems(added);
 }
 
 void TfrmReCalc::addSelected()
 {
-    for (int i = 0; i < ui->lbxSiteSensor->count(); ++i) {
-        const QListWidgetItem* item = ui->lbxSiteSensor->item(i);
-        if (item->isSelected() && !isSelected(item->text()))
-            ui->lbxSelected->addItem(item->text());
-    }
+    addPairs(true);
 }
 
 void TfrmReCalc::addAll()
 {
-    for (int i = 0; i < ui->lbxSiteSensor->count(); ++i) {
-        const QString pair = ui->lbxSiteSensor->item(i)->text();
-        if (!isSelected(pair))
-            ui->lbxSelected->addItem(pair);
-    }
+    addPairs(false);
 }
 
 void TfrmReCalc::deleteSelected()

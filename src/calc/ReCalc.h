@@ -38,7 +38,7 @@ private:
     void updateIntervalFields();
     void validateTimeField(QComboBox* field);
 
-    bool isSelected(const QString& pair) const;
+    void addPairs(bool selectedOnly);
     void addSelected();
     void addAll();
     void deleteSelected();
