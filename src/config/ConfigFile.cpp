@@ -84,16 +84,39 @@ std::vector<int> entryNumbers(const ProfileFile::SectionView& section, int count
     return numbers;
 }
 
+void report(const ConfigFile::StatusSink& addStatusLine, const QString& line)
+{
+    if (addStatusLine)
+        addStatusLine(line);
+}
+
 QString flag(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// A missing key is midnight; a value that is not a time is nothing.
-std::optional<double> readTime(const ProfileFile::SectionView& section, QByteArrayView key)
+using Parser = std::optional<double> (FormatSettings::*)(QStringView) const;
+
+// A value that does not read in the configured form may still be in the form
+// that the file has always held.
+std::optional<double> parseFileValue(Parser parse, QStringView text)
+{
+    const std::optional<double> value = (FormatSettings::files().*parse)(text);
+    return value ? value : (FormatSettings::fileDefault().*parse)(text);
+}
+
+// A time or date: a missing key is 0, and so is a value that cannot be read,
+// whose key is noted so that the operator learns of it.
+double readFileValue(const ProfileFile::SectionView& section, QByteArrayView key, Parser parse,
+                     QByteArrayList& unreadable)
 {
     const std::optional<QString> text = section.value(key);
-    return text ? FormatSettings::current().parseTime(*text) : 0.0;
+    if (!text)
+        return 0.0;
+    const std::optional<double> value = parseFileValue(parse, *text);
+    if (!value)
+        unreadable.append(key.toByteArray());
+    return value.value_or(0.0);
 }
 
 } // namespace
@@ -105,8 +128,9 @@ QString ConfigFile::defaultPath()
 
 ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
 
-bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
+QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
 {
+    QByteArrayList unreadable;
     const ProfileFile::SectionView section = m_file.section(group.GroupName.toUtf8());
     if (readIndex) {
         const int index = section.readInteger("PPGIndex", -1);
@@ -114,15 +138,11 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
     }
     group.FuncName = section.readString("FuncName");
     group.Enabled = section.readBool("Enabled", false);
-    const std::optional<double> baseTime = readTime(section, "BaseTime");
-    const std::optional<double> procTime = baseTime ? readTime(section, "ProcTime") : std::nullopt;
-    const std::optional<double> interval = procTime ? readTime(section, "Interval") : std::nullopt;
-    if (!interval)
-        return false;
-    group.BaseTime = *baseTime;
-    group.ProcTime = *procTime;
+    group.BaseTime = readFileValue(section, "BaseTime", &FormatSettings::parseTime, unreadable);
+    group.ProcTime = readFileValue(section, "ProcTime", &FormatSettings::parseTime, unreadable);
     group.TypeInterval = quint8(section.readInteger("TypeInterval", 3));
-    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) + *interval;
+    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) +
+                     readFileValue(section, "Interval", &FormatSettings::parseTime, unreadable);
     group.StartFrom = section.readString("StartFrom", QStringLiteral("NOW"));
     group.Description = section.readString("Description");
     group.Purpose = section.readString("Purpose");
@@ -138,13 +158,13 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
             continue;
         auto entry = std::make_unique<TStationSensorInfoItem>();
         splitPairText(pair, *entry);
-        const QString update = section.readString(NumberedKey("POLLUpdate", n));
-        entry->POLLUpdate = FormatSettings::current().parseDateTime(update).value_or(0.0);
+        entry->POLLUpdate =
+            readFileValue(section, NumberedKey("POLLUpdate", n), &FormatSettings::parseDateTime, unreadable);
         entry->POLLDataLabel = section.readString(NumberedKey("POLLDataLabel", n));
         entry->POLLAltLabel = section.readString(NumberedKey("POLLAltLabel", n));
         group.StationSensors.push_back(std::move(entry));
     }
-    return true;
+    return unreadable;
 }
 
 std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
@@ -169,12 +189,14 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
             group->GroupName = GroupSectionName(p + 1);
             group->PPGIndex = p + 1;
         }
-        if (!readGroupSection(*group, named, p))
-            break;
+        const QByteArrayList unreadable = readGroupSection(*group, named, p);
+        for (const QByteArray& key : unreadable)
+            report(addStatusLine, QStringLiteral("Group %1: %2 cannot be read and takes its default until the group "
+                                                 "is saved.")
+                                      .arg(group->GroupName, QString::fromUtf8(key)));
         groups->AddGroup(std::move(group));
     }
-    if (addStatusLine)
-        addStatusLine(QStringLiteral("Startup parameters loaded."));
+    report(addStatusLine, QStringLiteral("Startup parameters loaded."));
     return groups;
 }
 
@@ -196,7 +218,7 @@ bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZiz
 
 void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
 {
-    const FormatSettings& format = FormatSettings::current();
+    const FormatSettings& format = FormatSettings::files();
     ProfileFile::KeyValues keys = {
         {"PPGIndex", QString::number(group.PPGIndex)},
         {"FuncName", group.FuncName},

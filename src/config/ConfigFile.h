@@ -37,9 +37,10 @@ public:
     QString path() const { return m_file.path(); }
     ProfileFile& file() { return m_file; }
 
-    // Reads the file afresh and builds a new group list from it. A group whose
-    // times cannot be read ends the loading there; the groups before it stay.
-    // Ends with the status line "Startup parameters loaded.".
+    // Reads the file afresh and builds a new group list from it. A time or
+    // date that cannot be read takes its default and gets a status line naming
+    // its group and key; the group loads all the same, so that the group list
+    // written later still names it. Ends with "Startup parameters loaded.".
     std::unique_ptr<TZizaVureGroups> LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine);
 
     // Writes the log settings and the list of group names. Never raises;
@@ -60,7 +61,8 @@ public:
     void Reopen();
 
 private:
-    bool readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
+    // The keys whose values could not be read.
+    QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
 
     ProfileFile m_file;
 };

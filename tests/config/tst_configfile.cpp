@@ -5,10 +5,13 @@
 #include "TestFiles.h"
 #include "UserSettingsFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using GroupList = std::unique_ptr<TZizaVureGroups>;
 
 class TestConfigFile : public QObject
@@ -25,8 +28,8 @@ private Q_SLOTS:
     void entries_data();
     void entries();
     void skippedEntriesCloseUpOnSave();
-    void badTimeEndsLoading_data();
-    void badTimeEndsLoading();
+    void unreadableTimeKeepsGroup_data();
+    void unreadableTimeKeepsGroup();
     void integers_data();
     void integers();
     void newGroupSavedAtOnce();
@@ -44,6 +47,9 @@ private Q_SLOTS:
     void databaseSettings();
     void windowBounds_data();
     void windowBounds();
+    void formsIgnoreTheLocale_data();
+    void formsIgnoreTheLocale();
+    void systemWideForms();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("QVZizaVure.QVS")); }
@@ -214,25 +220,36 @@ void TestConfigFile::skippedEntriesCloseUpOnSave()
     QCOMPARE(groups->Items(0)->StationSensors[1]->POLLAltLabel, QStringLiteral("ALT3"));
 }
 
-void TestConfigFile::badTimeEndsLoading_data()
+void TestConfigFile::unreadableTimeKeepsGroup_data()
 {
     QTest::addColumn<QByteArray>("badKey");
     QTest::newRow("empty BaseTime") << QByteArray("BaseTime=");
     QTest::newRow("ProcTime out of range") << QByteArray("ProcTime=25:00:00");
     QTest::newRow("Interval not a time") << QByteArray("Interval=abc");
+    QTest::newRow("POLLUpdate not a date") << QByteArray("POLLUpdate1=13/45/2023");
 }
 
-void TestConfigFile::badTimeEndsLoading()
+void TestConfigFile::unreadableTimeKeepsGroup()
 {
     QFETCH(QByteArray, badKey);
+    const QByteArray sectionB = "[B]\nFuncName=SUM\nPOLLNumber=1\nPOLL1=S.T\n" + badKey + "\nDataType=1\n";
     QStringList status;
-    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n[B]\n" +
-                                      badKey + "\n[C]\nFuncName=MAX\n",
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n" +
+                                      sectionB + "[C]\nFuncName=MAX\n",
                                   nullptr, &status);
-    QCOMPARE(groups->Count(), 1);
-    QCOMPARE(groups->Items(0)->FuncName, QStringLiteral("MIN"));
-    QCOMPARE(groups->Items(0)->BaseTime, DateTimeValue::encodeTime(1, 0, 0));
-    QCOMPARE(status, QStringList{QStringLiteral("Startup parameters loaded.")});
+    QCOMPARE(groups->Count(), 3);
+    const TZizaVureGroupItem& b = *groups->Items(1);
+    QCOMPARE(b.FuncName, QStringLiteral("SUM"));
+    QCOMPARE(b.DataType, quint8(1));
+    QCOMPARE(b.BaseTime + b.ProcTime + b.Interval + b.StationSensors[0]->POLLUpdate, 0.0);
+    const QString key = QString::fromLatin1(badKey.left(badKey.indexOf('=')));
+    QCOMPARE(status, (QStringList{u"Group B: %1 cannot be read and takes its default until the group is saved."_s.arg(key),
+                                  u"Startup parameters loaded."_s}));
+
+    ConfigFile config(path());
+    QVERIFY(config.SaveZizaVureessSection({}, *groups));
+    QCOMPARE(ProfileFile(path()).readString("DeraDivurir", "GroupNames"), QStringLiteral("A,B,C"));
+    QVERIFY(TestFiles::read(path()).contains(sectionB));
 }
 
 void TestConfigFile::integers_data()
@@ -328,7 +345,7 @@ void TestConfigFile::roundTrip()
     // Day 0 is written as a bare date.
     QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate2"), QStringLiteral("12/30/1899"));
     QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate1"),
-             QStringLiteral("5/1/2024 1:05:01 PM"));
+             QStringLiteral("05/01/2024 13:05:01"));
 }
 
 void TestConfigFile::intervalDaysAndTimeBound_data()
@@ -526,6 +543,56 @@ void TestConfigFile::windowBounds()
     QVERIFY(file.WriteWindowBounds({11, 22, 333, 444}));
     const TWindowBounds back = UserSettingsFile(userPath).ReadWindowBounds({});
     QCOMPARE((QList<int>{back.Left, back.Top, back.Width, back.Height}), (QList<int>{11, 22, 333, 444}));
+}
+
+void TestConfigFile::formsIgnoreTheLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    // A "." time separator, day first, and month first with a 12-hour clock.
+    for (const char* name : {"da_DK", "fi_FI", "id_ID", "en_GB", "en_US", "C"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestConfigFile::formsIgnoreTheLocale()
+{
+    QFETCH(QString, locale);
+    const FormatSettings previous = FormatSettings::current();
+    FormatSettings::setCurrent(FormatSettings::fromLocale(QLocale(locale)));
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nBaseTime=06:30:00\n"
+                                  "[B]\nProcTime=23:15:00\nPOLLNumber=1\nPOLL1=S.T\nPOLLUpdate1=03/04/2023 14:00:00\n"
+                                  "[C]\nInterval=01:00:00\n");
+    QCOMPARE(groups->Count(), 3);
+    QCOMPARE(groups->Items(0)->BaseTime, DateTimeValue::encodeTime(6, 30, 0));
+    QCOMPARE(groups->Items(1)->StationSensors[0]->POLLUpdate,
+             DateTimeValue::fromDateTime(QDateTime(QDate(2023, 3, 4), QTime(14, 0))));
+
+    ConfigFile config(path());
+    config.SaveGroupSection(*groups->Items(1));
+    FormatSettings::setCurrent(previous);
+    const ProfileFile file(path());
+    QCOMPARE(file.readString("B", "ProcTime"), QStringLiteral("23:15:00"));
+    QCOMPARE(file.readString("B", "POLLUpdate1"), QStringLiteral("03/04/2023 14:00:00"));
+}
+
+void TestConfigFile::systemWideForms()
+{
+    QTemporaryDir system;
+    QVERIFY(QDir(system.path()).mkpath(QStringLiteral("Quellmark")));
+    TestFiles::write(system.filePath(QStringLiteral("Quellmark/Torvane.conf")),
+                     "[Settings]\nFileDateFormat=dd.MM.yyyy\nFileTimeFormat=HH.mm.ss\n");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, system.path());
+    FormatSettings::setFiles(FormatSettings::fromSystemSettings());
+
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B\n[A]\nBaseTime=06.30.00\n"
+                                  "POLLNumber=1\nPOLL1=S.T\nPOLLUpdate1=04.03.2023\n[B]\nBaseTime=07:45:00\n");
+    ConfigFile config(path());
+    config.SaveGroupSection(*groups->Items(0));
+    FormatSettings::setFiles(FormatSettings::fileDefault());
+    // A value in the default form still reads.
+    QCOMPARE(groups->Items(1)->BaseTime, DateTimeValue::encodeTime(7, 45, 0));
+    const ProfileFile file(path());
+    QCOMPARE(file.readString("A", "BaseTime"), QStringLiteral("06.30.00"));
+    QCOMPARE(file.readString("A", "POLLUpdate1"), QStringLiteral("04.03.2023"));
 }
 
 QTEST_GUILESS_MAIN(TestConfigFile)

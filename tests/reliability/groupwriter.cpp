@@ -25,7 +25,6 @@ int main(int argc, char** argv)
     }
     // Dies with the test rather than writing on without it.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    GroupSaves::useFixedFormats();
     ConfigFile config(QString::fromLocal8Bit(argv[1]));
     const qint64 first = atoll(argv[2]);
     // Bounded, should the test lose track of it.

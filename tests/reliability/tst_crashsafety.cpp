@@ -139,7 +139,6 @@ private:
 void TestCrashSafety::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    GroupSaves::useFixedFormats();
     // The model: the same saves made here, one at a time, in a file of its own.
     const QString modelPath = m_dir.filePath(QStringLiteral("model/QVZizaVure.QVS"));
     QVERIFY(QDir().mkpath(QFileInfo(modelPath).path()));
