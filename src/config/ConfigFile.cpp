@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 
+#include "AsciiText.h"
 #include "DateTimeValue.h"
 #include "Exception.h"
 #include "FormatSettings.h"
@@ -35,6 +36,37 @@ QStringList splitGroupNames(const QString& text)
     if (text.endsWith(u','))
         names.removeLast();
     return names;
+}
+
+// The group names that the main section lists: those of "GroupNames", or when
+// it is empty the "Groups" numbered sections. `named` tells which.
+QStringList listedGroupNames(const ProfileFile& file, bool* named = nullptr)
+{
+    const QString groupNames = file.readString(MainSection, "GroupNames");
+    if (named)
+        *named = !groupNames.isEmpty();
+    if (!groupNames.isEmpty())
+        return splitGroupNames(groupNames);
+    // Counted groups are numbered as new groups are, from 1 to MaxGroupNumber;
+    // only a damaged file counts more, and would fill the memory with empty groups.
+    QStringList names;
+    const int count = qMin(file.readInteger(MainSection, "Groups", 0), MaxGroupNumber);
+    for (int n = 1; n <= count; ++n)
+        names.append(GroupSectionName(n));
+    return names;
+}
+
+// Two group names name one section when they match as section names do:
+// without surrounding blanks, a-z folded.
+QString sectionKey(const QString& name)
+{
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && (name[begin] == u' ' || name[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
+        --end;
+    return AsciiText::upper(name.mid(begin, end - begin));
 }
 
 // The name of an entry's key, such as "POLLUpdate12", built without
@@ -169,26 +201,18 @@ QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool read
 
 std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
 {
-    Reopen();
+    m_file = ProfileFile(m_file.path());
+    m_erased.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
-    const int groupCount = m_file.readInteger(MainSection, "Groups", 0);
-    const QString groupNames = m_file.readString(MainSection, "GroupNames");
-
-    const bool named = !groupNames.isEmpty();
-    const QStringList names = named ? splitGroupNames(groupNames) : QStringList();
-    // Counted groups are numbered as new groups are, from 1 to MaxGroupNumber;
-    // only a damaged file counts more, and would fill the memory with empty groups.
-    const int count = named ? int(names.size()) : qMin(groupCount, MaxGroupNumber);
-    for (int p = 0; p < count; ++p) {
+    bool named = false;
+    const QStringList names = listedGroupNames(m_file, &named);
+    for (int p = 0; p < names.size(); ++p) {
         auto group = std::make_unique<TZizaVureGroupItem>();
-        if (named) {
-            group->GroupName = names[p];
-        } else {
-            group->GroupName = GroupSectionName(p + 1);
+        group->GroupName = names[p];
+        if (!named)
             group->PPGIndex = p + 1;
-        }
         const QByteArrayList unreadable = readGroupSection(*group, named, p);
         for (const QByteArray& key : unreadable)
             report(addStatusLine, QStringLiteral("Group %1: %2 cannot be read and takes its default until the group "
@@ -200,19 +224,39 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
     return groups;
 }
 
+// Under the file's lock, so that a group that another program lists at this
+// moment is kept: every group of the file's list stays unless it is one of
+// ours or one that this program erased.
 bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZizaVureGroups& groups)
 {
-    QStringList names;
-    for (int i = 0; i < groups.Count(); ++i)
-        names.append(groups.Items(i)->GroupName);
+    QStringList added;
     try {
-        m_file.writeKeys(MainSection, {{"LogMessage", flag(settings.LogMessage)},
-                                       {"LogDetail", QString::number(settings.LogDetail)},
-                                       {"Groups", QString::number(groups.Count())},
-                                       {"GroupNames", names.join(u',')}});
+        m_file.writeKeys(MainSection, [&](const ProfileFile& current) {
+            QStringList names;
+            QSet<QString> known = m_erased;
+            for (int i = 0; i < groups.Count(); ++i) {
+                names.append(groups.Items(i)->GroupName);
+                known.insert(sectionKey(groups.Items(i)->GroupName));
+            }
+            added.clear();
+            for (const QString& name : listedGroupNames(current)) {
+                if (!known.contains(sectionKey(name)))
+                    added.append(name);
+            }
+            names += added;
+            return ProfileFile::KeyValues{{"LogMessage", flag(settings.LogMessage)},
+                                          {"LogDetail", QString::number(settings.LogDetail)},
+                                          {"Groups", QString::number(names.size())},
+                                          {"GroupNames", names.join(u',')}};
+        });
     } catch (const EWriteError&) {
         return false;
     }
+    reportRestoredFile();
+    if (!added.isEmpty() && added != m_keptAdded)
+        report(m_status, QStringLiteral("Groups that another program added to %1 stay in its group list: %2.")
+                             .arg(path(), added.join(QStringLiteral(", "))));
+    m_keptAdded = added;
     return true;
 }
 
@@ -247,11 +291,44 @@ void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
         keys.append({NumberedKey("POLLAltLabel", n).toByteArray(), entry->POLLAltLabel});
     }
     m_file.writeKeys(group.GroupName.toUtf8(), keys);
+    reportRestoredFile();
 }
 
 void ConfigFile::EraseGroupSection(const QString& groupName)
 {
     m_file.eraseSection(groupName.toUtf8());
+    m_erased.insert(sectionKey(groupName));
+    reportRestoredFile();
+}
+
+int ConfigFile::NewGroupNumber(const TZizaVureGroups& groups) const
+{
+    QSet<int> taken;
+    QSet<QString> names;
+    for (int i = 0; i < groups.Count(); ++i) {
+        taken.insert(groups.Items(i)->PPGIndex);
+        names.insert(sectionKey(groups.Items(i)->GroupName));
+    }
+    const ProfileFile current(path());
+    for (const QByteArrayView name : current.sectionNames())
+        names.insert(sectionKey(QString::fromUtf8(name)));
+    for (int number = 1; number <= MaxGroupNumber; ++number) {
+        if (names.contains(sectionKey(GroupSectionName(number))))
+            taken.insert(number);
+    }
+    return LowestFreeGroupNumber(taken);
+}
+
+void ConfigFile::setStatusSink(const StatusSink& addStatusLine)
+{
+    m_status = addStatusLine;
+}
+
+void ConfigFile::reportRestoredFile()
+{
+    if (m_file.restoresVanishedFile())
+        report(m_status, QStringLiteral("%1 had vanished; it was written again whole from the program's memory.")
+                             .arg(path()));
 }
 
 TDatabaseSettings ConfigFile::ReadDatabaseSettings() const
@@ -270,10 +347,11 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
     } catch (const EWriteError&) {
         return false;
     }
+    reportRestoredFile();
     return true;
 }
 
 void ConfigFile::Reopen()
 {
-    m_file = ProfileFile(m_file.path());
+    m_file.reread();
 }

@@ -17,7 +17,6 @@
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
 #include <QFocusEvent>
-#include <QSet>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -322,7 +321,7 @@ void TfrmOptionSetup::SaveGroup()
 // The placeholder exists only while the list is empty, so it becomes group 1.
 void TfrmOptionSetup::joinPlaceholder()
 {
-    const int number = FindFreeGroupNumber();
+    const int number = m_placeholder->PPGIndex;
     m_groups.AddGroup(std::move(m_placeholder));
     const QSignalBlocker blocker(ui->cbxGroup);
     ui->cbxGroup->addItem(QString::number(number));
@@ -330,14 +329,11 @@ void TfrmOptionSetup::joinPlaceholder()
     m_groupIndex = 0;
 }
 
-// Only the numbers that the selector shows count; the section names of the
-// groups are not consulted.
+// A number whose section is in the file is taken even when no group of the
+// list names it, so that a new group never writes into another's section.
 int TfrmOptionSetup::FindFreeGroupNumber() const
 {
-    QSet<int> taken;
-    for (int i = 0; i < ui->cbxGroup->count(); ++i)
-        taken.insert(ui->cbxGroup->itemText(i).toInt());
-    return LowestFreeGroupNumber(taken);
+    return m_config.NewGroupNumber(m_groups);
 }
 
 bool TfrmOptionSetup::ValidateStartFrom(const QString& text)

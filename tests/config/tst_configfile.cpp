@@ -47,6 +47,11 @@ private Q_SLOTS:
     void databaseSettings();
     void windowBounds_data();
     void windowBounds();
+    void handEdits_data();
+    void handEdits();
+    void groupListAgainstTheFile_data();
+    void groupListAgainstTheFile();
+    void windowsFileKeptByteForByte();
     void formsIgnoreTheLocale_data();
     void formsIgnoreTheLocale();
     void systemWideForms();
@@ -112,9 +117,9 @@ void TestConfigFile::groupLists_data()
     QTest::newRow("two commas give an empty name")
         << QByteArray("[DeraDivurir]\nGroupNames=A,,B\n")
         << QStringList{QStringLiteral("A"), QString(), QStringLiteral("B")} << QList<int>{1, 2, 3};
-    QTest::newRow("names are not trimmed")
-        << QByteArray("[DeraDivurir]\nGroupNames= A ,B\n[ A ]\nPPGIndex=4\n")
-        << QStringList{QStringLiteral(" A "), QStringLiteral("B")} << QList<int>{4, 2};
+    QTest::newRow("names are kept, their sections found trimmed")
+        << QByteArray("[DeraDivurir]\nGroupNames=A , B\n[ A ]\nPPGIndex=4\n[B]\nPPGIndex=5\n")
+        << QStringList{QStringLiteral("A "), QStringLiteral(" B")} << QList<int>{4, 5};
     QTest::newRow("index -1 means the position") << QByteArray("[DeraDivurir]\nGroupNames=X\n[X]\nPPGIndex=-1\n")
                                                  << QStringList{QStringLiteral("X")} << QList<int>{1};
 }
@@ -295,7 +300,7 @@ void TestConfigFile::roundTrip()
     group->ProcTime = DateTimeValue::encodeTime(23, 59, 59);
     group->TypeInterval = 6;
     group->StartFrom = QStringLiteral("Last Week");
-    group->Description = QStringLiteral(" spaced, with = sign ");
+    group->Description = QStringLiteral("spaced, with = sign");
     group->Purpose = QStringLiteral("Zürich");
     group->DataType = 1;
     group->Parameter = QStringLiteral("p;1");
@@ -543,6 +548,94 @@ void TestConfigFile::windowBounds()
     QVERIFY(file.WriteWindowBounds({11, 22, 333, 444}));
     const TWindowBounds back = UserSettingsFile(userPath).ReadWindowBounds({});
     QCOMPARE((QList<int>{back.Left, back.Top, back.Width, back.Height}), (QList<int>{11, 22, 333, 444}));
+}
+
+void TestConfigFile::handEdits_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("funcName");
+    QTest::newRow("blanks around =") << QByteArray("GroupNames=G\n[G]\nFuncName = MAX \n") << "MAX";
+    QTest::newRow("blank after the comma") << QByteArray("GroupNames=X, G\n[G]\nFuncName=MIN\n") << "MIN";
+}
+
+void TestConfigFile::handEdits()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, funcName);
+    const GroupList groups = load("[DeraDivurir]\n" + content);
+    TZizaVureGroupItem& group = *groups->Items(groups->Count() - 1);
+    QCOMPARE(group.FuncName, funcName);
+
+    ConfigFile config(path());
+    group.Description = QStringLiteral("edited");
+    config.SaveGroupSection(group);
+    const GroupList again = reload(config);
+    QCOMPARE(again->Items(groups->Count() - 1)->Description, QStringLiteral("edited"));
+    QCOMPARE(again->Items(groups->Count() - 1)->FuncName, funcName);
+}
+
+void TestConfigFile::groupListAgainstTheFile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("group added by another program") << "add" << "G1,G2,G3" << "another program added";
+    QTest::newRow("group erased here") << "erase" << "G1" << "";
+    QTest::newRow("file vanished") << "remove" << "G1,G2" << "vanished";
+}
+
+void TestConfigFile::groupListAgainstTheFile()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, names);
+    QFETCH(QString, status);
+    const QByteArray sections = "[G1]\nFuncName=MIN\n[G2]\nFuncName=MAX\n[Database Settings]\nODBC Username=op\n";
+    TestFiles::write(path(), "[DeraDivurir]\nGroupNames=G1,G2\n" + sections);
+    ConfigFile config(path());
+    QStringList lines;
+    config.setStatusSink([&lines](const QString& line) { lines.append(line); });
+    TLogSettings settings;
+    const GroupList groups = config.LoadConfiguration(settings, {});
+    if (change == u"add") {
+        TestFiles::write(path(), "[DeraDivurir]\nGroupNames=G1,G2,G3\n" + sections + "[G3]\nFuncName=SUM\n");
+    } else if (change == u"erase") {
+        config.EraseGroupSection(QStringLiteral("G2"));
+        groups->DeleteGroup(1);
+    } else {
+        QVERIFY(QFile::remove(path()));
+    }
+    QVERIFY(config.SaveZizaVureessSection(settings, *groups));
+
+    QCOMPARE(ProfileFile(path()).readString("DeraDivurir", "GroupNames"), names);
+    const GroupList loaded = reload(config);
+    QCOMPARE(loaded->Items(0)->FuncName, QStringLiteral("MIN"));
+    QCOMPARE(config.ReadDatabaseSettings().UserName, QStringLiteral("op"));
+    QCOMPARE(lines.size(), status.isEmpty() ? 0 : 1);
+    if (!status.isEmpty())
+        QVERIFY2(lines[0].contains(status), qPrintable(lines[0]));
+}
+
+void TestConfigFile::windowsFileKeptByteForByte()
+{
+    // Written by hand as the Windows side writes: Windows-1252, CRLF.
+    const QByteArray content = "[DeraDivurir]\r\nGroupNames=A,B\r\n[A]\r\nPPGIndex=1\r\nFuncName=AVG\r\n"
+                               "Enabled=1\r\nBaseTime=06:00:00\r\nProcTime=00:00:00\r\nTypeInterval=3\r\n"
+                               "Interval=00:00:00\r\nIntervalDays=0\r\nStartFrom=NOW\r\nDescription=D\xE9" "bit\r\n"
+                               "Purpose=\r\nDataType=0\r\nParameter=\r\nFilter=\r\nTimeBound=0\r\nPOLLNumber=1\r\n"
+                               "POLL1=M\xDCN.TEMP\r\nPOLLUpdate1=03/15/2023 14:00:00\r\nPOLLDataLabel1=T\xE9\r\n"
+                               "POLLAltLabel1=\r\n[B]\r\nDescription=Caf\xE9\r\n";
+    const GroupList groups = load(content);
+    TZizaVureGroupItem& a = *groups->Items(0);
+    QCOMPARE(a.Description, QStringLiteral("Débit"));
+    QCOMPARE(a.StationSensors[0]->StationId, QStringLiteral("MÜN"));
+    QCOMPARE(groups->Items(1)->Description, QStringLiteral("Café"));
+
+    ConfigFile config(path());
+    config.SaveGroupSection(a);
+    QCOMPARE(TestFiles::read(path()), content);
+    a.Description = QStringLiteral("Débit à 5 €");
+    config.SaveGroupSection(a);
+    QVERIFY(TestFiles::read(path()).contains("Description=D\xE9" "bit \xE0 5 \x80\r\n"));
 }
 
 void TestConfigFile::formsIgnoreTheLocale_data()
