@@ -11,9 +11,9 @@ namespace {
 
 // Never through a symbolic link, and only a regular file: the program folder
 // may be shared with other users.
-int openLockFile(const QByteArray& path, int access)
+int openLockFile(const QByteArray& path, int flags)
 {
-    const int fd = ::open(path.constData(), access | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(path.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
     struct stat info;
     if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(fd);
@@ -39,8 +39,9 @@ bool lock(int fd, short type)
 FileLock::FileLock(const QString& filePath, Mode mode)
 {
     const QByteArray path = QFile::encodeName(lockPath(filePath));
-    int fd = openLockFile(path, O_RDWR);
-    // A shared lock needs only read access, which may be all a reader has.
+    // A reader leaves no lock file behind where nobody writes; one that may
+    // only read takes its shared lock with read access.
+    int fd = openLockFile(path, mode == Mode::Exclusive ? O_RDWR | O_CREAT : O_RDWR);
     if (fd < 0 && mode == Mode::Shared)
         fd = openLockFile(path, O_RDONLY);
     if (fd < 0)

@@ -15,7 +15,8 @@ public:
     enum class Mode { Shared, Exclusive };
 
     // Waits for the lock. It may not be held afterwards: the lock file could
-    // not be opened or created (a read-only folder) or is not a regular file.
+    // not be opened or created (a read-only folder), is not a regular file,
+    // or, for a shared lock, does not exist yet (nobody has written).
     FileLock(const QString& filePath, Mode mode);
     ~FileLock();
     FileLock(const FileLock&) = delete;
