@@ -646,6 +646,7 @@ void TfrmOptionSetup::addSelectedNode()
     AddNodePairs(selected.first());
     listPairsFrom(first);
     selectFirstPairIfNone();
+    reportRefusedStations();
 }
 
 void TfrmOptionSetup::addAllNodes()
@@ -655,6 +656,7 @@ void TfrmOptionSetup::addAllNodes()
         AddNodePairs(m_tree->index(i, 0));
     listPairsFrom(first);
     selectFirstPairIfNone();
+    reportRefusedStations();
 }
 
 // A node with children stands for the pairs of all of them, in tree order.
@@ -672,6 +674,13 @@ void TfrmOptionSetup::AddNodePairs(const QModelIndex& node)
 
 void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
 {
+    // The pair is stored as "station.sensor" and split at its first ".", here
+    // and by the service: such a station would be read as another.
+    if (station.contains(u'.')) {
+        if (!m_refusedStations.contains(station))
+            m_refusedStations.append(station);
+        return;
+    }
     if (m_pairTexts.contains(AsciiText::upper(station + QLatin1Char('.') + sensor)))
         return;
     auto pair = std::make_unique<TStationSensorInfoItem>();
@@ -680,6 +689,17 @@ void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
     pair->POLLDataLabel = sensor;
     appendPair(std::move(pair));
     markModified();
+}
+
+// One message for all the stations that the last add left out.
+void TfrmOptionSetup::reportRefusedStations()
+{
+    QStringList lines;
+    for (const QString& station : std::as_const(m_refusedStations))
+        lines.append(QStringLiteral("Station %1 cannot be processed: its id contains '.'").arg(station));
+    m_refusedStations.clear();
+    if (!lines.isEmpty())
+        MessageBox::error(this, lines.join(u'\n'));
 }
 
 void TfrmOptionSetup::selectFirstPairIfNone()

@@ -197,7 +197,7 @@ void TestSetupGroups::firstSaveOfEmptyList()
     query.open();
     QVERIFY(query.next());
     QCOMPARE(query.asString(u"T"_s), u"LK_MAX"_s);
-    QCOMPARE(MessageBox::shownTexts(), QStringList());
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s});
 }
 
 void TestSetupGroups::newTakesLowestFreeNumber()
