@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringConverter>
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -146,7 +145,8 @@ private:
     std::vector<SectionSpan> m_sections;
     QHash<FoldedName, qsizetype> m_sectionIndex;                                 // first section of each name
     mutable std::vector<std::optional<QHash<FoldedName, qsizetype>>> m_keyIndex; // per section, built on first use
-    mutable std::deque<QByteArray> m_convertedNames; // UTF-8 of names written in Windows-1252
+    // UTF-8 of names written in Windows-1252; a move keeps the bytes where the indexes point.
+    mutable std::vector<QByteArray> m_convertedNames;
 };
 
 class ProfileFile::SectionView
