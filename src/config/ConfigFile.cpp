@@ -203,6 +203,7 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
 {
     m_file = ProfileFile(m_file.path());
     m_erased.clear();
+    m_keptAdded.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
