@@ -8,7 +8,6 @@
 #include "ConfigFile.h"
 #include "DateTimeValue.h"
 #include "Exception.h"
-#include "FormatSettings.h"
 #include "FuzzSupport.h"
 
 using Fuzz::expect;
@@ -71,12 +70,6 @@ void expectSameGroup(const TZizaVureGroupItem& expected, const TZizaVureGroupIte
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const QString path = Fuzz::scratchFile(QStringLiteral("QVZizaVure.QVS"));
@@ -96,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         config.SaveGroupSection(saved);
     } catch (const EWriteError& error) {
-        expect(error.message() == QStringLiteral("Unable to write to %1").arg(path), "write error text",
+        // A UTF-16 file that would not come back whole says why after the usual text.
+        expect(error.message().startsWith(QStringLiteral("Unable to write to %1").arg(path)), "write error text",
                error.message());
         expect(Fuzz::readFile(path) == content, "a refused save leaves the file as it was");
         return 0;

@@ -206,6 +206,7 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     m_loader->wait();
     m_loader.reset();
     m_config = std::move(m_loaded.config);
+    m_config->setStatusSink([this](const QString& line) { AddStatusLine(line); });
     m_groups = std::move(m_loaded.groups);
     m_log = m_loaded.log;
     // Only the three levels exist; a hand-edited value outside them reads

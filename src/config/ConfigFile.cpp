@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 
+#include "AsciiText.h"
 #include "DateTimeValue.h"
 #include "Exception.h"
 #include "FormatSettings.h"
@@ -35,6 +36,37 @@ QStringList splitGroupNames(const QString& text)
     if (text.endsWith(u','))
         names.removeLast();
     return names;
+}
+
+// The group names that the main section lists: those of "GroupNames", or when
+// it is empty the "Groups" numbered sections. `named` tells which.
+QStringList listedGroupNames(const ProfileFile& file, bool* named = nullptr)
+{
+    const QString groupNames = file.readString(MainSection, "GroupNames");
+    if (named)
+        *named = !groupNames.isEmpty();
+    if (!groupNames.isEmpty())
+        return splitGroupNames(groupNames);
+    // Counted groups are numbered as new groups are, from 1 to MaxGroupNumber;
+    // only a damaged file counts more, and would fill the memory with empty groups.
+    QStringList names;
+    const int count = qMin(file.readInteger(MainSection, "Groups", 0), MaxGroupNumber);
+    for (int n = 1; n <= count; ++n)
+        names.append(GroupSectionName(n));
+    return names;
+}
+
+// Two group names name one section when they match as section names do:
+// without surrounding blanks, a-z folded.
+QString sectionKey(const QString& name)
+{
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && (name[begin] == u' ' || name[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
+        --end;
+    return AsciiText::upper(name.mid(begin, end - begin));
 }
 
 // The name of an entry's key, such as "POLLUpdate12", built without
@@ -84,16 +116,39 @@ std::vector<int> entryNumbers(const ProfileFile::SectionView& section, int count
     return numbers;
 }
 
+void report(const ConfigFile::StatusSink& addStatusLine, const QString& line)
+{
+    if (addStatusLine)
+        addStatusLine(line);
+}
+
 QString flag(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// A missing key is midnight; a value that is not a time is nothing.
-std::optional<double> readTime(const ProfileFile::SectionView& section, QByteArrayView key)
+using Parser = std::optional<double> (FormatSettings::*)(QStringView) const;
+
+// A value that does not read in the configured form may still be in the form
+// that the file has always held.
+std::optional<double> parseFileValue(Parser parse, QStringView text)
+{
+    const std::optional<double> value = (FormatSettings::files().*parse)(text);
+    return value ? value : (FormatSettings::fileDefault().*parse)(text);
+}
+
+// A time or date: a missing key is 0, and so is a value that cannot be read,
+// whose key is noted so that the operator learns of it.
+double readFileValue(const ProfileFile::SectionView& section, QByteArrayView key, Parser parse,
+                     QByteArrayList& unreadable)
 {
     const std::optional<QString> text = section.value(key);
-    return text ? FormatSettings::current().parseTime(*text) : 0.0;
+    if (!text)
+        return 0.0;
+    const std::optional<double> value = parseFileValue(parse, *text);
+    if (!value)
+        unreadable.append(key.toByteArray());
+    return value.value_or(0.0);
 }
 
 } // namespace
@@ -105,8 +160,9 @@ QString ConfigFile::defaultPath()
 
 ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
 
-bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
+QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
 {
+    QByteArrayList unreadable;
     const ProfileFile::SectionView section = m_file.section(group.GroupName.toUtf8());
     if (readIndex) {
         const int index = section.readInteger("PPGIndex", -1);
@@ -114,15 +170,11 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
     }
     group.FuncName = section.readString("FuncName");
     group.Enabled = section.readBool("Enabled", false);
-    const std::optional<double> baseTime = readTime(section, "BaseTime");
-    const std::optional<double> procTime = baseTime ? readTime(section, "ProcTime") : std::nullopt;
-    const std::optional<double> interval = procTime ? readTime(section, "Interval") : std::nullopt;
-    if (!interval)
-        return false;
-    group.BaseTime = *baseTime;
-    group.ProcTime = *procTime;
+    group.BaseTime = readFileValue(section, "BaseTime", &FormatSettings::parseTime, unreadable);
+    group.ProcTime = readFileValue(section, "ProcTime", &FormatSettings::parseTime, unreadable);
     group.TypeInterval = quint8(section.readInteger("TypeInterval", 3));
-    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) + *interval;
+    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) +
+                     readFileValue(section, "Interval", &FormatSettings::parseTime, unreadable);
     group.StartFrom = section.readString("StartFrom", QStringLiteral("NOW"));
     group.Description = section.readString("Description");
     group.Purpose = section.readString("Purpose");
@@ -138,65 +190,80 @@ bool ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int
             continue;
         auto entry = std::make_unique<TStationSensorInfoItem>();
         splitPairText(pair, *entry);
-        const QString update = section.readString(NumberedKey("POLLUpdate", n));
-        entry->POLLUpdate = FormatSettings::current().parseDateTime(update).value_or(0.0);
+        entry->POLLUpdate =
+            readFileValue(section, NumberedKey("POLLUpdate", n), &FormatSettings::parseDateTime, unreadable);
         entry->POLLDataLabel = section.readString(NumberedKey("POLLDataLabel", n));
         entry->POLLAltLabel = section.readString(NumberedKey("POLLAltLabel", n));
         group.StationSensors.push_back(std::move(entry));
     }
-    return true;
+    return unreadable;
 }
 
 std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
 {
-    Reopen();
+    m_file = ProfileFile(m_file.path());
+    m_erased.clear();
+    m_keptAdded.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
-    const int groupCount = m_file.readInteger(MainSection, "Groups", 0);
-    const QString groupNames = m_file.readString(MainSection, "GroupNames");
-
-    const bool named = !groupNames.isEmpty();
-    const QStringList names = named ? splitGroupNames(groupNames) : QStringList();
-    // Counted groups are numbered as new groups are, from 1 to MaxGroupNumber;
-    // only a damaged file counts more, and would fill the memory with empty groups.
-    const int count = named ? int(names.size()) : qMin(groupCount, MaxGroupNumber);
-    for (int p = 0; p < count; ++p) {
+    bool named = false;
+    const QStringList names = listedGroupNames(m_file, &named);
+    for (int p = 0; p < names.size(); ++p) {
         auto group = std::make_unique<TZizaVureGroupItem>();
-        if (named) {
-            group->GroupName = names[p];
-        } else {
-            group->GroupName = GroupSectionName(p + 1);
+        group->GroupName = names[p];
+        if (!named)
             group->PPGIndex = p + 1;
-        }
-        if (!readGroupSection(*group, named, p))
-            break;
+        const QByteArrayList unreadable = readGroupSection(*group, named, p);
+        for (const QByteArray& key : unreadable)
+            report(addStatusLine, QStringLiteral("Group %1: %2 cannot be read and takes its default until the group "
+                                                 "is saved.")
+                                      .arg(group->GroupName, QString::fromUtf8(key)));
         groups->AddGroup(std::move(group));
     }
-    if (addStatusLine)
-        addStatusLine(QStringLiteral("Startup parameters loaded."));
+    report(addStatusLine, QStringLiteral("Startup parameters loaded."));
     return groups;
 }
 
+// Under the file's lock, so that a group that another program lists at this
+// moment is kept: every group of the file's list stays unless it is one of
+// ours or one that this program erased.
 bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZizaVureGroups& groups)
 {
-    QStringList names;
-    for (int i = 0; i < groups.Count(); ++i)
-        names.append(groups.Items(i)->GroupName);
+    QStringList added;
     try {
-        m_file.writeKeys(MainSection, {{"LogMessage", flag(settings.LogMessage)},
-                                       {"LogDetail", QString::number(settings.LogDetail)},
-                                       {"Groups", QString::number(groups.Count())},
-                                       {"GroupNames", names.join(u',')}});
+        m_file.writeKeys(MainSection, [&](const ProfileFile& current) {
+            QStringList names;
+            QSet<QString> known = m_erased;
+            for (int i = 0; i < groups.Count(); ++i) {
+                names.append(groups.Items(i)->GroupName);
+                known.insert(sectionKey(groups.Items(i)->GroupName));
+            }
+            added.clear();
+            for (const QString& name : listedGroupNames(current)) {
+                if (!known.contains(sectionKey(name)))
+                    added.append(name);
+            }
+            names += added;
+            return ProfileFile::KeyValues{{"LogMessage", flag(settings.LogMessage)},
+                                          {"LogDetail", QString::number(settings.LogDetail)},
+                                          {"Groups", QString::number(names.size())},
+                                          {"GroupNames", names.join(u',')}};
+        });
     } catch (const EWriteError&) {
         return false;
     }
+    reportRestoredFile();
+    if (!added.isEmpty() && added != m_keptAdded)
+        report(m_status, QStringLiteral("Groups that another program added to %1 stay in its group list: %2.")
+                             .arg(path(), added.join(QStringLiteral(", "))));
+    m_keptAdded = added;
     return true;
 }
 
 void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
 {
-    const FormatSettings& format = FormatSettings::current();
+    const FormatSettings& format = FormatSettings::files();
     ProfileFile::KeyValues keys = {
         {"PPGIndex", QString::number(group.PPGIndex)},
         {"FuncName", group.FuncName},
@@ -225,11 +292,44 @@ void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
         keys.append({NumberedKey("POLLAltLabel", n).toByteArray(), entry->POLLAltLabel});
     }
     m_file.writeKeys(group.GroupName.toUtf8(), keys);
+    reportRestoredFile();
 }
 
 void ConfigFile::EraseGroupSection(const QString& groupName)
 {
     m_file.eraseSection(groupName.toUtf8());
+    m_erased.insert(sectionKey(groupName));
+    reportRestoredFile();
+}
+
+int ConfigFile::NewGroupNumber(const TZizaVureGroups& groups) const
+{
+    QSet<int> taken;
+    QSet<QString> names;
+    for (int i = 0; i < groups.Count(); ++i) {
+        taken.insert(groups.Items(i)->PPGIndex);
+        names.insert(sectionKey(groups.Items(i)->GroupName));
+    }
+    const ProfileFile current(path());
+    for (const QByteArrayView name : current.sectionNames())
+        names.insert(sectionKey(QString::fromUtf8(name)));
+    for (int number = 1; number <= MaxGroupNumber; ++number) {
+        if (names.contains(sectionKey(GroupSectionName(number))))
+            taken.insert(number);
+    }
+    return LowestFreeGroupNumber(taken);
+}
+
+void ConfigFile::setStatusSink(const StatusSink& addStatusLine)
+{
+    m_status = addStatusLine;
+}
+
+void ConfigFile::reportRestoredFile()
+{
+    if (m_file.restoresVanishedFile())
+        report(m_status, QStringLiteral("%1 had vanished; it was written again whole from the program's memory.")
+                             .arg(path()));
 }
 
 TDatabaseSettings ConfigFile::ReadDatabaseSettings() const
@@ -248,10 +348,11 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
     } catch (const EWriteError&) {
         return false;
     }
+    reportRestoredFile();
     return true;
 }
 
 void ConfigFile::Reopen()
 {
-    m_file = ProfileFile(m_file.path());
+    m_file.reread();
 }

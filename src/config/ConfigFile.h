@@ -3,6 +3,9 @@
 #include "DataDef.h"
 #include "ProfileFile.h"
 
+#include <QSet>
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 
@@ -37,13 +40,17 @@ public:
     QString path() const { return m_file.path(); }
     ProfileFile& file() { return m_file; }
 
-    // Reads the file afresh and builds a new group list from it. A group whose
-    // times cannot be read ends the loading there; the groups before it stay.
-    // Ends with the status line "Startup parameters loaded.".
+    // Reads the file afresh and builds a new group list from it. A time or
+    // date that cannot be read takes its default and gets a status line naming
+    // its group and key; the group loads all the same, so that the group list
+    // written later still names it. Ends with "Startup parameters loaded.".
     std::unique_ptr<TZizaVureGroups> LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine);
 
-    // Writes the log settings and the list of group names. Never raises;
-    // returns false when the file refused the write.
+    // Writes the log settings and the list of group names: the groups given,
+    // then every group of the file's list as it is now that is not among them
+    // and that this program did not erase (another program added it), with a
+    // status line when there are such groups. Never raises; returns false
+    // when the file refused the write.
     bool SaveZizaVureessSection(const TLogSettings& settings, const TZizaVureGroups& groups);
 
     // Writes every key of the group's section. Raises EWriteError.
@@ -52,15 +59,31 @@ public:
     // Removes the section named by a group's GroupName. Raises EWriteError.
     void EraseGroupSection(const QString& groupName);
 
+    // The number for a new group: the lowest of 1..MaxGroupNumber that is no
+    // group's PPGIndex and whose section name is used neither by a group of
+    // the list nor by a section of the file as it is now; 0 when none is left.
+    int NewGroupNumber(const TZizaVureGroups& groups) const;
+
+    // Where the writers report what the operator should know: a file that
+    // vanished and was written again whole, groups added by another program.
+    void setStatusSink(const StatusSink& addStatusLine);
+
     TDatabaseSettings ReadDatabaseSettings() const;
     // Never raises; returns false when the file refused the write.
     bool WriteDatabaseSettings(const TDatabaseSettings& settings);
 
-    // Reads the file afresh, as a new open of it would.
+    // Reads the file afresh. A file that vanished keeps what was last read,
+    // which the next write puts back whole.
     void Reopen();
 
 private:
-    bool readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
+    void reportRestoredFile();
+
+    // The keys whose values could not be read.
+    QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
 
     ProfileFile m_file;
+    StatusSink m_status;
+    QSet<QString> m_erased;  // section names (as sectionKey) this program erased since the load
+    QStringList m_keptAdded; // groups of others kept at the last list write, reported once
 };

@@ -1,5 +1,6 @@
 #include "Encrypt.h"
 
+#include "CodePage.h"
 #include "FormatSettings.h"
 
 namespace {
@@ -95,8 +96,10 @@ QByteArray TXEncrypt::EncryptPassword(const QString& password) const
 
 QByteArray TXEncrypt::EncryptPassword(const QString& password, const QDateTime& stamp) const
 {
-    const QByteArray plain =
-        (password.toUtf8() + ':' + stampText(stamp).toUtf8()).leftJustified(RecordSize, '\0', true);
+    // Windows-1252 where the password fits it, as a reader on the Windows side expects.
+    const QByteArray plain = (CodePage::encodePreferring1252(password) + ':' +
+                              CodePage::encodePreferring1252(stampText(stamp)))
+                                 .leftJustified(RecordSize, '\0', true);
     QByteArray record(RecordSize, Qt::Uninitialized);
     EncryptBuffer(plain.constData(), record.data(), RecordSize);
     return record;
@@ -111,11 +114,11 @@ void TXEncrypt::DecryptPassword(const QByteArray& record, QString& password, QSt
     const qsizetype colon = plain.indexOf(':');
     if (colon < 0) {
         password.clear();
-        stamp = QString::fromUtf8(plain.left(StampLength));
+        stamp = CodePage::decode(plain.left(StampLength));
         return;
     }
-    password = QString::fromUtf8(plain.left(colon));
-    stamp = QString::fromUtf8(plain.mid(colon + 1, StampLength));
+    password = CodePage::decode(plain.left(colon));
+    stamp = CodePage::decode(plain.mid(colon + 1, StampLength));
 }
 
 std::optional<QByteArray> DecodeBase64(QStringView text)

@@ -44,8 +44,10 @@ private:
     qint32 m_const2 = DefaultConst2;
 };
 
-// The cipher applied to a password record: the password's UTF-8 bytes, ":",
-// a time stamp, cut or padded with NUL bytes to RecordSize bytes.
+// The cipher applied to a password record: the password's bytes, ":", a time
+// stamp, cut or padded with NUL bytes to RecordSize bytes. The bytes are
+// Windows-1252 where the text fits it, else UTF-8, and read back the same way
+// (CodePage), so that records from the Windows side decrypt to their text.
 class TXEncrypt : public TEncrypt
 {
     Q_OBJECT
@@ -71,7 +73,7 @@ std::optional<QByteArray> DecodeBase64(QStringView text);
 QString EncodeBase64(const QByteArray& bytes);
 
 // The stored form of a password, or nothing when the record could not carry
-// it whole (it contains ":" or is RecordSize bytes or longer in UTF-8).
+// it whole (it contains ":" or its bytes fill the record).
 std::optional<QString> ProtectPassword(const QString& password);
 // The password of a stored form, or nothing when there is no stored password.
 std::optional<QString> RecoverPassword(const QString& stored);

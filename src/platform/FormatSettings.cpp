@@ -2,6 +2,7 @@
 
 #include "DateTimeValue.h"
 
+#include <QSettings>
 #include <QStringList>
 
 namespace {
@@ -73,6 +74,26 @@ FormatSettings& processSettings()
     return settings;
 }
 
+FormatSettings& fileSettings()
+{
+    static FormatSettings settings = FormatSettings::fromSystemSettings();
+    return settings;
+}
+
+constexpr QLatin1String DefaultFileDate("MM/dd/yyyy");
+constexpr QLatin1String DefaultFileTime("HH:mm:ss");
+
+// A date format needs its three fields, a time format its hour and minute.
+bool isDateFormat(const QString& format)
+{
+    return format.contains(u'd') && format.contains(u'M') && format.contains(u'y');
+}
+
+bool isTimeFormat(const QString& format)
+{
+    return format.contains(u'h', Qt::CaseInsensitive) && format.contains(u'm');
+}
+
 } // namespace
 
 FormatSettings::FormatSettings(const QString& shortDateFormat, const QString& longTimeFormat, const QString& amText,
@@ -118,6 +139,34 @@ const FormatSettings& FormatSettings::current()
 void FormatSettings::setCurrent(const FormatSettings& settings)
 {
     processSettings() = settings;
+}
+
+const FormatSettings& FormatSettings::fileDefault()
+{
+    static const FormatSettings settings(DefaultFileDate, DefaultFileTime);
+    return settings;
+}
+
+const FormatSettings& FormatSettings::files()
+{
+    return fileSettings();
+}
+
+void FormatSettings::setFiles(const FormatSettings& settings)
+{
+    fileSettings() = settings;
+}
+
+// The same system-wide settings that hold the database login, so that the
+// program and the service, whatever their locales, agree.
+FormatSettings FormatSettings::fromSystemSettings()
+{
+    QSettings settings(QSettings::SystemScope, QStringLiteral("Quellmark"), QStringLiteral("Torvane"));
+    settings.beginGroup(QStringLiteral("Settings"));
+    const QString date = settings.value(QStringLiteral("FileDateFormat")).toString().trimmed();
+    const QString time = settings.value(QStringLiteral("FileTimeFormat")).toString().trimmed();
+    return FormatSettings(isDateFormat(date) ? date : QString(DefaultFileDate),
+                          isTimeFormat(time) ? time : QString(DefaultFileTime));
 }
 
 QString FormatSettings::formatTime(double value) const

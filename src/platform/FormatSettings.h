@@ -5,9 +5,11 @@
 
 #include <optional>
 
-// The regional date and time settings that the settings files use. The
-// process-wide instance comes from the system locale and can be replaced by
-// tests. The short date format always carries a four-digit year.
+// Date and time forms. Two uses are kept apart: the windows show the
+// operator's own regional forms (current(), from the system locale), while the
+// files shared with the service use one form for every process, whatever its
+// locale (files()). Both can be replaced by tests. The short date format
+// always carries a four-digit year.
 class FormatSettings
 {
 public:
@@ -21,6 +23,17 @@ public:
     static FormatSettings fromLocale(const QLocale& locale);
     static const FormatSettings& current();
     static void setCurrent(const FormatSettings& settings);
+
+    // The forms that the shared files have always held: month first,
+    // "12/30/1899" and "00:00:00".
+    static const FormatSettings& fileDefault();
+    // The forms of the shared files: fileDefault(), unless the system-wide
+    // settings name others under [Settings] ("FileDateFormat" and
+    // "FileTimeFormat", Qt format strings such as "dd.MM.yyyy" and "HH.mm.ss").
+    // Read once per process.
+    static const FormatSettings& files();
+    static void setFiles(const FormatSettings& settings);
+    static FormatSettings fromSystemSettings();
 
     QString dateSeparator() const { return m_dateSeparator; }
     QString timeSeparator() const { return m_timeSeparator; }

@@ -1,10 +1,14 @@
 #include "ProfileFile.h"
 
+#include "CodePage.h"
 #include "Exception.h"
+#include "FileLock.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -69,7 +73,31 @@ bool fitsOnOneLine(QByteArrayView text)
 
 bool isStorableName(QByteArrayView name, char forbidden)
 {
-    return fitsOnOneLine(name) && !name.contains(forbidden) && trimmedBlanks(name).size() == name.size();
+    return fitsOnOneLine(name) && !name.contains(forbidden);
+}
+
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The UTF-16 form of a file that starts with a UTF-16 mark.
+std::optional<QStringConverter::Encoding> utf16FormOf(QByteArrayView raw)
+{
+    if (raw.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (raw.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
+QByteArray utf16ToUtf8(QByteArrayView raw, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding); // passes over the mark
+    return QString(decoder(raw)).toUtf8();
+}
+
+QByteArray utf8ToUtf16(const QByteArray& text, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+    return encoder(QString::fromUtf8(text));
 }
 
 } // namespace
@@ -101,21 +129,35 @@ size_t ProfileFile::FoldedName::hash(size_t seed) const
 
 ProfileFile::ProfileFile(const QString& path) : m_path(path)
 {
-    QFile file(m_path);
-    parse(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    reread();
 }
 
-void ProfileFile::parse(QByteArray content)
+void ProfileFile::reread()
 {
-    m_content = std::move(content);
+    const FileLock lock(m_path, FileLock::Mode::Shared);
+    if (!readFromDisk())
+        parse({});
+}
+
+void ProfileFile::parse(QByteArray raw)
+{
+    m_utf16 = utf16FormOf(raw);
+    if (m_utf16) {
+        m_content = utf16ToUtf8(raw, *m_utf16);
+        m_utf16Intact = utf8ToUtf16(m_content, *m_utf16) == raw;
+    } else {
+        m_content = std::move(raw);
+    }
+    m_bodyStart = m_content.startsWith(Utf8Mark) ? Utf8Mark.size() : 0;
     m_lines.clear();
     m_sections.clear();
     m_sectionIndex.clear();
     m_keyIndex.clear();
+    m_convertedNames.clear();
 
     const char* data = m_content.constData();
     const qsizetype size = m_content.size();
-    qsizetype start = 0;
+    qsizetype start = m_bodyStart;
     while (start < size) {
         const void* found = memchr(data + start, '\n', size_t(size - start));
         Line line;
@@ -137,7 +179,7 @@ void ProfileFile::parse(QByteArray content)
             if (!m_sections.empty())
                 m_sections.back().end = qsizetype(m_lines.size());
             SectionSpan section;
-            section.name = *sectionHeaderName(text);
+            section.name = matchingName(*sectionHeaderName(text));
             section.header = qsizetype(m_lines.size());
             m_sections.push_back(section);
         }
@@ -150,6 +192,16 @@ void ProfileFile::parse(QByteArray content)
     for (qsizetype i = qsizetype(m_sections.size()) - 1; i >= 0; --i)
         m_sectionIndex.insert(FoldedName{m_sections[size_t(i)].name}, i);
     m_keyIndex.resize(m_sections.size());
+}
+
+// Names match as UTF-8; one written in Windows-1252 is converted once and
+// kept, so that the indexes can point at it.
+QByteArrayView ProfileFile::matchingName(QByteArrayView name) const
+{
+    if (name.isValidUtf8())
+        return name;
+    m_convertedNames.push_back(CodePage::decode(name).toUtf8());
+    return m_convertedNames.back();
 }
 
 QByteArrayView ProfileFile::lineText(qsizetype index) const
@@ -173,7 +225,7 @@ const QHash<ProfileFile::FoldedName, qsizetype>& ProfileFile::keysOf(const Secti
         // Backwards, so that the first line of a key is the one that stays.
         for (qsizetype i = section.end - 1; i > section.header; --i) {
             if (const std::optional<QByteArrayView> key = keyName(lineText(i)))
-                keys->insert(FoldedName{*key}, i);
+                keys->insert(FoldedName{matchingName(*key)}, i);
         }
     }
     return *keys;
@@ -186,12 +238,21 @@ std::optional<QByteArrayView> ProfileFile::rawValue(const SectionSpan& section, 
     if (it == keys.cend())
         return std::nullopt;
     const QByteArrayView line = lineText(it.value());
-    return line.sliced(line.indexOf('=') + 1);
+    return trimmedBlanks(line.sliced(line.indexOf('=') + 1));
 }
 
 ProfileFile::SectionView ProfileFile::section(QByteArrayView name) const
 {
     return SectionView(this, findSection(name));
+}
+
+QList<QByteArrayView> ProfileFile::sectionNames() const
+{
+    QList<QByteArrayView> names;
+    names.reserve(qsizetype(m_sections.size()));
+    for (const SectionSpan& section : m_sections)
+        names.append(section.name);
+    return names;
 }
 
 std::optional<QString> ProfileFile::value(QByteArrayView section, QByteArrayView key) const
@@ -224,7 +285,7 @@ std::optional<QString> ProfileFile::SectionView::value(QByteArrayView key) const
     const std::optional<QByteArrayView> raw = rawValue(key);
     if (!raw)
         return std::nullopt;
-    return QString::fromUtf8(*raw);
+    return CodePage::decode(*raw);
 }
 
 QString ProfileFile::SectionView::readString(QByteArrayView key, const QString& defaultValue) const
@@ -286,33 +347,69 @@ void ProfileFile::raiseWriteError() const
     throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
 }
 
-void ProfileFile::readFromDisk()
+// Returns false when the file exists but cannot be read.
+bool ProfileFile::readFromDisk()
 {
     QFile file(m_path);
     if (!file.exists()) {
-        parse({});
-        return;
+        m_vanished = m_existed;
+        if (!m_vanished)
+            parse({});
+        return true;
     }
-    // A file that exists but cannot be read must not be replaced by what
-    // little this write would put into it.
+    m_vanished = false;
     if (!file.open(QIODevice::ReadOnly))
-        raiseWriteError();
+        return false;
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        raiseWriteError();
+        return false;
+    m_existed = true;
     parse(std::move(content));
+    return true;
+}
+
+// A file that exists but cannot be read must not be replaced by what little
+// a write would put into it.
+void ProfileFile::readForWrite()
+{
+    if (!readFromDisk())
+        raiseWriteError();
+}
+
+// Only a file without a mark can hold Windows-1252: a mark says UTF-8 or UTF-16.
+bool ProfileFile::holdsWindows1252() const
+{
+    return !m_utf16 && m_bodyStart == 0 && !QByteArrayView(m_content).isValidUtf8();
+}
+
+QByteArray ProfileFile::encoded(const QString& text, bool windows1252) const
+{
+    return windows1252 ? CodePage::encodePreferring1252(text) : text.toUtf8();
 }
 
 void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
 {
+    writeKeys(sectionName, [&keys](const ProfileFile&) { return keys; });
+}
+
+void ProfileFile::writeKeys(QByteArrayView rawSectionName, const KeysFor& keysFor)
+{
+    const QByteArrayView sectionName = trimmedBlanks(rawSectionName);
     if (!isStorableName(sectionName, ']'))
         raiseWriteError();
-    for (const auto& [key, value] : keys) {
+    const FileLock lock(m_path, FileLock::Mode::Exclusive);
+    if (!lock.isHeld())
+        raiseWriteError();
+    readForWrite();
+
+    KeyValues keys = keysFor(*this);
+    for (auto& [key, value] : keys) {
+        key = trimmedBlanks(key).toByteArray();
         if (key.isEmpty() || !isStorableName(key, '=') || key.startsWith(';') || key.startsWith('[') ||
             value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(u'\0')))
             raiseWriteError();
     }
-    readFromDisk();
+    const bool windows1252 = holdsWindows1252();
 
     const QByteArray eol = lineEnding();
     std::vector<Edit> edits;
@@ -321,9 +418,9 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
         Edit append{m_content.size(), m_content.size(), {}};
         if (!m_lines.empty() && m_lines.back().eolLength == 0)
             append.text += breakAfterLastLine(lineText(qsizetype(m_lines.size()) - 1), eol);
-        append.text += '[' + sectionName.toByteArray() + ']' + eol;
+        append.text += '[' + encoded(QString::fromUtf8(sectionName), windows1252) + ']' + eol;
         for (const auto& [key, value] : keys)
-            append.text += key + '=' + value.toUtf8() + eol;
+            append.text += key + '=' + encoded(value, windows1252) + eol;
         edits.push_back(std::move(append));
     } else {
         // New keys go after the last line of the section that is not blank,
@@ -339,13 +436,13 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
         for (const auto& [key, value] : keys) {
             const auto it = existing.constFind(FoldedName{key});
             if (it == existing.cend()) {
-                insertion.text += key + '=' + value.toUtf8() + eol;
+                insertion.text += key + '=' + encoded(value, windows1252) + eol;
                 continue;
             }
             // Keep the key as the file spells it; replace what follows "=".
             const QByteArrayView line = lineText(it.value());
             const qsizetype valueStart = m_lines[size_t(it.value())].start + line.indexOf('=') + 1;
-            edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), value.toUtf8()});
+            edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), encoded(value, windows1252)});
         }
         if (insertion.text.size() > lead.size())
             edits.push_back(std::move(insertion));
@@ -355,7 +452,10 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
 
 void ProfileFile::eraseSection(QByteArrayView sectionName)
 {
-    readFromDisk();
+    const FileLock lock(m_path, FileLock::Mode::Exclusive);
+    if (!lock.isHeld())
+        raiseWriteError();
+    readForWrite();
     const SectionSpan* section = findSection(sectionName);
     if (!section)
         return;
@@ -385,6 +485,13 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
         copied = edit->end;
     }
     content.append(m_content.constData() + copied, m_content.size() - copied);
+    if (m_utf16) {
+        if (!m_utf16Intact)
+            throw EWriteError(QStringLiteral("Unable to write to %1: its UTF-16 text would not be written back as it "
+                                             "was")
+                                  .arg(m_path));
+        content = utf8ToUtf16(content, *m_utf16);
+    }
 
     QSaveFile file(m_path);
     // The flush is checked here: commit() puts the new file in place even when
@@ -392,5 +499,6 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
     // leave an empty file.
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush() || !file.commit())
         raiseWriteError();
+    m_existed = true;
     parse(std::move(content));
 }

@@ -5,7 +5,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringConverter>
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,20 +16,33 @@
 // "key=value" lines after it belong to that section until the next one.
 //
 // Section and key names match without regard to the case of a-z and are
-// trimmed of surrounding blanks; values are taken verbatim, whole, from the
-// character after the first "=" to the end of the line. A missing file,
-// section or key reads as the caller's default. The file is parsed once when
-// it is read; lookups use that snapshot.
+// trimmed of surrounding blanks, when looked up as when written; values are
+// taken whole, from the character after the first "=" to the end of the line,
+// trimmed of surrounding blanks. A missing file, section or key reads as the
+// caller's default. The file is parsed once when it is read; lookups use that
+// snapshot.
 //
-// Every write re-reads the file, applies all of its keys and replaces the file
-// in one atomic step (temporary file in the same folder, flushed, renamed), so
-// a reader never sees half of a write and a failed write leaves the file as it
-// was. Lines that a write does not touch are kept byte for byte, and new lines
-// take the file's own line ending (CRLF for a new file).
+// Files come from both sides: a line that is valid UTF-8 reads as UTF-8, any
+// other as Windows-1252 (CodePage). A UTF-8 byte-order mark is passed over and
+// kept. A file that starts with a UTF-16 mark is read as UTF-16 and written
+// back as UTF-16, or not at all when it would not come back byte for byte.
+// New text goes into a file that holds Windows-1252 as Windows-1252 where it
+// fits, else as UTF-8.
+//
+// Every write holds the file's lock (FileLock) while it re-reads the file,
+// applies all of its keys and replaces the file in one atomic step (temporary
+// file in the same folder, flushed, renamed), so a reader never sees half of a
+// write, two writers never lose each other's changes, and a failed write leaves
+// the file as it was. Lines that a write does not touch are kept byte for byte,
+// and new lines take the file's own line ending (CRLF for a new file). A file
+// that vanished after it was read is written again whole from the content last
+// read, with the change.
 class ProfileFile
 {
 public:
     using KeyValues = QList<std::pair<QByteArray, QString>>;
+    // Chooses the keys to write from the file as read under the lock.
+    using KeysFor = std::function<KeyValues(const ProfileFile& current)>;
 
     // Reads the file; a file that does not exist reads as empty.
     explicit ProfileFile(const QString& path);
@@ -38,11 +53,20 @@ public:
 
     QString path() const { return m_path; }
 
+    // Reads the file afresh. A file that vanished keeps the content last read,
+    // for the next write to put back.
+    void reread();
+    // Whether the file was gone at the last read while its content was known,
+    // so that the next write (or the one under way) writes that content back.
+    bool restoresVanishedFile() const { return m_vanished; }
+
     class SectionView;
 
     // One section, looked up once for many reads; a missing section reads
     // every key as missing.
     SectionView section(QByteArrayView name) const;
+    // The name of every section, as UTF-8.
+    QList<QByteArrayView> sectionNames() const;
 
     std::optional<QString> value(QByteArrayView section, QByteArrayView key) const;
     QString readString(QByteArrayView section, QByteArrayView key, const QString& defaultValue = {}) const;
@@ -59,6 +83,7 @@ public:
     // write to <path>") when the file cannot be replaced or a name or value
     // cannot be stored on one line; nothing is written then.
     void writeKeys(QByteArrayView section, const KeyValues& keys);
+    void writeKeys(QByteArrayView section, const KeysFor& keysFor);
 
     // Removes the section's header line and every line up to the next
     // section. Raises EWriteError like writeKeys.
@@ -94,9 +119,13 @@ private:
         QByteArray text;
     };
 
-    void parse(QByteArray content);
-    void readFromDisk();
+    void parse(QByteArray raw);
+    bool readFromDisk();
+    void readForWrite();
     void replaceContent(const std::vector<Edit>& edits);
+    QByteArrayView matchingName(QByteArrayView name) const;
+    bool holdsWindows1252() const;
+    QByteArray encoded(const QString& text, bool windows1252) const;
     const SectionSpan* findSection(QByteArrayView name) const;
     const QHash<FoldedName, qsizetype>& keysOf(const SectionSpan& section) const;
     std::optional<QByteArrayView> rawValue(const SectionSpan& section, QByteArrayView key) const;
@@ -105,11 +134,19 @@ private:
     [[noreturn]] void raiseWriteError() const;
 
     QString m_path;
+    // Set for a file in UTF-16, which m_content holds as UTF-8.
+    std::optional<QStringConverter::Encoding> m_utf16;
+    bool m_utf16Intact = true;  // its bytes come back from m_content unchanged
+    bool m_existed = false;     // m_content came from the file
+    bool m_vanished = false;
     QByteArray m_content;
+    qsizetype m_bodyStart = 0;  // after a UTF-8 byte-order mark
     std::vector<Line> m_lines;
     std::vector<SectionSpan> m_sections;
     QHash<FoldedName, qsizetype> m_sectionIndex;                                 // first section of each name
     mutable std::vector<std::optional<QHash<FoldedName, qsizetype>>> m_keyIndex; // per section, built on first use
+    // UTF-8 of names written in Windows-1252; a move keeps the bytes where the indexes point.
+    mutable std::vector<QByteArray> m_convertedNames;
 };
 
 class ProfileFile::SectionView

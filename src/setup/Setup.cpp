@@ -19,7 +19,6 @@
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
 #include <QFocusEvent>
-#include <QSet>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -324,7 +323,7 @@ void TfrmOptionSetup::SaveGroup()
 // The placeholder exists only while the list is empty, so it becomes group 1.
 void TfrmOptionSetup::joinPlaceholder()
 {
-    const int number = FindFreeGroupNumber();
+    const int number = m_placeholder->PPGIndex;
     m_groups.AddGroup(std::move(m_placeholder));
     const QSignalBlocker blocker(ui->cbxGroup);
     ui->cbxGroup->addItem(QString::number(number));
@@ -332,14 +331,11 @@ void TfrmOptionSetup::joinPlaceholder()
     m_groupIndex = 0;
 }
 
-// Only the numbers that the selector shows count; the section names of the
-// groups are not consulted.
+// A number whose section is in the file is taken even when no group of the
+// list names it, so that a new group never writes into another's section.
 int TfrmOptionSetup::FindFreeGroupNumber() const
 {
-    QSet<int> taken;
-    for (int i = 0; i < ui->cbxGroup->count(); ++i)
-        taken.insert(ui->cbxGroup->itemText(i).toInt());
-    return LowestFreeGroupNumber(taken);
+    return m_config.NewGroupNumber(m_groups);
 }
 
 bool TfrmOptionSetup::ValidateStartFrom(const QString& text)
@@ -683,6 +679,7 @@ void TfrmOptionSetup::addSelectedNode()
     AddNodePairs(selected.first());
     listPairsFrom(first);
     selectFirstPairIfNone();
+    reportRefusedStations();
 }
 
 void TfrmOptionSetup::addAllNodes()
@@ -692,6 +689,7 @@ void TfrmOptionSetup::addAllNodes()
         AddNodePairs(m_tree->index(i, 0));
     listPairsFrom(first);
     selectFirstPairIfNone();
+    reportRefusedStations();
 }
 
 // A node with children stands for the pairs of all of them, in tree order.
@@ -709,6 +707,13 @@ void TfrmOptionSetup::AddNodePairs(const QModelIndex& node)
 
 void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
 {
+    // The pair is stored as "station.sensor" and split at its first ".", here
+    // and by the service: such a station would be read as another.
+    if (station.contains(u'.')) {
+        if (!m_refusedStations.contains(station))
+            m_refusedStations.append(station);
+        return;
+    }
     if (m_pairTexts.contains(AsciiText::upper(station + QLatin1Char('.') + sensor)))
         return;
     auto pair = std::make_unique<TStationSensorInfoItem>();
@@ -717,6 +722,17 @@ void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
     pair->POLLDataLabel = sensor;
     appendPair(std::move(pair));
     markModified();
+}
+
+// One message for all the stations that the last add left out.
+void TfrmOptionSetup::reportRefusedStations()
+{
+    QStringList lines;
+    for (const QString& station : std::as_const(m_refusedStations))
+        lines.append(QStringLiteral("Station %1 cannot be processed: its id contains '.'").arg(station));
+    m_refusedStations.clear();
+    if (!lines.isEmpty())
+        MessageBox::error(this, lines.join(u'\n'));
 }
 
 void TfrmOptionSetup::selectFirstPairIfNone()

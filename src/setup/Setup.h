@@ -148,6 +148,7 @@ private:
     void addAllNodes();
     void AddNodePairs(const QModelIndex& node);
     void AddPair(const QString& station, const QString& sensor);
+    void reportRefusedStations();
     void selectFirstPairIfNone();
 
     // Changing the pair list.
@@ -185,5 +186,6 @@ private:
 
     TStationSensorList m_pairs;
     QHash<QString, int> m_pairTexts; // upper-cased entry text -> number of entries
+    QStringList m_refusedStations;   // stations with "." met by the add under way
     int m_editedPair = -1;
 };

@@ -5,10 +5,13 @@
 #include "TestFiles.h"
 #include "UserSettingsFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using GroupList = std::unique_ptr<TZizaVureGroups>;
 
 class TestConfigFile : public QObject
@@ -25,8 +28,8 @@ private Q_SLOTS:
     void entries_data();
     void entries();
     void skippedEntriesCloseUpOnSave();
-    void badTimeEndsLoading_data();
-    void badTimeEndsLoading();
+    void unreadableTimeKeepsGroup_data();
+    void unreadableTimeKeepsGroup();
     void integers_data();
     void integers();
     void newGroupSavedAtOnce();
@@ -44,6 +47,14 @@ private Q_SLOTS:
     void databaseSettings();
     void windowBounds_data();
     void windowBounds();
+    void handEdits_data();
+    void handEdits();
+    void groupListAgainstTheFile_data();
+    void groupListAgainstTheFile();
+    void windowsFileKeptByteForByte();
+    void formsIgnoreTheLocale_data();
+    void formsIgnoreTheLocale();
+    void systemWideForms();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("QVZizaVure.QVS")); }
@@ -106,9 +117,9 @@ void TestConfigFile::groupLists_data()
     QTest::newRow("two commas give an empty name")
         << QByteArray("[DeraDivurir]\nGroupNames=A,,B\n")
         << QStringList{QStringLiteral("A"), QString(), QStringLiteral("B")} << QList<int>{1, 2, 3};
-    QTest::newRow("names are not trimmed")
-        << QByteArray("[DeraDivurir]\nGroupNames= A ,B\n[ A ]\nPPGIndex=4\n")
-        << QStringList{QStringLiteral(" A "), QStringLiteral("B")} << QList<int>{4, 2};
+    QTest::newRow("names are kept, their sections found trimmed")
+        << QByteArray("[DeraDivurir]\nGroupNames=A , B\n[ A ]\nPPGIndex=4\n[B]\nPPGIndex=5\n")
+        << QStringList{QStringLiteral("A "), QStringLiteral(" B")} << QList<int>{4, 5};
     QTest::newRow("index -1 means the position") << QByteArray("[DeraDivurir]\nGroupNames=X\n[X]\nPPGIndex=-1\n")
                                                  << QStringList{QStringLiteral("X")} << QList<int>{1};
 }
@@ -214,25 +225,36 @@ void TestConfigFile::skippedEntriesCloseUpOnSave()
     QCOMPARE(groups->Items(0)->StationSensors[1]->POLLAltLabel, QStringLiteral("ALT3"));
 }
 
-void TestConfigFile::badTimeEndsLoading_data()
+void TestConfigFile::unreadableTimeKeepsGroup_data()
 {
     QTest::addColumn<QByteArray>("badKey");
     QTest::newRow("empty BaseTime") << QByteArray("BaseTime=");
     QTest::newRow("ProcTime out of range") << QByteArray("ProcTime=25:00:00");
     QTest::newRow("Interval not a time") << QByteArray("Interval=abc");
+    QTest::newRow("POLLUpdate not a date") << QByteArray("POLLUpdate1=13/45/2023");
 }
 
-void TestConfigFile::badTimeEndsLoading()
+void TestConfigFile::unreadableTimeKeepsGroup()
 {
     QFETCH(QByteArray, badKey);
+    const QByteArray sectionB = "[B]\nFuncName=SUM\nPOLLNumber=1\nPOLL1=S.T\n" + badKey + "\nDataType=1\n";
     QStringList status;
-    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n[B]\n" +
-                                      badKey + "\n[C]\nFuncName=MAX\n",
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n" +
+                                      sectionB + "[C]\nFuncName=MAX\n",
                                   nullptr, &status);
-    QCOMPARE(groups->Count(), 1);
-    QCOMPARE(groups->Items(0)->FuncName, QStringLiteral("MIN"));
-    QCOMPARE(groups->Items(0)->BaseTime, DateTimeValue::encodeTime(1, 0, 0));
-    QCOMPARE(status, QStringList{QStringLiteral("Startup parameters loaded.")});
+    QCOMPARE(groups->Count(), 3);
+    const TZizaVureGroupItem& b = *groups->Items(1);
+    QCOMPARE(b.FuncName, QStringLiteral("SUM"));
+    QCOMPARE(b.DataType, quint8(1));
+    QCOMPARE(b.BaseTime + b.ProcTime + b.Interval + b.StationSensors[0]->POLLUpdate, 0.0);
+    const QString key = QString::fromLatin1(badKey.left(badKey.indexOf('=')));
+    QCOMPARE(status, (QStringList{u"Group B: %1 cannot be read and takes its default until the group is saved."_s.arg(key),
+                                  u"Startup parameters loaded."_s}));
+
+    ConfigFile config(path());
+    QVERIFY(config.SaveZizaVureessSection({}, *groups));
+    QCOMPARE(ProfileFile(path()).readString("DeraDivurir", "GroupNames"), QStringLiteral("A,B,C"));
+    QVERIFY(TestFiles::read(path()).contains(sectionB));
 }
 
 void TestConfigFile::integers_data()
@@ -278,7 +300,7 @@ void TestConfigFile::roundTrip()
     group->ProcTime = DateTimeValue::encodeTime(23, 59, 59);
     group->TypeInterval = 6;
     group->StartFrom = QStringLiteral("Last Week");
-    group->Description = QStringLiteral(" spaced, with = sign ");
+    group->Description = QStringLiteral("spaced, with = sign");
     group->Purpose = QStringLiteral("Zürich");
     group->DataType = 1;
     group->Parameter = QStringLiteral("p;1");
@@ -328,7 +350,7 @@ void TestConfigFile::roundTrip()
     // Day 0 is written as a bare date.
     QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate2"), QStringLiteral("12/30/1899"));
     QCOMPARE(ProfileFile(path()).readString("ZizaVureessGroup:7", "POLLUpdate1"),
-             QStringLiteral("5/1/2024 1:05:01 PM"));
+             QStringLiteral("05/01/2024 13:05:01"));
 }
 
 void TestConfigFile::intervalDaysAndTimeBound_data()
@@ -526,6 +548,144 @@ void TestConfigFile::windowBounds()
     QVERIFY(file.WriteWindowBounds({11, 22, 333, 444}));
     const TWindowBounds back = UserSettingsFile(userPath).ReadWindowBounds({});
     QCOMPARE((QList<int>{back.Left, back.Top, back.Width, back.Height}), (QList<int>{11, 22, 333, 444}));
+}
+
+void TestConfigFile::handEdits_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("funcName");
+    QTest::newRow("blanks around =") << QByteArray("GroupNames=G\n[G]\nFuncName = MAX \n") << "MAX";
+    QTest::newRow("blank after the comma") << QByteArray("GroupNames=X, G\n[G]\nFuncName=MIN\n") << "MIN";
+}
+
+void TestConfigFile::handEdits()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, funcName);
+    const GroupList groups = load("[DeraDivurir]\n" + content);
+    TZizaVureGroupItem& group = *groups->Items(groups->Count() - 1);
+    QCOMPARE(group.FuncName, funcName);
+
+    ConfigFile config(path());
+    group.Description = QStringLiteral("edited");
+    config.SaveGroupSection(group);
+    const GroupList again = reload(config);
+    QCOMPARE(again->Items(groups->Count() - 1)->Description, QStringLiteral("edited"));
+    QCOMPARE(again->Items(groups->Count() - 1)->FuncName, funcName);
+}
+
+void TestConfigFile::groupListAgainstTheFile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("group added by another program") << "add" << "G1,G2,G3" << "another program added";
+    QTest::newRow("group erased here") << "erase" << "G1" << "";
+    QTest::newRow("file vanished") << "remove" << "G1,G2" << "vanished";
+}
+
+void TestConfigFile::groupListAgainstTheFile()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, names);
+    QFETCH(QString, status);
+    const QByteArray sections = "[G1]\nFuncName=MIN\n[G2]\nFuncName=MAX\n[Database Settings]\nODBC Username=op\n";
+    TestFiles::write(path(), "[DeraDivurir]\nGroupNames=G1,G2\n" + sections);
+    ConfigFile config(path());
+    QStringList lines;
+    config.setStatusSink([&lines](const QString& line) { lines.append(line); });
+    TLogSettings settings;
+    const GroupList groups = config.LoadConfiguration(settings, {});
+    if (change == u"add") {
+        TestFiles::write(path(), "[DeraDivurir]\nGroupNames=G1,G2,G3\n" + sections + "[G3]\nFuncName=SUM\n");
+    } else if (change == u"erase") {
+        config.EraseGroupSection(QStringLiteral("G2"));
+        groups->DeleteGroup(1);
+    } else {
+        QVERIFY(QFile::remove(path()));
+    }
+    QVERIFY(config.SaveZizaVureessSection(settings, *groups));
+
+    QCOMPARE(ProfileFile(path()).readString("DeraDivurir", "GroupNames"), names);
+    const GroupList loaded = reload(config);
+    QCOMPARE(loaded->Items(0)->FuncName, QStringLiteral("MIN"));
+    QCOMPARE(config.ReadDatabaseSettings().UserName, QStringLiteral("op"));
+    QCOMPARE(lines.size(), status.isEmpty() ? 0 : 1);
+    if (!status.isEmpty())
+        QVERIFY2(lines[0].contains(status), qPrintable(lines[0]));
+}
+
+void TestConfigFile::windowsFileKeptByteForByte()
+{
+    // Written by hand as the Windows side writes: Windows-1252, CRLF.
+    const QByteArray content = "[DeraDivurir]\r\nGroupNames=A,B\r\n[A]\r\nPPGIndex=1\r\nFuncName=AVG\r\n"
+                               "Enabled=1\r\nBaseTime=06:00:00\r\nProcTime=00:00:00\r\nTypeInterval=3\r\n"
+                               "Interval=00:00:00\r\nIntervalDays=0\r\nStartFrom=NOW\r\nDescription=D\xE9" "bit\r\n"
+                               "Purpose=\r\nDataType=0\r\nParameter=\r\nFilter=\r\nTimeBound=0\r\nPOLLNumber=1\r\n"
+                               "POLL1=M\xDCN.TEMP\r\nPOLLUpdate1=03/15/2023 14:00:00\r\nPOLLDataLabel1=T\xE9\r\n"
+                               "POLLAltLabel1=\r\n[B]\r\nDescription=Caf\xE9\r\n";
+    const GroupList groups = load(content);
+    TZizaVureGroupItem& a = *groups->Items(0);
+    QCOMPARE(a.Description, QStringLiteral("Débit"));
+    QCOMPARE(a.StationSensors[0]->StationId, QStringLiteral("MÜN"));
+    QCOMPARE(groups->Items(1)->Description, QStringLiteral("Café"));
+
+    ConfigFile config(path());
+    config.SaveGroupSection(a);
+    QCOMPARE(TestFiles::read(path()), content);
+    a.Description = QStringLiteral("Débit à 5 €");
+    config.SaveGroupSection(a);
+    QVERIFY(TestFiles::read(path()).contains("Description=D\xE9" "bit \xE0 5 \x80\r\n"));
+}
+
+void TestConfigFile::formsIgnoreTheLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    // A "." time separator, day first, and month first with a 12-hour clock.
+    for (const char* name : {"da_DK", "fi_FI", "id_ID", "en_GB", "en_US", "C"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestConfigFile::formsIgnoreTheLocale()
+{
+    QFETCH(QString, locale);
+    const FormatSettings previous = FormatSettings::current();
+    FormatSettings::setCurrent(FormatSettings::fromLocale(QLocale(locale)));
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nBaseTime=06:30:00\n"
+                                  "[B]\nProcTime=23:15:00\nPOLLNumber=1\nPOLL1=S.T\nPOLLUpdate1=03/04/2023 14:00:00\n"
+                                  "[C]\nInterval=01:00:00\n");
+    QCOMPARE(groups->Count(), 3);
+    QCOMPARE(groups->Items(0)->BaseTime, DateTimeValue::encodeTime(6, 30, 0));
+    QCOMPARE(groups->Items(1)->StationSensors[0]->POLLUpdate,
+             DateTimeValue::fromDateTime(QDateTime(QDate(2023, 3, 4), QTime(14, 0))));
+
+    ConfigFile config(path());
+    config.SaveGroupSection(*groups->Items(1));
+    FormatSettings::setCurrent(previous);
+    const ProfileFile file(path());
+    QCOMPARE(file.readString("B", "ProcTime"), QStringLiteral("23:15:00"));
+    QCOMPARE(file.readString("B", "POLLUpdate1"), QStringLiteral("03/04/2023 14:00:00"));
+}
+
+void TestConfigFile::systemWideForms()
+{
+    QTemporaryDir system;
+    QVERIFY(QDir(system.path()).mkpath(QStringLiteral("Quellmark")));
+    TestFiles::write(system.filePath(QStringLiteral("Quellmark/Torvane.conf")),
+                     "[Settings]\nFileDateFormat=dd.MM.yyyy\nFileTimeFormat=HH.mm.ss\n");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, system.path());
+    FormatSettings::setFiles(FormatSettings::fromSystemSettings());
+
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B\n[A]\nBaseTime=06.30.00\n"
+                                  "POLLNumber=1\nPOLL1=S.T\nPOLLUpdate1=04.03.2023\n[B]\nBaseTime=07:45:00\n");
+    ConfigFile config(path());
+    config.SaveGroupSection(*groups->Items(0));
+    FormatSettings::setFiles(FormatSettings::fileDefault());
+    // A value in the default form still reads.
+    QCOMPARE(groups->Items(1)->BaseTime, DateTimeValue::encodeTime(7, 45, 0));
+    const ProfileFile file(path());
+    QCOMPARE(file.readString("A", "BaseTime"), QStringLiteral("06.30.00"));
+    QCOMPARE(file.readString("A", "POLLUpdate1"), QStringLiteral("04.03.2023"));
 }
 
 QTEST_GUILESS_MAIN(TestConfigFile)

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void passwordRecord_data();
     void passwordRecord();
     void recordPadsWithNulBytes();
+    void windowsRecord();
     void stampSeparators_data();
     void stampSeparators();
     void stampIsCurrentTime();
@@ -263,6 +264,16 @@ void TestEncrypt::recordPadsWithNulBytes()
     QCOMPARE(decrypted(TEncrypt(), record), expected);
 }
 
+void TestEncrypt::windowsRecord()
+{
+    // Plain bytes in Windows-1252, as a protector on the Windows side makes them.
+    const QByteArray plain = QByteArray("P\xE4ssw\xF6rd:03/07/2024 09:05:03").leftJustified(TXEncrypt::RecordSize, '\0');
+    QByteArray record(plain.size(), Qt::Uninitialized);
+    TEncrypt().EncryptBuffer(plain.constData(), record.data(), int(plain.size()));
+    QCOMPARE(RecoverPasswordRecord(record), std::optional<QString>(QStringLiteral("Pässwörd")));
+    QCOMPARE(TXEncrypt().EncryptPassword(QStringLiteral("Pässwörd"), sampleStamp()), record);
+}
+
 void TestEncrypt::stampSeparators_data()
 {
     QTest::addColumn<QString>("dateFormat");
@@ -404,7 +415,8 @@ void TestEncrypt::storedForm_data()
     QTest::newRow("short") << QStringLiteral("secret");
     QTest::newRow("empty") << QString();
     QTest::newRow("29 bytes") << QString(29, QLatin1Char('p'));
-    QTest::newRow("UTF-8, 29 bytes") << QString(14, QChar(0xE9)) + QLatin1Char('a');
+    QTest::newRow("Windows-1252, 15 bytes") << QString(14, QChar(0xE9)) + QLatin1Char('a');
+    QTest::newRow("UTF-8, 29 bytes") << QString(14, QChar(0x3A9)) + QLatin1Char('a');
 }
 
 void TestEncrypt::storedForm()
@@ -426,14 +438,15 @@ void TestEncrypt::protectRefusesWhatCannotComeBack_data()
     QTest::addColumn<bool>("accepted");
 
     QTest::newRow("29 bytes") << QString(29, QLatin1Char('x')) << true;
-    QTest::newRow("14 two-byte characters and one more") << QString(14, QChar(0xE9)) + QLatin1Char('a') << true;
+    QTest::newRow("14 two-byte characters and one more") << QString(14, QChar(0x3A9)) + QLatin1Char('a') << true;
+    QTest::newRow("29 characters of Windows-1252") << QString(29, QChar(0xE9)) << true;
     QTest::newRow("colon inside") << QStringLiteral("abcd:efgh") << false;
     QTest::newRow("colon first") << QStringLiteral(":abc") << false;
     QTest::newRow("colon last") << QStringLiteral("abc:") << false;
     QTest::newRow("30 bytes") << QString(30, QLatin1Char('x')) << false;
     QTest::newRow("40 bytes") << QString(40, QLatin1Char('x')) << false;
-    QTest::newRow("15 two-byte characters, 30 bytes") << QString(15, QChar(0xE9)) << false;
-    QTest::newRow("two-byte character cut at the end") << QString(28, QLatin1Char('x')) + QChar(0xE9) << false;
+    QTest::newRow("15 two-byte characters, 30 bytes") << QString(15, QChar(0x3A9)) << false;
+    QTest::newRow("two-byte character cut at the end") << QString(28, QLatin1Char('x')) + QChar(0x3A9) << false;
 }
 
 void TestEncrypt::protectRefusesWhatCannotComeBack()

@@ -4,8 +4,22 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The text in UTF-16 with its byte-order mark, as Windows editors save it.
+QByteArray utf16(const QString& text, QStringConverter::Encoding encoding = QStringConverter::Utf16LE)
+{
+    QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+    return encoder(text);
+}
+
+} // namespace
 
 class TestProfileFile : public QObject
 {
@@ -31,6 +45,8 @@ private Q_SLOTS:
     void unreadableFileIsNotReplaced();
     void erase_data();
     void erase();
+    void unpairedUtf16Refused();
+    void vanishedFileWrittenWhole();
 
 private:
     QString filePath() const { return m_dir->filePath(QStringLiteral("test.ini")); }
@@ -57,8 +73,8 @@ void TestProfileFile::read_data()
     QTest::newRow("empty value is not missing") << basic << QByteArray("Main") << QByteArray("Empty") << "";
     QTest::newRow("missing key") << basic << QByteArray("Main") << QByteArray("Other") << "<default>";
     QTest::newRow("missing section") << basic << QByteArray("Other") << QByteArray("Name") << "<default>";
-    QTest::newRow("value verbatim") << QByteArray("[S]\nK=  a, b  \n") << QByteArray("S") << QByteArray("K")
-                                    << "  a, b  ";
+    QTest::newRow("value trimmed") << QByteArray("[S]\nK= \ta, b  \n") << QByteArray("S") << QByteArray("K")
+                                   << "a, b";
     QTest::newRow("value holds =") << QByteArray("[S]\nK=a=b\n") << QByteArray("S") << QByteArray("K") << "a=b";
     QTest::newRow("blanks around key and section")
         << QByteArray("  [ S ]  \n  K\t=v\n") << QByteArray("S") << QByteArray("K") << "v";
@@ -76,6 +92,16 @@ void TestProfileFile::read_data()
     QTest::newRow("empty section name") << QByteArray("[]\nK=1\n") << QByteArray("") << QByteArray("K") << "1";
     QTest::newRow("utf-8 value") << QByteArray("[S]\nK=Zürich\n") << QByteArray("S") << QByteArray("K")
                                  << QStringLiteral("Zürich");
+    QTest::newRow("windows-1252 value beside a utf-8 line")
+        << QByteArray("[S]\nA=Zürich\nK=D\xE9" "bit \x80 \x81\n") << QByteArray("S") << QByteArray("K")
+        << QStringLiteral("Débit € \u0081");
+    QTest::newRow("windows-1252 section and key names")
+        << QByteArray("[Caf\xE9]\nN\xE9=1\n") << QByteArray("Café") << QByteArray("Né") << "1";
+    QTest::newRow("utf-8 mark passed over")
+        << QByteArray("\xEF\xBB\xBF[S]\r\nK=1\r\n") << QByteArray("S") << QByteArray("K") << "1";
+    QTest::newRow("utf-16le") << utf16(u"[S]\r\nK=Zürich\r\n"_s) << QByteArray("S") << QByteArray("K") << "Zürich";
+    QTest::newRow("utf-16be") << utf16(u"[S]\nK=Zürich\n"_s, QStringConverter::Utf16BE) << QByteArray("S")
+                              << QByteArray("K") << "Zürich";
 }
 
 void TestProfileFile::read()
@@ -193,6 +219,21 @@ void TestProfileFile::write_data()
                                  << QByteArray("[A]\nx=\n");
     QTest::newRow("utf-8 value") << QByteArray("[A]\n") << QByteArray("A") << QByteArray("x") << "Zürich"
                                  << QByteArray("[A]\nx=Z\xc3\xbcrich\n");
+    QTest::newRow("windows-1252 file keeps its code page")
+        << QByteArray("[A]\r\nd=D\xE9" "bit\r\nx=1\r\n") << QByteArray("A") << QByteArray("x") << "Grüße €"
+        << QByteArray("[A]\r\nd=D\xE9" "bit\r\nx=Gr\xFC\xDF" "e \x80\r\n");
+    QTest::newRow("windows-1252 file, text beyond it in utf-8")
+        << QByteArray("[A]\nd=D\xE9" "bit\n") << QByteArray("A") << QByteArray("x") << "Ωmega"
+        << QByteArray("[A]\nd=D\xE9" "bit\nx=\xCE\xA9mega\n");
+    QTest::newRow("windows-1252 bytes that would read as utf-8 go in utf-8")
+        << QByteArray("[A]\nd=D\xE9" "bit\n") << QByteArray("A") << QByteArray("x") << "Ã©"
+        << QByteArray("[A]\nd=D\xE9" "bit\nx=\xC3\x83\xC2\xA9\n");
+    QTest::newRow("utf-8 mark kept") << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\n") << QByteArray("A")
+                                     << QByteArray("x") << "é" << QByteArray("\xEF\xBB\xBF[A]\r\nx=\xC3\xA9\r\n");
+    QTest::newRow("utf-16 kept") << utf16(u"[A]\r\nd=Zürich\r\nx=1\r\n"_s) << QByteArray("A") << QByteArray("x")
+                                 << "é" << utf16(u"[A]\r\nd=Zürich\r\nx=é\r\n"_s);
+    QTest::newRow("names trimmed as on lookup") << QByteArray("[S]\nK=1\n") << QByteArray(" S\t") << QByteArray(" K ")
+                                                << "2" << QByteArray("[S]\nK=2\n");
 }
 
 void TestProfileFile::write()
@@ -207,7 +248,8 @@ void TestProfileFile::write()
     ProfileFile file(filePath());
     file.writeKeys(section, {{key, value}});
     QCOMPARE(TestFiles::read(filePath()), after);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("test.ini")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("test.ini"), QStringLiteral("test.ini.lock")}));
 }
 
 void TestProfileFile::writeUpdatesLookups()
@@ -303,6 +345,31 @@ void TestProfileFile::erase_data()
     QTest::newRow("last section") << QByteArray("[A]\na=1\n[B]\nb=1") << QByteArray("B") << QByteArray("[A]\na=1\n");
     QTest::newRow("missing section") << QByteArray("[A]\na=1\n") << QByteArray("Z") << QByteArray("[A]\na=1\n");
     QTest::newRow("first of two") << QByteArray("[A]\na=1\n[a]\na=2\n") << QByteArray("A") << QByteArray("[a]\na=2\n");
+}
+
+void TestProfileFile::unpairedUtf16Refused()
+{
+    // A high surrogate without its low half cannot come back from text.
+    const QByteArray before = utf16(u"[A]\r\nx=1\r\n"_s) + QByteArray("\x00\xD8", 2);
+    TestFiles::write(filePath(), before);
+    ProfileFile file(filePath());
+    try {
+        file.writeKeys("A", {{"x", QStringLiteral("2")}});
+        QFAIL("the write was accepted");
+    } catch (const EWriteError& error) {
+        QVERIFY2(error.message().contains(QLatin1String("UTF-16")), qPrintable(error.message()));
+    }
+    QCOMPARE(TestFiles::read(filePath()), before);
+}
+
+void TestProfileFile::vanishedFileWrittenWhole()
+{
+    TestFiles::write(filePath(), "; kept\n[A]\nx=1\n[S]\nK=1\n");
+    ProfileFile file(filePath());
+    QVERIFY(QFile::remove(filePath()));
+    file.writeKeys("S", {{"K", QStringLiteral("2")}});
+    QVERIFY(file.restoresVanishedFile());
+    QCOMPARE(TestFiles::read(filePath()), QByteArray("; kept\n[A]\nx=1\n[S]\nK=2\n"));
 }
 
 void TestProfileFile::erase()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DataDef.h"
-#include "FormatSettings.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -38,12 +37,6 @@ inline bool isVersionB(int slot, qint64 saves)
 {
     const qint64 savesOfSlot = saves > slot ? (saves - 1 - slot) / groupCount() + 1 : 0;
     return savesOfSlot % 2 == 1;
-}
-
-// Both sides write times with the same regional settings.
-inline void useFixedFormats()
-{
-    FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
 }
 
 inline std::unique_ptr<TZizaVureGroupItem> makeGroup(int slot, bool versionB)

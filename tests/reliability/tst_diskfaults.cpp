@@ -256,7 +256,7 @@ QStringList TestDiskFaults::temporaryFiles() const
     const QStringList names = QDir(m_home).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     QStringList temporary;
     for (const QString& name : names) {
-        if (name != QLatin1String("filler") && name.count(u'.') > 1)
+        if (name != QLatin1String("filler") && name.count(u'.') > 1 && !name.endsWith(QLatin1String(".lock")))
             temporary.append(name);
     }
     return temporary;

@@ -364,37 +364,37 @@ void TestSetup::addPairs_data()
     QTest::addColumn<QStringList>("secondPath"); // empty: one node only
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("expectedSql"); // when `expected` is empty
+    QTest::addColumn<QStringList>("messages");
 
     const QStringList stationTemp{u"ST001"_s, u"TEMP"_s};
     QTest::newRow("sensor node") << 0 << stationTemp << false << 0 << QStringList() << QStringList{u"ST001.TEMP"_s}
-                                 << QString();
+                                 << QString() << QStringList();
     QTest::newRow("station node, double click")
-        << 0 << QStringList{u"LK.2"_s} << true << 0 << QStringList()
-        << QStringList{u"LK.2.BATT"_s,  u"LK.2.FLOW"_s,  u"LK.2.PRESS"_s, u"LK.2.RAIN"_s, u"LK.2.SNOW"_s,
-                       u"LK.2.SOLAR"_s, u"LK.2.STAGE"_s, u"LK.2.TEMP"_s,  u"LK.2.TURB"_s}
-        << QString();
+        << 0 << QStringList{u"ST001"_s} << true << 0 << QStringList()
+        << QStringList{u"ST001.BATT"_s, u"ST001.FLOW"_s,  u"ST001.RAIN"_s, u"ST001.RH"_s,
+                       u"ST001.SNOW"_s, u"ST001.SOLAR"_s, u"ST001.TEMP"_s, u"ST001.WSPD"_s}
+        << QString() << QStringList();
     QTest::newRow("basin node in tree order")
         << 2 << QStringList{u"South Fork"_s} << false << 0 << QStringList() << QStringList()
         << u"SELECT STATION_ID || '.' || SENSORNAME AS T FROM QV_SITES JOIN QV_SITESENSORS "
-           "ON STATION_ID = STE_STATION_ID WHERE BASIN = 'South Fork' ORDER BY UPPER(STATION_ID), UPPER(SENSORNAME)"_s;
+           "ON STATION_ID = STE_STATION_ID WHERE BASIN = 'South Fork' ORDER BY UPPER(STATION_ID), UPPER(SENSORNAME)"_s
+        << QStringList();
     QTest::newRow("from the station view, then from the basin view")
         << 0 << stationTemp << false << 2 << QStringList{u"<NULL>"_s, u"ST001"_s}
         << QStringList{u"ST001.TEMP"_s, u"ST001.BATT"_s, u"ST001.FLOW"_s,  u"ST001.RAIN"_s,
                        u"ST001.RH"_s,   u"ST001.SNOW"_s, u"ST001.SOLAR"_s, u"ST001.WSPD"_s}
-        << QString();
+        << QString() << QStringList();
     QTest::newRow("pairs differing only in case")
         << 2 << QStringList{u"Lake Basin"_s, u"ST007"_s} << false << 2 << QStringList{u"North Fork"_s, u"st007"_s}
         << QStringList{u"ST007.BATT"_s,  u"ST007.FLOW"_s,  u"ST007.PRESS"_s, u"ST007.RH"_s,
                        u"ST007.SOLAR"_s, u"ST007.TEMP"_s,  u"ST007.TURB"_s,  u"ST007.WSPD"_s,
                        u"st007.RAIN"_s,  u"st007.STAGE"_s, u"st007.WDIR"_s}
-        << QString();
-    QTest::newRow("A.B with C, then A with B.C")
+        << QString() << QStringList();
+    QTest::newRow("A with B.C, then station A.B left out")
         << 0 << QStringList{u"LK"_s} << false << 0 << QStringList{u"LK.2"_s}
-        << QStringList{u"LK.2.TEMP"_s,  u"LK.BATT"_s,    u"LK.RAIN"_s,    u"LK.RH"_s,     u"LK.SNOW"_s,
-                       u"LK.SOLAR"_s,   u"LK.STAGE"_s,   u"LK.TEMP"_s,    u"LK.TURB"_s,   u"LK.WDIR"_s,
-                       u"LK.2.BATT"_s,  u"LK.2.FLOW"_s,  u"LK.2.PRESS"_s, u"LK.2.RAIN"_s, u"LK.2.SNOW"_s,
-                       u"LK.2.SOLAR"_s, u"LK.2.STAGE"_s, u"LK.2.TURB"_s}
-        << QString();
+        << QStringList{u"LK.2.TEMP"_s, u"LK.BATT"_s,  u"LK.RAIN"_s, u"LK.RH"_s,   u"LK.SNOW"_s,
+                       u"LK.SOLAR"_s,  u"LK.STAGE"_s, u"LK.TEMP"_s, u"LK.TURB"_s, u"LK.WDIR"_s}
+        << QString() << QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s};
 }
 
 void TestSetup::addPairs()
@@ -406,6 +406,7 @@ void TestSetup::addPairs()
     QFETCH(QStringList, secondPath);
     QFETCH(QStringList, expected);
     QFETCH(QString, expectedSql);
+    QFETCH(QStringList, messages);
     auto window = openWindow();
     addNode(*window, view, path, doubleClick);
     if (!secondPath.isEmpty())
@@ -421,6 +422,8 @@ void TestSetup::addPairs()
     QCOMPARE(child<QLineEdit>(*window, "edtDataLabel")->text(), window->pairs()[0]->SensorName);
     QCOMPARE(child<QLineEdit>(*window, "edtAltDataLabel")->text(), QString());
     QVERIFY(window->isModified());
+    QCOMPARE(MessageBox::shownTexts(), messages);
+    MessageBox::clearShownTexts();
 }
 
 void TestSetup::addAllInSensorView()
@@ -432,7 +435,10 @@ void TestSetup::addAllInSensorView()
     const TStationSensorList& pairs = window->pairs();
     QCOMPARE(
         int(pairs.size()),
-        sqlNumber(u"SELECT COUNT(DISTINCT UPPER(STE_STATION_ID || '.' || SENSORNAME)) AS N FROM QV_SITESENSORS"_s));
+        sqlNumber(u"SELECT COUNT(DISTINCT UPPER(STE_STATION_ID || '.' || SENSORNAME)) AS N FROM QV_SITESENSORS "
+                  "WHERE STE_STATION_ID NOT LIKE '%.%'"_s));
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s});
+    MessageBox::clearShownTexts();
     for (std::size_t i = 1; i < pairs.size(); ++i)
         QVERIFY2(AsciiText::compareFolded(pairs[i - 1]->SensorName, pairs[i]->SensorName) <= 0,
                  qPrintable(pairs[i]->PairText()));
@@ -442,22 +448,22 @@ void TestSetup::addAllInSensorView()
 void TestSetup::removeAndMove()
 {
     auto window = openWindow();
-    addNode(*window, 0, {u"LK.2"_s}); // BATT FLOW PRESS RAIN SNOW SOLAR STAGE TEMP TURB
+    addNode(*window, 0, {u"LK"_s}); // 2.TEMP BATT RAIN RH SNOW SOLAR STAGE TEMP TURB WDIR
     auto* list = child<QListWidget>(*window, "lbxSiteSensor");
     auto* label = child<QLineEdit>(*window, "edtDataLabel");
     clickPair(*window, 2);
-    QCOMPARE(label->text(), u"PRESS"_s);
+    QCOMPARE(label->text(), u"RAIN"_s);
     label->selectAll();
     QTest::keyClicks(label, u"P_AVG"_s);
 
     // The typed label moves with its pair and reaches it at the next selection.
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn1"), Qt::LeftButton);
-    QCOMPARE(list->item(1)->text(), u"LK.2.PRESS"_s);
+    QCOMPARE(list->item(1)->text(), u"LK.RAIN"_s);
     QCOMPARE(list->currentRow(), 1);
     QCOMPARE(window->editedPairIndex(), 1);
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn2"), Qt::LeftButton);
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn2"), Qt::LeftButton);
-    QCOMPARE(list->item(3)->text(), u"LK.2.PRESS"_s);
+    QCOMPARE(list->item(3)->text(), u"LK.RAIN"_s);
     QCOMPARE(window->editedPairIndex(), 3);
     QCOMPARE(label->text(), u"P_AVG"_s);
     clickPair(*window, 0);
@@ -466,13 +472,13 @@ void TestSetup::removeAndMove()
     // Removing selects the entry before, or the new first one.
     clickPair(*window, 3);
     QTest::mouseClick(child<QToolButton>(*window, "btnSetupSitesSensorsDelete"), Qt::LeftButton);
-    QCOMPARE(list->count(), 8);
-    QCOMPARE(list->currentItem()->text(), u"LK.2.RAIN"_s);
-    QCOMPARE(label->text(), u"RAIN"_s);
+    QCOMPARE(list->count(), 9);
+    QCOMPARE(list->currentItem()->text(), u"LK.RH"_s);
+    QCOMPARE(label->text(), u"RH"_s);
     clickPair(*window, 0);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-    QCOMPARE(list->currentItem()->text(), u"LK.2.FLOW"_s);
-    QCOMPARE(label->text(), u"FLOW"_s);
+    QCOMPARE(list->currentItem()->text(), u"LK.BATT"_s);
+    QCOMPARE(label->text(), u"BATT"_s);
 
     // Remove all empties the edits; adding again shows the new first pair's labels.
     QTest::mouseClick(child<QToolButton>(*window, "btnSetupSitesSensorsDeleteAll"), Qt::LeftButton);

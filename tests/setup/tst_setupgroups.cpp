@@ -10,6 +10,7 @@
 #include "OdbcFixture.h"
 #include "ProfileFile.h"
 #include "Setup.h"
+#include "TestFiles.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -94,6 +95,7 @@ private Q_SLOTS:
 
     void firstSaveOfEmptyList();
     void newTakesLowestFreeNumber();
+    void newSkipsSectionsOfTheFile();
     void deleteGroup_data();
     void deleteGroup();
     void startFrom_data();
@@ -197,7 +199,7 @@ void TestSetupGroups::firstSaveOfEmptyList()
     query.open();
     QVERIFY(query.next());
     QCOMPARE(query.asString(u"T"_s), u"LK_MAX"_s);
-    QCOMPARE(MessageBox::shownTexts(), QStringList());
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s});
 }
 
 void TestSetupGroups::newTakesLowestFreeNumber()
@@ -212,6 +214,22 @@ void TestSetupGroups::newTakesLowestFreeNumber()
     QCOMPARE(section(3, "PPGIndex"), u"3"_s);
     QCOMPARE(section(3, "TypeInterval"), u"3"_s);
     QVERIFY(!window->isModified());
+}
+
+void TestSetupGroups::newSkipsSectionsOfTheFile()
+{
+    const QByteArray fifth = "[ZizaVureessGroup:5]\r\nFuncName=MAX\r\nPOLLNumber=1\r\nPOLL1=LK.TEMP\r\n";
+    TestFiles::write(m_config->path(), "[DeraDivurir]\r\nGroupNames=ZizaVureessGroup:2,ZizaVureessGroup:5\r\n"
+                                       "[ZizaVureessGroup:2]\r\nFuncName=MIN\r\n" + fifth);
+    TLogSettings settings;
+    m_groups = m_config->LoadConfiguration(settings, {});
+    auto window = openWindow();
+    for (int i = 0; i < 3; ++i)
+        click(*window, "btnNew");
+    // The loaded groups are numbered 1 and 2 by their positions.
+    QCOMPARE(selectorTexts(*window), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"6"_s}));
+    QCOMPARE(m_groups->Items(4)->GroupName, u"ZizaVureessGroup:6"_s);
+    QVERIFY(TestFiles::read(m_config->path()).contains(fifth + "[ZizaVureessGroup:3]"));
 }
 
 void TestSetupGroups::deleteGroup_data()
