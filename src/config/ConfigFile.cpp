@@ -6,6 +6,8 @@
 #include "FormatSettings.h"
 #include "ProgramFolder.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cstring>
 
@@ -328,8 +330,8 @@ void ConfigFile::setStatusSink(const StatusSink& addStatusLine)
 void ConfigFile::reportRestoredFile()
 {
     if (m_file.restoresVanishedFile())
-        report(m_status, QStringLiteral("%1 had vanished; it was written again whole from the program's memory.")
-                             .arg(path()));
+        report(m_status,
+               QStringLiteral("%1 had vanished; it was written again whole from the program's memory.").arg(path()));
 }
 
 TDatabaseSettings ConfigFile::ReadDatabaseSettings() const
@@ -349,6 +351,13 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
         return false;
     }
     reportRestoredFile();
+    // The protection of a stored password is no secret: the file must not be
+    // readable by everybody once it holds one.
+    if (!settings.ProtectedPassword.isEmpty()) {
+        const QFileDevice::Permissions others =
+            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QFile::setPermissions(m_file.path(), QFile::permissions(m_file.path()) & ~others);
+    }
     return true;
 }
 

@@ -10,10 +10,11 @@
 namespace {
 
 // Never through a symbolic link, and only a regular file: the program folder
-// may be shared with other users.
+// may be shared with other users. O_NONBLOCK keeps a FIFO planted in the lock
+// file's place from hanging the open; it does nothing to a regular file.
 int openLockFile(const QByteArray& path, int flags)
 {
-    const int fd = ::open(path.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(path.constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     struct stat info;
     if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(fd);

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "Exception.h"
 #include "FileLock.h"
+#include "SharedFolderFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,10 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -350,16 +355,22 @@ void ProfileFile::raiseWriteError() const
 // Returns false when the file exists but cannot be read.
 bool ProfileFile::readFromDisk()
 {
-    QFile file(m_path);
-    if (!file.exists()) {
+    // Through a link only when it is the user's or root's, and only a
+    // regular file: a FIFO in the file's place must not hang the program.
+    const int fd = SharedFolderFile::open(m_path, O_RDONLY);
+    if (fd < 0 && errno == ENOENT) {
         m_vanished = m_existed;
         if (!m_vanished)
             parse({});
         return true;
     }
     m_vanished = false;
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
+    }
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
@@ -369,9 +380,13 @@ bool ProfileFile::readFromDisk()
 }
 
 // A file that exists but cannot be read must not be replaced by what little
-// a write would put into it.
+// a write would put into it, and another user's link or anything but a
+// regular file in the file's place is never written.
 void ProfileFile::readForWrite()
 {
+    const QString refusal = SharedFolderFile::refusal(m_path);
+    if (!refusal.isEmpty())
+        throw EWriteError(QStringLiteral("Unable to write to %1: %2").arg(m_path, refusal));
     if (!readFromDisk())
         raiseWriteError();
 }
@@ -494,10 +509,19 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
     }
 
     QSaveFile file(m_path);
+    const bool created = !QFileInfo::exists(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        raiseWriteError();
+    // A file that is there keeps its mode. A new one is for its owner and the
+    // operators' group alone, whatever the umask: it may come to hold the
+    // stored password.
+    if (created && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                        QFileDevice::WriteGroup))
+        raiseWriteError();
     // The flush is checked here: commit() puts the new file in place even when
     // its buffered bytes could not be written out (a full disk), which would
     // leave an empty file.
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.flush() || !file.commit())
+    if (file.write(content) != content.size() || !file.flush() || !file.commit())
         raiseWriteError();
     m_existed = true;
     parse(std::move(content));

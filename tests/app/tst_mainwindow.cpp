@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
@@ -23,6 +24,8 @@
 #include <QTimer>
 
 #include <csignal>
+
+#include <sys/stat.h>
 
 class TestMainWindow : public QObject
 {
@@ -52,6 +55,8 @@ private Q_SLOTS:
     void terminationClosesAsExit();
     void configurationWrittenOnClose();
     void closeReportsAFailedSave();
+    void fifoInPlaceDoesNotHang_data();
+    void fifoInPlaceDoesNotHang();
     void serviceControlWithoutManager();
     void secondStartRestoresFirst();
 
@@ -422,6 +427,35 @@ void TestMainWindow::closeReportsAFailedSave()
     QCOMPARE(TestFiles::read(configPath), before);
     QCOMPARE(MessageBox::shownTexts(),
              QStringList{QStringLiteral("Error 1500: Unable to write to %1").arg(configPath)});
+}
+
+void TestMainWindow::fifoInPlaceDoesNotHang_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("configuration") << "QVZizaVure.QVS" << true;
+    QTest::newRow("user settings") << "QVPPUsr.QVS" << false;
+}
+
+// A FIFO planted in a file's place is neither read nor written, and the
+// window opens and closes at once.
+void TestMainWindow::fifoInPlaceDoesNotHang()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, reported);
+    QCOMPARE(::mkfifo(QFile::encodeName(homeFile(file)).constData(), 0666), 0);
+    QElapsedTimer timer;
+    timer.start();
+    {
+        auto window = createWindow();
+        window->show();
+        window->close();
+    }
+    QVERIFY2(timer.elapsed() < 5000, "the window waited on the FIFO");
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), reported ? 1 : 0);
+    if (reported)
+        QVERIFY2(shown[0].startsWith(QStringLiteral("Error 1500: Unable to write to ")), qPrintable(shown[0]));
 }
 
 void TestMainWindow::serviceControlWithoutManager()

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void mainSection();
     void loadReadsFileAfresh();
     void databaseSettings();
+    void passwordNotWorldReadable();
     void windowBounds_data();
     void windowBounds();
     void handEdits_data();
@@ -239,8 +240,8 @@ void TestConfigFile::unreadableTimeKeepsGroup()
     QFETCH(QByteArray, badKey);
     const QByteArray sectionB = "[B]\nFuncName=SUM\nPOLLNumber=1\nPOLL1=S.T\n" + badKey + "\nDataType=1\n";
     QStringList status;
-    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n" +
-                                      sectionB + "[C]\nFuncName=MAX\n",
+    const GroupList groups = load("[DeraDivurir]\nGroupNames=A,B,C\n[A]\nFuncName=MIN\nBaseTime=01:00:00\n" + sectionB +
+                                      "[C]\nFuncName=MAX\n",
                                   nullptr, &status);
     QCOMPARE(groups->Count(), 3);
     const TZizaVureGroupItem& b = *groups->Items(1);
@@ -248,8 +249,9 @@ void TestConfigFile::unreadableTimeKeepsGroup()
     QCOMPARE(b.DataType, quint8(1));
     QCOMPARE(b.BaseTime + b.ProcTime + b.Interval + b.StationSensors[0]->POLLUpdate, 0.0);
     const QString key = QString::fromLatin1(badKey.left(badKey.indexOf('=')));
-    QCOMPARE(status, (QStringList{u"Group B: %1 cannot be read and takes its default until the group is saved."_s.arg(key),
-                                  u"Startup parameters loaded."_s}));
+    QCOMPARE(status,
+             (QStringList{u"Group B: %1 cannot be read and takes its default until the group is saved."_s.arg(key),
+                          u"Startup parameters loaded."_s}));
 
     ConfigFile config(path());
     QVERIFY(config.SaveZizaVureessSection({}, *groups));
@@ -514,13 +516,27 @@ void TestConfigFile::databaseSettings()
     QCOMPARE(read.DataSource, QString());
     QCOMPARE(read.UserName, QStringLiteral("reader"));
 
-    QVERIFY(config.WriteDatabaseSettings({QStringLiteral("QVDEMO"), QStringLiteral("demo"), QStringLiteral("c2VjcmV0")}));
+    QVERIFY(
+        config.WriteDatabaseSettings({QStringLiteral("QVDEMO"), QStringLiteral("demo"), QStringLiteral("c2VjcmV0")}));
     QCOMPARE(TestFiles::read(path()), QByteArray("[DeraDivurir]\r\nGroups=0\r\n[database settings]\r\n"
                                                  "odbc username=demo\r\nODBC Data Source=QVDEMO\r\n"
                                                  "ODBC Password=c2VjcmV0\r\n"));
     read = ConfigFile(path()).ReadDatabaseSettings();
     QCOMPARE(read.DataSource, QStringLiteral("QVDEMO"));
     QCOMPARE(read.ProtectedPassword, QStringLiteral("c2VjcmV0"));
+}
+
+// Once it holds a password, the file is readable by nobody but its owner and group.
+void TestConfigFile::passwordNotWorldReadable()
+{
+    TestFiles::write(path(), "[DeraDivurir]\r\nGroups=0\r\n");
+    QVERIFY(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    ConfigFile config(path());
+    QVERIFY(config.WriteDatabaseSettings({QStringLiteral("QVDEMO"), QStringLiteral("demo"), QString()}));
+    QVERIFY(QFile::permissions(path()) & QFileDevice::ReadOther);
+    QVERIFY(
+        config.WriteDatabaseSettings({QStringLiteral("QVDEMO"), QStringLiteral("demo"), QStringLiteral("c2VjcmV0")}));
+    QVERIFY(!(QFile::permissions(path()) & QFileDevice::ReadOther));
 }
 
 void TestConfigFile::windowBounds_data()
@@ -579,9 +595,15 @@ void TestConfigFile::groupListAgainstTheFile_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("names");
     QTest::addColumn<QString>("status");
-    QTest::newRow("group added by another program") << "add" << "G1,G2,G3" << "another program added";
-    QTest::newRow("group erased here") << "erase" << "G1" << "";
-    QTest::newRow("file vanished") << "remove" << "G1,G2" << "vanished";
+    QTest::newRow("group added by another program") << "add"
+                                                    << "G1,G2,G3"
+                                                    << "another program added";
+    QTest::newRow("group erased here") << "erase"
+                                       << "G1"
+                                       << "";
+    QTest::newRow("file vanished") << "remove"
+                                   << "G1,G2"
+                                   << "vanished";
 }
 
 void TestConfigFile::groupListAgainstTheFile()
@@ -620,7 +642,8 @@ void TestConfigFile::windowsFileKeptByteForByte()
     // Written by hand as the Windows side writes: Windows-1252, CRLF.
     const QByteArray content = "[DeraDivurir]\r\nGroupNames=A,B\r\n[A]\r\nPPGIndex=1\r\nFuncName=AVG\r\n"
                                "Enabled=1\r\nBaseTime=06:00:00\r\nProcTime=00:00:00\r\nTypeInterval=3\r\n"
-                               "Interval=00:00:00\r\nIntervalDays=0\r\nStartFrom=NOW\r\nDescription=D\xE9" "bit\r\n"
+                               "Interval=00:00:00\r\nIntervalDays=0\r\nStartFrom=NOW\r\nDescription=D\xE9"
+                               "bit\r\n"
                                "Purpose=\r\nDataType=0\r\nParameter=\r\nFilter=\r\nTimeBound=0\r\nPOLLNumber=1\r\n"
                                "POLL1=M\xDCN.TEMP\r\nPOLLUpdate1=03/15/2023 14:00:00\r\nPOLLDataLabel1=T\xE9\r\n"
                                "POLLAltLabel1=\r\n[B]\r\nDescription=Caf\xE9\r\n";
@@ -635,7 +658,8 @@ void TestConfigFile::windowsFileKeptByteForByte()
     QCOMPARE(TestFiles::read(path()), content);
     a.Description = QStringLiteral("Débit à 5 €");
     config.SaveGroupSection(a);
-    QVERIFY(TestFiles::read(path()).contains("Description=D\xE9" "bit \xE0 5 \x80\r\n"));
+    QVERIFY(TestFiles::read(path()).contains("Description=D\xE9"
+                                             "bit \xE0 5 \x80\r\n"));
 }
 
 void TestConfigFile::formsIgnoreTheLocale_data()

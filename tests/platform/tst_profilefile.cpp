@@ -3,10 +3,14 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +31,10 @@ class TestProfileFile : public QObject
 
 private Q_SLOTS:
     void init();
+    void plantedInPlace_data();
+    void plantedInPlace();
+    void modes_data();
+    void modes();
     void read_data();
     void read();
     void missingFileReadsDefaults();
@@ -73,8 +81,7 @@ void TestProfileFile::read_data()
     QTest::newRow("empty value is not missing") << basic << QByteArray("Main") << QByteArray("Empty") << "";
     QTest::newRow("missing key") << basic << QByteArray("Main") << QByteArray("Other") << "<default>";
     QTest::newRow("missing section") << basic << QByteArray("Other") << QByteArray("Name") << "<default>";
-    QTest::newRow("value trimmed") << QByteArray("[S]\nK= \ta, b  \n") << QByteArray("S") << QByteArray("K")
-                                   << "a, b";
+    QTest::newRow("value trimmed") << QByteArray("[S]\nK= \ta, b  \n") << QByteArray("S") << QByteArray("K") << "a, b";
     QTest::newRow("value holds =") << QByteArray("[S]\nK=a=b\n") << QByteArray("S") << QByteArray("K") << "a=b";
     QTest::newRow("blanks around key and section")
         << QByteArray("  [ S ]  \n  K\t=v\n") << QByteArray("S") << QByteArray("K") << "v";
@@ -93,8 +100,9 @@ void TestProfileFile::read_data()
     QTest::newRow("utf-8 value") << QByteArray("[S]\nK=Zürich\n") << QByteArray("S") << QByteArray("K")
                                  << QStringLiteral("Zürich");
     QTest::newRow("windows-1252 value beside a utf-8 line")
-        << QByteArray("[S]\nA=Zürich\nK=D\xE9" "bit \x80 \x81\n") << QByteArray("S") << QByteArray("K")
-        << QStringLiteral("Débit € \u0081");
+        << QByteArray("[S]\nA=Zürich\nK=D\xE9"
+                      "bit \x80 \x81\n")
+        << QByteArray("S") << QByteArray("K") << QStringLiteral("Débit € \u0081");
     QTest::newRow("windows-1252 section and key names")
         << QByteArray("[Caf\xE9]\nN\xE9=1\n") << QByteArray("Café") << QByteArray("Né") << "1";
     QTest::newRow("utf-8 mark passed over")
@@ -219,21 +227,29 @@ void TestProfileFile::write_data()
                                  << QByteArray("[A]\nx=\n");
     QTest::newRow("utf-8 value") << QByteArray("[A]\n") << QByteArray("A") << QByteArray("x") << "Zürich"
                                  << QByteArray("[A]\nx=Z\xc3\xbcrich\n");
-    QTest::newRow("windows-1252 file keeps its code page")
-        << QByteArray("[A]\r\nd=D\xE9" "bit\r\nx=1\r\n") << QByteArray("A") << QByteArray("x") << "Grüße €"
-        << QByteArray("[A]\r\nd=D\xE9" "bit\r\nx=Gr\xFC\xDF" "e \x80\r\n");
-    QTest::newRow("windows-1252 file, text beyond it in utf-8")
-        << QByteArray("[A]\nd=D\xE9" "bit\n") << QByteArray("A") << QByteArray("x") << "Ωmega"
-        << QByteArray("[A]\nd=D\xE9" "bit\nx=\xCE\xA9mega\n");
+    QTest::newRow("windows-1252 file keeps its code page") << QByteArray("[A]\r\nd=D\xE9"
+                                                                         "bit\r\nx=1\r\n")
+                                                           << QByteArray("A") << QByteArray("x") << "Grüße €"
+                                                           << QByteArray("[A]\r\nd=D\xE9"
+                                                                         "bit\r\nx=Gr\xFC\xDF"
+                                                                         "e \x80\r\n");
+    QTest::newRow("windows-1252 file, text beyond it in utf-8") << QByteArray("[A]\nd=D\xE9"
+                                                                              "bit\n")
+                                                                << QByteArray("A") << QByteArray("x") << "Ωmega"
+                                                                << QByteArray("[A]\nd=D\xE9"
+                                                                              "bit\nx=\xCE\xA9mega\n");
     QTest::newRow("windows-1252 bytes that would read as utf-8 go in utf-8")
-        << QByteArray("[A]\nd=D\xE9" "bit\n") << QByteArray("A") << QByteArray("x") << "Ã©"
-        << QByteArray("[A]\nd=D\xE9" "bit\nx=\xC3\x83\xC2\xA9\n");
-    QTest::newRow("utf-8 mark kept") << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\n") << QByteArray("A")
-                                     << QByteArray("x") << "é" << QByteArray("\xEF\xBB\xBF[A]\r\nx=\xC3\xA9\r\n");
-    QTest::newRow("utf-16 kept") << utf16(u"[A]\r\nd=Zürich\r\nx=1\r\n"_s) << QByteArray("A") << QByteArray("x")
-                                 << "é" << utf16(u"[A]\r\nd=Zürich\r\nx=é\r\n"_s);
-    QTest::newRow("names trimmed as on lookup") << QByteArray("[S]\nK=1\n") << QByteArray(" S\t") << QByteArray(" K ")
-                                                << "2" << QByteArray("[S]\nK=2\n");
+        << QByteArray("[A]\nd=D\xE9"
+                      "bit\n")
+        << QByteArray("A") << QByteArray("x") << "Ã©"
+        << QByteArray("[A]\nd=D\xE9"
+                      "bit\nx=\xC3\x83\xC2\xA9\n");
+    QTest::newRow("utf-8 mark kept") << QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\n") << QByteArray("A") << QByteArray("x")
+                                     << "é" << QByteArray("\xEF\xBB\xBF[A]\r\nx=\xC3\xA9\r\n");
+    QTest::newRow("utf-16 kept") << utf16(u"[A]\r\nd=Zürich\r\nx=1\r\n"_s) << QByteArray("A") << QByteArray("x") << "é"
+                                 << utf16(u"[A]\r\nd=Zürich\r\nx=é\r\n"_s);
+    QTest::newRow("names trimmed as on lookup")
+        << QByteArray("[S]\nK=1\n") << QByteArray(" S\t") << QByteArray(" K ") << "2" << QByteArray("[S]\nK=2\n");
 }
 
 void TestProfileFile::write()
@@ -382,6 +398,72 @@ void TestProfileFile::erase()
     file.eraseSection(section);
     QCOMPARE(TestFiles::read(filePath()), after);
     QVERIFY(!file.value(section, "b").has_value());
+}
+
+// What another user of a shared folder may put in the file's place.
+void TestProfileFile::plantedInPlace_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<QString>("refusal"); // of a write; empty: it goes through
+    QTest::newRow("link of another user") << "foreign link"
+                                          << "it is a link owned by another user";
+    QTest::newRow("own link") << "own link"
+                              << "";
+    QTest::newRow("FIFO") << "fifo"
+                          << "it is not a regular file";
+}
+
+void TestProfileFile::plantedInPlace()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, refusal);
+    const QString target = m_dir->filePath(QStringLiteral("victim"));
+    TestFiles::write(target, "[S]\nK=1\n");
+    if (planted == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(filePath()).constData(), 0666), 0);
+    } else {
+        QVERIFY(QFile::link(target, filePath()));
+        if (planted == QLatin1String("foreign link") &&
+            ::lchown(QFile::encodeName(filePath()).constData(), 65534, 65534) != 0)
+            QSKIP("giving a link to another user needs root");
+    }
+    QElapsedTimer timer;
+    timer.start();
+    ProfileFile file(filePath()); // must not wait on a FIFO
+    QString raised;
+    try {
+        file.writeKeys("S", {{"K", QStringLiteral("2")}});
+    } catch (const EWriteError& error) {
+        raised = error.message();
+    }
+    QVERIFY2(timer.elapsed() < 2000, "the file waited on what was planted");
+    QCOMPARE(raised,
+             refusal.isEmpty() ? QString() : QStringLiteral("Unable to write to %1: %2").arg(filePath(), refusal));
+    QCOMPARE(TestFiles::read(target), refusal.isEmpty() ? QByteArray("[S]\nK=2\n") : QByteArray("[S]\nK=1\n"));
+}
+
+void TestProfileFile::modes_data()
+{
+    QTest::addColumn<int>("before"); // the mode of the file there; 0: none
+    QTest::addColumn<int>("after");
+    QTest::newRow("new file: owner and group") << 0 << 0660;
+    QTest::newRow("existing file keeps its mode") << 0604 << 0604;
+}
+
+void TestProfileFile::modes()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+    if (before != 0) {
+        TestFiles::write(filePath(), "[S]\n");
+        QCOMPARE(::chmod(QFile::encodeName(filePath()).constData(), mode_t(before)), 0);
+    }
+    const mode_t oldMask = ::umask(022);
+    ProfileFile(filePath()).writeKeys("S", {{"K", QStringLiteral("1")}});
+    ::umask(oldMask);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 0777), after);
 }
 
 QTEST_GUILESS_MAIN(TestProfileFile)

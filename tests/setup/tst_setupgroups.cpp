@@ -490,7 +490,7 @@ void TestSetupGroups::failedSaveKeepsGroup()
     if (refusedWrite) {
         QDir(m_folder.path()).mkpath(u"locked"_s);
         m_config = std::make_unique<ConfigFile>(m_folder.filePath(u"locked"_s));
-        message += m_config->path();
+        message += m_config->path() + u": it is not a regular file"_s;
     }
     auto window = openWindow();
     QTest::keyClicks(child<QLineEdit>(*window, "edtParameters"), u"p1"_s);
