@@ -43,6 +43,10 @@ FileLock::FileLock(const QString& filePath, Mode mode)
     // A reader leaves no lock file behind where nobody writes; one that may
     // only read takes its shared lock with read access.
     int fd = openLockFile(path, mode == Mode::Exclusive ? O_RDWR | O_CREAT : O_RDWR);
+    // Every operator of a shared folder must be able to take it exclusively,
+    // whatever the umask of the one who made it.
+    if (fd >= 0 && mode == Mode::Exclusive)
+        ::fchmod(fd, 0660);
     if (fd < 0 && mode == Mode::Shared)
         fd = openLockFile(path, O_RDONLY);
     if (fd < 0)
