@@ -115,6 +115,8 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<TfrmOptionSetup> openWindow();
+    // Types into "Start From:" of the active window, without leaving the field.
+    void typeStartFrom(TfrmOptionSetup& window, const QString& text);
     QString section(int number, const char* key) const;
 
     OdbcFixture m_odbc;
@@ -157,6 +159,16 @@ std::unique_ptr<TfrmOptionSetup> TestSetupGroups::openWindow()
     auto window = std::make_unique<TfrmOptionSetup>(nullptr, m_session, *m_db, *m_groups, *m_config);
     window->show();
     return window;
+}
+
+void TestSetupGroups::typeStartFrom(TfrmOptionSetup& window, const QString& text)
+{
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* field = child<QComboBox>(window, "cbxDateFrom");
+    field->setFocus(Qt::MouseFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), field);
+    QTest::keyClicks(field, text);
 }
 
 QString TestSetupGroups::section(int number, const char* key) const
@@ -220,7 +232,8 @@ void TestSetupGroups::newSkipsSectionsOfTheFile()
 {
     const QByteArray fifth = "[ZizaVureessGroup:5]\r\nFuncName=MAX\r\nPOLLNumber=1\r\nPOLL1=LK.TEMP\r\n";
     TestFiles::write(m_config->path(), "[DeraDivurir]\r\nGroupNames=ZizaVureessGroup:2,ZizaVureessGroup:5\r\n"
-                                       "[ZizaVureessGroup:2]\r\nFuncName=MIN\r\n" + fifth);
+                                       "[ZizaVureessGroup:2]\r\nFuncName=MIN\r\n" +
+                                           fifth);
     TLogSettings settings;
     m_groups = m_config->LoadConfiguration(settings, {});
     auto window = openWindow();
@@ -286,12 +299,8 @@ void TestSetupGroups::startFrom()
     QFETCH(bool, valid);
     m_groups->AddGroup(group(1));
     auto window = openWindow();
-    QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    typeStartFrom(*window, text);
     auto* field = child<QComboBox>(*window, "cbxDateFrom");
-    field->setFocus(Qt::MouseFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), field);
-    QTest::keyClicks(field, text);
     QVERIFY(!window->isModified()); // typing alone marks nothing
     QTest::keyClick(field, Qt::Key_Tab);
     QTest::qWait(20);
@@ -449,13 +458,9 @@ void TestSetupGroups::startTextCheckedBeforeWriting()
     QFETCH(QString, stored);
     m_groups->AddGroup(group(1));
     auto window = openWindow();
-    QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    auto* field = child<QComboBox>(*window, "cbxDateFrom");
-    field->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field, text);
+    typeStartFrom(*window, text);
     if (leftField)
-        QTest::keyClick(field, Qt::Key_Tab);
+        QTest::keyClick(child<QComboBox>(*window, "cbxDateFrom"), Qt::Key_Tab);
     QTest::qWait(20);
     MessageBox::setNextAnswer(MessageBox::Ok);
     if (byClosing)
