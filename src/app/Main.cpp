@@ -282,7 +282,7 @@ void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
     // The group list names every group section; a silent failure here would
     // lose the groups added since the last successful save.
     if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
-        MessageBox::error(this, QStringLiteral("Error 1500: Unable to write to %1").arg(m_config->path()));
+        MessageBox::error(this, QStringLiteral("Error 1500: ") + m_config->writeError());
     event->accept();
 }
 
@@ -677,7 +677,7 @@ void TfrmZizaVureGUI::openSetupEditor()
         [this] {
             // The group list names every group section the editor wrote.
             if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
-                throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_config->path()));
+                throw EWriteError(m_config->writeError());
         },
         QString());
 }

@@ -252,7 +252,8 @@ bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZiz
                                           {"Groups", QString::number(names.size())},
                                           {"GroupNames", names.join(u',')}};
         });
-    } catch (const EWriteError&) {
+    } catch (const EWriteError& error) {
+        m_writeError = error.message();
         return false;
     }
     reportRestoredFile();
@@ -347,7 +348,8 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
         m_file.writeKeys(DatabaseSection, {{"ODBC Data Source", settings.DataSource},
                                            {"ODBC Username", settings.UserName},
                                            {"ODBC Password", settings.ProtectedPassword}});
-    } catch (const EWriteError&) {
+    } catch (const EWriteError& error) {
+        m_writeError = error.message();
         return false;
     }
     reportRestoredFile();

@@ -76,6 +76,10 @@ public:
     // which the next write puts back whole.
     void Reopen();
 
+    // Why the last write that returned false failed: "Unable to write to
+    // <path>", with the reason where one is known.
+    QString writeError() const { return m_writeError; }
+
 private:
     void reportRestoredFile();
 
@@ -86,4 +90,5 @@ private:
     StatusSink m_status;
     QSet<QString> m_erased;  // section names (as sectionKey) this program erased since the load
     QStringList m_keptAdded; // groups of others kept at the last list write, reported once
+    QString m_writeError;
 };

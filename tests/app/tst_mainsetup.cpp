@@ -154,7 +154,8 @@ void TestMainSetup::failedSaveStillResumes()
         QVERIFY(QFile::remove(configPath));
         QVERIFY(QDir().mkdir(configPath));
     });
-    QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Unable to write to %1").arg(configPath)});
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{QStringLiteral("Unable to write to %1: it is not a regular file").arg(configPath)});
     QCOMPARE(window->serviceLink().GetProcessingState(), 1);
     QVERIFY(QDir().rmdir(configPath));
 }
