@@ -303,6 +303,8 @@ void TfrmOptionSetup::SaveGroup()
     TZizaVureGroupItem before;
     before.AssignFrom(target);
     try {
+        if (placeholder)
+            numberPlaceholder(target);
         takeGroupFields(target);
         storePairs(target);
         m_config.SaveGroupSection(target);
@@ -320,7 +322,18 @@ void TfrmOptionSetup::SaveGroup()
     m_modified = false;
 }
 
-// The placeholder exists only while the list is empty, so it becomes group 1.
+// The first group of an empty list takes the lowest number that no section
+// of the file uses either, so that it never writes into another's section.
+void TfrmOptionSetup::numberPlaceholder(TZizaVureGroupItem& group) const
+{
+    const int number = FindFreeGroupNumber();
+    if (number == 0)
+        throw EWriteError(QStringLiteral("Unable to write to %1: no group number is left").arg(m_config.path()));
+    group.PPGIndex = number;
+    group.GroupName = GroupSectionName(number);
+}
+
+// The placeholder exists only while the list is empty.
 void TfrmOptionSetup::joinPlaceholder()
 {
     const int number = m_placeholder->PPGIndex;

@@ -108,6 +108,7 @@ private:
     void fillViewSelector();
     void showGroupFields(const TZizaVureGroupItem& group);
     void takeGroupFields(TZizaVureGroupItem& target);
+    void numberPlaceholder(TZizaVureGroupItem& group) const;
     void joinPlaceholder();
     void markModified();
 

@@ -95,6 +95,7 @@ private Q_SLOTS:
 
     void firstSaveOfEmptyList();
     void newTakesLowestFreeNumber();
+    void firstGroupSkipsSectionsInTheFile();
     void newSkipsSectionsOfTheFile();
     void deleteGroup_data();
     void deleteGroup();
@@ -279,6 +280,21 @@ void TestSetupGroups::deleteGroup()
     QVERIFY(!window->isModified());
     waitIdle();
     QCOMPARE(child<QPushButton>(*window, "btnDeleteAll")->isEnabled(), groups > 1);
+}
+
+// A section left in the file by another program keeps its number even when
+// the list is empty.
+void TestSetupGroups::firstGroupSkipsSectionsInTheFile()
+{
+    TestFiles::write(m_config->path(), "[ZizaVureessGroup:1]\r\nFuncName=MIN\r\n");
+    m_config->Reopen();
+    auto window = openWindow();
+    child<QComboBox>(*window, "cbxFuncName")->setCurrentText(u"MAX"_s);
+    touch(*window);
+    save(*window);
+    QCOMPARE(selectorTexts(*window), QStringList{u"2"_s});
+    QCOMPARE(section(1, "FuncName"), u"MIN"_s);
+    QCOMPARE(section(2, "FuncName"), u"MAX"_s);
 }
 
 void TestSetupGroups::startFrom_data()
