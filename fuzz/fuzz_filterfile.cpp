@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const QString& line : lines)
         expect(!line.contains(u'\r') && !line.contains(u'\n'), "a line holds no line break", line);
     const QString condition = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-    if (QString::fromLatin1(bytes).trimmed().isEmpty()) {
+    if (JoinFilterLines(lines).trimmed().isEmpty()) {
         expect(!refused && query == base, "a blank filter leaves the query alone", query);
     } else if (!FilterTextProblem(condition).isEmpty()) {
         expect(refused, "a text that cannot be one condition is refused", condition);

@@ -1,32 +1,25 @@
 #include "FilterFile.h"
 
+#include "CodePage.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 namespace {
 
-// A filter file is single-byte text; anything beyond Latin-1 would be
-// written as something other than what the operator sees.
-bool fitsLatin1(const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() > 0xff)
-            return false;
-    }
-    return true;
-}
-
-QStringList splitLines(const QString& text)
+// Each line is decoded on its own: a file edited on both sides may hold
+// UTF-8 lines and Windows-1252 lines.
+QStringList splitLines(const QByteArray& bytes)
 {
     QStringList lines;
     qsizetype start = 0;
-    const qsizetype length = text.size();
+    const qsizetype length = bytes.size();
     while (start < length) {
         qsizetype end = start;
-        while (end < length && text.at(end) != u'\r' && text.at(end) != u'\n')
+        while (end < length && bytes.at(end) != '\r' && bytes.at(end) != '\n')
             ++end;
-        lines.append(text.mid(start, end - start));
-        if (end + 1 < length && text.at(end) == u'\r' && text.at(end + 1) == u'\n')
+        lines.append(CodePage::decode(QByteArrayView(bytes).sliced(start, end - start)));
+        if (end + 1 < length && bytes.at(end) == '\r' && bytes.at(end + 1) == '\n')
             ++end;
         start = end + 1;
     }
@@ -90,18 +83,15 @@ bool ReadFilterLines(const QString& fileName, QStringList& lines)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
-    lines = splitLines(QString::fromLatin1(bytes));
+    lines = splitLines(bytes);
     return true;
 }
 
 bool WriteFilterLines(const QString& fileName, const QStringList& lines)
 {
     QByteArray bytes;
-    for (const QString& line : lines) {
-        if (!fitsLatin1(line))
-            return false;
-        bytes += line.toLatin1() + "\r\n";
-    }
+    for (const QString& line : lines)
+        bytes += line.toUtf8() + "\r\n";
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// Filter files (".flt"): plain single-byte text whose lines end with CR LF.
+// Filter files (".flt"): plain text whose lines end with CR LF, written in
+// UTF-8; lines written on the Windows side in its code page still read.
 // The lines joined by line breaks form an SQL condition over QV_SITES and
 // QV_SITESENSORS. The same format is read and written by the data-collection
 // system's desktop program, so there is no header and no comment syntax.
@@ -39,13 +40,13 @@ QString NarrowStationQuery(const QString& baseQuery, const QString& condition);
 
 // Reads the lines of a filter file into `lines` (replacing what it held).
 // A line ends at CR LF, LF or CR; a break at the very end starts no new line.
-// Bytes are read as Latin-1. Returns false when the file cannot be read.
+// A line that is valid UTF-8 reads as UTF-8, any other as Windows-1252.
+// Returns false when the file cannot be read.
 bool ReadFilterLines(const QString& fileName, QStringList& lines);
 
-// Creates or replaces the file with every line followed by CR LF. The file is
-// replaced whole or not at all. Returns false, leaving any old file as it
-// was, when the file cannot be written or a line holds a character that
-// Latin-1 cannot store.
+// Creates or replaces the file with every line in UTF-8 followed by CR LF.
+// The file is replaced whole or not at all. Returns false, leaving any old
+// file as it was, when the file cannot be written.
 bool WriteFilterLines(const QString& fileName, const QStringList& lines);
 
 // The condition of a filter file for a statement: every line followed by

@@ -35,7 +35,10 @@ void TestFilterFile::applyFilterFile_data()
                                        << QStringLiteral(" AND (A = 1 AND \r\nB = 2\r\n)");
     QTest::newRow("LF and CR breaks") << QByteArray("A\nB\rC\n") << QStringLiteral(" AND (A\r\nB\r\nC\r\n)");
     QTest::newRow("inner blank line kept") << QByteArray("A\r\n\r\nB\r\n") << QStringLiteral(" AND (A\r\n\r\nB\r\n)");
-    QTest::newRow("single-byte text") << QByteArray("C = 'Z\xfcrich'\r\n") << QStringLiteral(" AND (C = 'Zürich'\r\n)");
+    QTest::newRow("Windows-1252 line") << QByteArray("C = 'Z\xfcrich \x80'\r\n")
+                                       << QStringLiteral(" AND (C = 'Zürich €'\r\n)");
+    QTest::newRow("UTF-8 and Windows-1252 lines") << QByteArray("C = 'Z\xc3\xbcrich' OR\r\nC = 'Z\xfcrich'\r\n")
+                                                  << QStringLiteral(" AND (C = 'Zürich' OR\r\nC = 'Zürich'\r\n)");
 }
 
 void TestFilterFile::applyFilterFile()
@@ -102,10 +105,9 @@ void TestFilterFile::writeFilterLines_data()
     QTest::newRow("no lines") << QStringList() << true << QByteArray("");
     QTest::newRow("lines end with CR LF") << QStringList{QStringLiteral("A AND "), QString(), QStringLiteral("B")}
                                           << true << QByteArray("A AND \r\n\r\nB\r\n");
-    QTest::newRow("Latin-1 as one byte") << QStringList{QStringLiteral("'Zürich'")} << true
-                                         << QByteArray("'Z\xfcrich'\r\n");
-    QTest::newRow("beyond Latin-1 refused")
-        << QStringList{QStringLiteral("A"), QStringLiteral("'Łódź'")} << false << QByteArray("old\r\n");
+    QTest::newRow("UTF-8") << QStringList{QStringLiteral("'Zürich'"), QStringLiteral("'Łódź'")} << true
+                           << QByteArray("'Z\xc3\xbcrich'\r\n'\xc5\x81\xc3\xb3"
+                                         "d\xc5\xba'\r\n");
 }
 
 void TestFilterFile::writeFilterLines()
