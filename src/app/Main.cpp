@@ -673,7 +673,11 @@ void TfrmZizaVureGUI::openRecalculation()
 void TfrmZizaVureGUI::openSetupEditor()
 {
     openHeldWindow(
-        [this] { return std::make_unique<TfrmOptionSetup>(this, *m_session, *m_database, groups(), configFile()); },
+        [this] {
+            auto editor = std::make_unique<TfrmOptionSetup>(this, *m_session, *m_database, groups(), configFile());
+            editor->setStatusSink([this](const QString& line) { AddStatusLine(line); });
+            return editor;
+        },
         [this] {
             // The group list names every group section the editor wrote.
             if (!m_config->SaveZizaVureessSection(m_log, *m_groups))

@@ -319,7 +319,35 @@ void TfrmOptionSetup::SaveGroup()
         joinPlaceholder();
     for (const auto& entry : target.StationSensors)
         RegisterDataLabel(m_database, target.FuncName, *entry);
+    warnOfOtherLabels(target);
     m_modified = false;
+}
+
+// The label table keeps one label per station, sensor and function, so a
+// pair that another group calculates with the same function under another
+// label overwrites that group's row, or is overwritten by it.
+void TfrmOptionSetup::warnOfOtherLabels(const TZizaVureGroupItem& saved) const
+{
+    if (!m_status)
+        return;
+    QHash<QString, const TStationSensorInfoItem*> savedPairs;
+    for (const auto& pair : saved.StationSensors)
+        savedPairs.insert(AsciiText::upper(pair->PairText() + u'\n' + saved.FuncName), pair.get());
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        const TZizaVureGroupItem& other = *m_groups.Items(g);
+        if (&other == &saved)
+            continue;
+        for (const auto& pair : other.StationSensors) {
+            const TStationSensorInfoItem* mine =
+                savedPairs.value(AsciiText::upper(pair->PairText() + u'\n' + other.FuncName));
+            if (mine && !AsciiText::equalsFolded(mine->POLLDataLabel, pair->POLLDataLabel))
+                m_status(QStringLiteral("Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; the "
+                                        "label table keeps only one of them.")
+                             .arg(mine->PairText(), saved.FuncName, mine->POLLDataLabel,
+                                  QString::number(saved.PPGIndex), pair->POLLDataLabel,
+                                  QString::number(other.PPGIndex)));
+        }
+    }
 }
 
 // The first group of an empty list takes the lowest number that no section

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QHash>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,6 +40,11 @@ public:
                     ConfigFile& config);
     ~TfrmOptionSetup() override;
 
+    // Where a save reports what the operator should know without a prompt
+    // (the main window's status memo).
+    using StatusSink = std::function<void(const QString& line)>;
+    void setStatusSink(const StatusSink& addStatusLine) { m_status = addStatusLine; }
+
     // The group that the controls show: the stored group at the current
     // index, or the window's own placeholder while the index is -1.
     TZizaVureGroupItem& currentGroup();
@@ -51,21 +57,25 @@ public:
     void LoadGroup(int index);
 
     // Takes the controls into the current group, writes its section and
-    // registers its data labels; the placeholder joins the list as group 1.
+    // registers its data labels; the placeholder joins the list under the
+    // lowest free number.
     // Raises EDataLabelDup, EWriteError, or an error for a time field that
     // holds no time of day; the group in memory is then left as it was before
     // the save, and the controls keep the edits.
     void SaveGroup();
 
-    // The lowest number of 1..999 that no selector item shows, or 0.
+    // The lowest number of 1..999 that no group and no section of the file
+    // uses, or 0.
     int FindFreeGroupNumber() const;
 
     // True for a start text the service can read; shows "Error 1505: ..." otherwise.
     bool ValidateStartFrom(const QString& text);
 
     // Empties the station cache, reads it again through the filter file of
-    // the filter field and rebuilds the tree for the selected view. A failed
-    // reading is silent; the tree then shows the rows read before it.
+    // the filter field and rebuilds the tree for the selected view. A filter
+    // that is not one condition, or that the database refuses, is shown in a
+    // message and lists no stations; a failing database is silent, and the
+    // tree then shows the rows read before it.
     void ReloadStations();
     // The trimmed filter field as it was when the station list was last read.
     QString filterName() const { return m_filterName.value_or(QString()); }
@@ -142,6 +152,7 @@ private:
     void QueryStations();
     bool canReadStations();
     void checkDataLabels();
+    void warnOfOtherLabels(const TZizaVureGroupItem& saved) const;
     void BuildTree(int view);
 
     // Adding pairs from the tree.
@@ -175,6 +186,7 @@ private:
     TDbDatabase& m_database;
     TZizaVureGroups& m_groups;
     ConfigFile& m_config;
+    StatusSink m_status;
     QButtonGroup* m_timeBound = nullptr;
     TStationTreeModel* m_tree = nullptr;
 

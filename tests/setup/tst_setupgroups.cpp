@@ -96,6 +96,8 @@ private Q_SLOTS:
     void firstSaveOfEmptyList();
     void newTakesLowestFreeNumber();
     void firstGroupSkipsSectionsInTheFile();
+    void otherLabelOfTheSamePairWarned_data();
+    void otherLabelOfTheSamePairWarned();
     void newSkipsSectionsOfTheFile();
     void deleteGroup_data();
     void deleteGroup();
@@ -295,6 +297,40 @@ void TestSetupGroups::firstGroupSkipsSectionsInTheFile()
     QCOMPARE(selectorTexts(*window), QStringList{u"2"_s});
     QCOMPARE(section(1, "FuncName"), u"MIN"_s);
     QCOMPARE(section(2, "FuncName"), u"MAX"_s);
+}
+
+void TestSetupGroups::otherLabelOfTheSamePairWarned_data()
+{
+    QTest::addColumn<QString>("otherPair");
+    QTest::addColumn<QString>("otherFunction");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("same pair and function") << u"st001.temp"_s << u"AVG"_s << true;
+    QTest::newRow("other sensor") << u"ST001.RAIN"_s << u"AVG"_s << false;
+    QTest::newRow("other function") << u"ST001.TEMP"_s << u"MAX"_s << false;
+}
+
+// Another group calculating the same pair with the same function under
+// another label: the label table keeps one, so the save says so.
+void TestSetupGroups::otherLabelOfTheSamePairWarned()
+{
+    QFETCH(QString, otherPair);
+    QFETCH(QString, otherFunction);
+    QFETCH(bool, warned);
+    m_groups->AddGroup(group(1, u"ST001.TEMP"_s));
+    m_groups->Items(0)->FuncName = u"AVG"_s;
+    m_groups->Items(0)->StationSensors[0]->POLLDataLabel = u"T1"_s;
+    m_groups->AddGroup(group(2, otherPair));
+    m_groups->Items(1)->FuncName = otherFunction;
+    m_groups->Items(1)->StationSensors[0]->POLLDataLabel = u"OTHER"_s;
+    auto window = openWindow();
+    QStringList lines;
+    window->setStatusSink([&lines](const QString& line) { lines << line; });
+    touch(*window);
+    save(*window);
+    QVERIFY(!window->isModified());
+    const QString warning = u"Warning: ST001.TEMP with AVG is labelled T1 in group 1 and OTHER in group 2; the label "
+                            u"table keeps only one of them."_s;
+    QCOMPARE(lines, warned ? QStringList{warning} : QStringList());
 }
 
 void TestSetupGroups::startFrom_data()
