@@ -10,6 +10,7 @@
 #include "FileDialog.h"
 #include "FilterFile.h"
 #include "MessageBox.h"
+#include "ProgramFolder.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -202,9 +203,18 @@ void TfrmFilterSelect::btnNewClick()
     m_saved = false;
 }
 
+// The folder of the filter file shown, else the program folder, where the
+// manual suggests keeping filters; never the process's working folder.
+QString TfrmFilterSelect::startFolder() const
+{
+    const QString shown = ui->edtFilterFile->text();
+    return shown.isEmpty() ? ProgramFolder::path() : QFileInfo(shown).absolutePath();
+}
+
 void TfrmFilterSelect::btnOpenClick()
 {
-    const QString fileName = FileDialog::getOpenFileName(this, QStringLiteral(" Open Filter File"), {}, FileFilter);
+    const QString fileName =
+        FileDialog::getOpenFileName(this, QStringLiteral(" Open Filter File"), startFolder(), FileFilter);
     if (fileName.isEmpty())
         return;
     ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
@@ -224,7 +234,8 @@ void TfrmFilterSelect::btnSaveClick()
 
 void TfrmFilterSelect::btnSaveAsClick()
 {
-    QString fileName = FileDialog::getSaveFileName(this, QStringLiteral("Save Filter File As"), {}, FileFilter);
+    QString fileName =
+        FileDialog::getSaveFileName(this, QStringLiteral("Save Filter File As"), startFolder(), FileFilter);
     if (fileName.isEmpty())
         return;
     // The dialog asked about the name as typed; a name that gains the

@@ -45,6 +45,7 @@ private:
     QStringList textLines() const;
     QString previewQuery() const;
     bool isUsableText();
+    QString startFolder() const;
     void writeFile(const QString& fileName);
 
     void btnAddClick();

@@ -10,6 +10,7 @@ struct TestState
 {
     bool on = false;
     QStringList names;
+    QString lastFolder;
 };
 
 TestState& testState()
@@ -19,11 +20,12 @@ TestState& testState()
 }
 
 // The queued answer in test mode; nothing when a real dialog is due.
-std::optional<QString> testAnswer()
+std::optional<QString> testAnswer(const QString& folder)
 {
     TestState& state = testState();
     if (!state.on)
         return std::nullopt;
+    state.lastFolder = folder;
     return state.names.isEmpty() ? QString() : state.names.takeFirst();
 }
 
@@ -32,7 +34,7 @@ std::optional<QString> testAnswer()
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                     const QString& filter)
 {
-    if (const std::optional<QString> answer = testAnswer())
+    if (const std::optional<QString> answer = testAnswer(folder))
         return *answer;
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
@@ -40,14 +42,19 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                                     const QString& filter)
 {
-    if (const std::optional<QString> answer = testAnswer())
+    if (const std::optional<QString> answer = testAnswer(folder))
         return *answer;
     return QFileDialog::getSaveFileName(parent, caption, folder, filter);
 }
 
 void FileDialog::setTestMode(bool on)
 {
-    testState() = TestState{on, {}};
+    testState() = TestState{on, {}, {}};
+}
+
+QString FileDialog::lastFolder()
+{
+    return testState().lastFolder;
 }
 
 void FileDialog::setNextFileName(const QString& fileName)

@@ -19,4 +19,6 @@ public:
     // or an empty text (cancelled) when none is queued.
     static void setTestMode(bool on);
     static void setNextFileName(const QString& fileName);
+    // The folder that the last dialog was to start in.
+    static QString lastFolder();
 };

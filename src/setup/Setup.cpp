@@ -19,6 +19,7 @@
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 
 #include <cmath>
@@ -171,6 +172,14 @@ void TfrmOptionSetup::connectStartFrom()
 
 bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)
 {
+    // Enter on a node adds it, as a double click does.
+    if (watched == ui->tvwLeftTree && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            addSelectedNode();
+            return true;
+        }
+    }
     if (watched == ui->cbxDateFrom && event->type() == QEvent::FocusOut) {
         // Only moving to another control of this window leaves the field;
         // opening its list or switching windows does not.
@@ -190,6 +199,7 @@ void TfrmOptionSetup::setUpStationControls()
     connect(ui->tvwLeftTree->selectionModel(), &QItemSelectionModel::currentChanged, ui->tvwLeftTree,
             &QTreeView::expand);
     connect(ui->tvwLeftTree, &QTreeView::doubleClicked, this, &TfrmOptionSetup::addSelectedNode);
+    ui->tvwLeftTree->installEventFilter(this);
     connect(ui->cbxView, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::BuildTree);
     connect(ui->btnSetupSitesSensorsAdd, &QToolButton::clicked, this, &TfrmOptionSetup::addSelectedNode);
     connect(ui->btnSetupSitesSensorsAddAll, &QToolButton::clicked, this, &TfrmOptionSetup::addAllNodes);

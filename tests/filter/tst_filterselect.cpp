@@ -11,6 +11,7 @@
 #include "TestFiles.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void execute();
     void databaseRefusalShown();
     void failedSaveShown();
+    void dialogsStartInTheFiltersFolder();
     void refusedText_data();
     void refusedText();
     void unreadableTableIsReported();
@@ -369,6 +371,22 @@ void TestFilterSelect::failedSaveShown()
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Unable to write to "_s + path});
     QString name;
     QVERIFY(!m_window->GetFilterFileName(name));
+}
+
+// Never in the process's working folder: the program folder, then the
+// folder of the filter file shown.
+void TestFilterSelect::dialogsStartInTheFiltersFolder()
+{
+    qputenv("QVZIZAVURE_HOME", QFile::encodeName(m_dir->path()));
+    click("btnOpen");
+    QCOMPARE(FileDialog::lastFolder(), m_dir->path());
+    QVERIFY(QDir(m_dir->path()).mkdir(u"filters"_s));
+    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
+    FileDialog::setNextFileName(m_dir->filePath(u"filters/one.flt"_s));
+    click("btnSaveAs");
+    click("btnOpen");
+    QCOMPARE(FileDialog::lastFolder(), m_dir->filePath(u"filters"_s));
+    qunsetenv("QVZIZAVURE_HOME");
 }
 
 void TestFilterSelect::refusedText_data()

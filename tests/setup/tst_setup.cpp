@@ -28,6 +28,10 @@
 
 using namespace Qt::StringLiterals;
 
+// How a node of the station tree is added to the pair list.
+enum class AddBy { Button, DoubleClick, Enter };
+Q_DECLARE_METATYPE(AddBy)
+
 namespace {
 
 const QString Sample = QStringLiteral("SAMPLE");
@@ -123,7 +127,7 @@ private:
     std::unique_ptr<TfrmOptionSetup> openWindow(TDbDatabase& database);
     std::unique_ptr<TfrmOptionSetup> openWindow() { return openWindow(*m_db); }
     QModelIndex node(TfrmOptionSetup& window, const QStringList& path);
-    void addNode(TfrmOptionSetup& window, int view, const QStringList& path, bool doubleClick = false);
+    void addNode(TfrmOptionSetup& window, int view, const QStringList& path, AddBy how = AddBy::Button);
     void clickPair(TfrmOptionSetup& window, int row);
     void chooseGroup(TfrmOptionSetup& window, int index);
     int sqlNumber(const QString& sql);
@@ -189,7 +193,7 @@ QModelIndex TestSetup::node(TfrmOptionSetup& window, const QStringList& path)
     return index;
 }
 
-void TestSetup::addNode(TfrmOptionSetup& window, int view, const QStringList& path, bool doubleClick)
+void TestSetup::addNode(TfrmOptionSetup& window, int view, const QStringList& path, AddBy how)
 {
     child<QComboBox>(window, "cbxView")->setCurrentIndex(view);
     auto* tree = child<QTreeView>(window, "tvwLeftTree");
@@ -197,14 +201,14 @@ void TestSetup::addNode(TfrmOptionSetup& window, int view, const QStringList& pa
     QVERIFY2(index.isValid(), qPrintable(path.join(u'/')));
     tree->scrollTo(index);
     const QPoint point = tree->visualRect(index).center();
-    if (doubleClick) {
-        // A real double click starts with a click; the view ignores one without it.
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
+    // A real double click starts with a click; the view ignores one without it.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
+    if (how == AddBy::DoubleClick)
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, point);
-    } else {
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, point);
+    else if (how == AddBy::Enter)
+        QTest::keyClick(tree, Qt::Key_Return);
+    else
         QTest::mouseClick(child<QToolButton>(window, "btnSetupSitesSensorsAdd"), Qt::LeftButton);
-    }
 }
 
 void TestSetup::clickPair(TfrmOptionSetup& window, int row)
@@ -359,7 +363,7 @@ void TestSetup::addPairs_data()
 {
     QTest::addColumn<int>("view");
     QTest::addColumn<QStringList>("path");
-    QTest::addColumn<bool>("doubleClick");
+    QTest::addColumn<AddBy>("how");
     QTest::addColumn<int>("secondView");
     QTest::addColumn<QStringList>("secondPath"); // empty: one node only
     QTest::addColumn<QStringList>("expected");
@@ -367,31 +371,34 @@ void TestSetup::addPairs_data()
     QTest::addColumn<QStringList>("messages");
 
     const QStringList stationTemp{u"ST001"_s, u"TEMP"_s};
-    QTest::newRow("sensor node") << 0 << stationTemp << false << 0 << QStringList() << QStringList{u"ST001.TEMP"_s}
-                                 << QString() << QStringList();
+    QTest::newRow("sensor node") << 0 << stationTemp << AddBy::Button << 0 << QStringList()
+                                 << QStringList{u"ST001.TEMP"_s} << QString() << QStringList();
+    QTest::newRow("sensor node, Enter") << 0 << stationTemp << AddBy::Enter << 0 << QStringList()
+                                        << QStringList{u"ST001.TEMP"_s} << QString() << QStringList();
     QTest::newRow("station node, double click")
-        << 0 << QStringList{u"ST001"_s} << true << 0 << QStringList()
+        << 0 << QStringList{u"ST001"_s} << AddBy::DoubleClick << 0 << QStringList()
         << QStringList{u"ST001.BATT"_s, u"ST001.FLOW"_s,  u"ST001.RAIN"_s, u"ST001.RH"_s,
                        u"ST001.SNOW"_s, u"ST001.SOLAR"_s, u"ST001.TEMP"_s, u"ST001.WSPD"_s}
         << QString() << QStringList();
     QTest::newRow("basin node in tree order")
-        << 2 << QStringList{u"South Fork"_s} << false << 0 << QStringList() << QStringList()
+        << 2 << QStringList{u"South Fork"_s} << AddBy::Button << 0 << QStringList() << QStringList()
         << u"SELECT STATION_ID || '.' || SENSORNAME AS T FROM QV_SITES JOIN QV_SITESENSORS "
            "ON STATION_ID = STE_STATION_ID WHERE BASIN = 'South Fork' ORDER BY UPPER(STATION_ID), UPPER(SENSORNAME)"_s
         << QStringList();
     QTest::newRow("from the station view, then from the basin view")
-        << 0 << stationTemp << false << 2 << QStringList{u"<NULL>"_s, u"ST001"_s}
+        << 0 << stationTemp << AddBy::Button << 2 << QStringList{u"<NULL>"_s, u"ST001"_s}
         << QStringList{u"ST001.TEMP"_s, u"ST001.BATT"_s, u"ST001.FLOW"_s,  u"ST001.RAIN"_s,
                        u"ST001.RH"_s,   u"ST001.SNOW"_s, u"ST001.SOLAR"_s, u"ST001.WSPD"_s}
         << QString() << QStringList();
     QTest::newRow("pairs differing only in case")
-        << 2 << QStringList{u"Lake Basin"_s, u"ST007"_s} << false << 2 << QStringList{u"North Fork"_s, u"st007"_s}
+        << 2 << QStringList{u"Lake Basin"_s, u"ST007"_s} << AddBy::Button << 2
+        << QStringList{u"North Fork"_s, u"st007"_s}
         << QStringList{u"ST007.BATT"_s,  u"ST007.FLOW"_s,  u"ST007.PRESS"_s, u"ST007.RH"_s,
                        u"ST007.SOLAR"_s, u"ST007.TEMP"_s,  u"ST007.TURB"_s,  u"ST007.WSPD"_s,
                        u"st007.RAIN"_s,  u"st007.STAGE"_s, u"st007.WDIR"_s}
         << QString() << QStringList();
     QTest::newRow("A with B.C, then station A.B left out")
-        << 0 << QStringList{u"LK"_s} << false << 0 << QStringList{u"LK.2"_s}
+        << 0 << QStringList{u"LK"_s} << AddBy::Button << 0 << QStringList{u"LK.2"_s}
         << QStringList{u"LK.2.TEMP"_s, u"LK.BATT"_s,  u"LK.RAIN"_s, u"LK.RH"_s,   u"LK.SNOW"_s,
                        u"LK.SOLAR"_s,  u"LK.STAGE"_s, u"LK.TEMP"_s, u"LK.TURB"_s, u"LK.WDIR"_s}
         << QString() << QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s};
@@ -401,14 +408,14 @@ void TestSetup::addPairs()
 {
     QFETCH(int, view);
     QFETCH(QStringList, path);
-    QFETCH(bool, doubleClick);
+    QFETCH(AddBy, how);
     QFETCH(int, secondView);
     QFETCH(QStringList, secondPath);
     QFETCH(QStringList, expected);
     QFETCH(QString, expectedSql);
     QFETCH(QStringList, messages);
     auto window = openWindow();
-    addNode(*window, view, path, doubleClick);
+    addNode(*window, view, path, how);
     if (!secondPath.isEmpty())
         addNode(*window, secondView, secondPath);
 
@@ -433,10 +440,9 @@ void TestSetup::addAllInSensorView()
     QTest::mouseClick(child<QToolButton>(*window, "btnSetupSitesSensorsAddAll"), Qt::LeftButton);
 
     const TStationSensorList& pairs = window->pairs();
-    QCOMPARE(
-        int(pairs.size()),
-        sqlNumber(u"SELECT COUNT(DISTINCT UPPER(STE_STATION_ID || '.' || SENSORNAME)) AS N FROM QV_SITESENSORS "
-                  "WHERE STE_STATION_ID NOT LIKE '%.%'"_s));
+    QCOMPARE(int(pairs.size()),
+             sqlNumber(u"SELECT COUNT(DISTINCT UPPER(STE_STATION_ID || '.' || SENSORNAME)) AS N FROM QV_SITESENSORS "
+                       "WHERE STE_STATION_ID NOT LIKE '%.%'"_s));
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Station LK.2 cannot be processed: its id contains '.'"_s});
     MessageBox::clearShownTexts();
     for (std::size_t i = 1; i < pairs.size(); ++i)
