@@ -661,6 +661,15 @@ bool TfrmOptionSetup::FormCloseQuery()
     return false;
 }
 
+void TfrmOptionSetup::showEvent(QShowEvent* event)
+{
+    if (!m_shown && screen()) {
+        m_shown = true;
+        resize(size().boundedTo(screen()->availableGeometry().size()));
+    }
+    QDialog::showEvent(event);
+}
+
 void TfrmOptionSetup::reject()
 {
     if (FormCloseQuery())

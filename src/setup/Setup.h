@@ -106,6 +106,8 @@ protected:
     // Every way of closing ends here: the start text is checked and a
     // modified group has to be saved first.
     void reject() override;
+    // The window opens at its natural size, but never larger than its screen.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setUpGroupControls();
@@ -193,6 +195,7 @@ private:
     int m_groupIndex = -1;
     std::unique_ptr<TZizaVureGroupItem> m_placeholder; // only while the list is empty
     bool m_modified = false;
+    bool m_shown = false;
 
     TStationSensorCache m_cache;
     std::optional<QString> m_filterName; // none until the station list is first read

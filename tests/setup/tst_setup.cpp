@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <QtMath>
 
 #include <set>
 
@@ -115,6 +116,8 @@ private Q_SLOTS:
     void duplicateLabels();
     void wholeGroupChecked_data();
     void wholeGroupChecked();
+    void fitsTheScreen_data();
+    void fitsTheScreen();
     void duplicateIsSilentAtSelection();
     void labelEditsMarkModified_data();
     void labelEditsMarkModified();
@@ -587,6 +590,42 @@ void TestSetup::wholeGroupChecked()
         QCOMPARE(child<QLineEdit>(*window, "edtDataLabel")->text(),
                  window->pairs()[std::size_t(shownPair)]->POLLDataLabel);
     }
+}
+
+void TestSetup::fitsTheScreen_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QSize>("screen"); // in device pixels
+    QTest::newRow("1366x768 at 100 %") << 1.0 << QSize(1366, 768);
+    QTest::newRow("1366x768 at 125 %") << 1.25 << QSize(1366, 768);
+    QTest::newRow("1920x1080 at 150 %") << 1.5 << QSize(1920, 1080);
+}
+
+// At its smallest size, with a title bar and a desktop panel, the window fits
+// the screen with every button inside; "Start From:" shows a whole date and
+// time.
+void TestSetup::fitsTheScreen()
+{
+    QFETCH(double, scale);
+    QFETCH(QSize, screen);
+    constexpr int PanelPixels = 40;
+    constexpr int TitleBar = 30;
+    auto window = openWindow();
+    const QSize smallest = window->minimumSizeHint();
+    const QSize room(qFloor(screen.width() / scale), qFloor((screen.height() - PanelPixels) / scale) - TitleBar);
+    QVERIFY2(
+        smallest.width() <= room.width() && smallest.height() <= room.height(),
+        qPrintable(
+            u"%1x%2 in %3x%4"_s.arg(smallest.width()).arg(smallest.height()).arg(room.width()).arg(room.height())));
+    window->resize(smallest);
+    QTest::qWait(10);
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (button->isVisible())
+            QVERIFY2(window->rect().contains(QRect(button->mapTo(window.get(), QPoint()), button->size())),
+                     qPrintable(button->objectName()));
+    }
+    auto* start = child<QComboBox>(*window, "cbxDateFrom");
+    QVERIFY(start->lineEdit()->width() >= start->fontMetrics().horizontalAdvance(u"12/31/2026 23:59:59"_s));
 }
 
 void TestSetup::duplicateIsSilentAtSelection()
