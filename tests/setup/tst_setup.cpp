@@ -118,6 +118,7 @@ private Q_SLOTS:
     void wholeGroupChecked();
     void fitsTheScreen_data();
     void fitsTheScreen();
+    void tabOrderFollowsTheLayout();
     void duplicateIsSilentAtSelection();
     void labelEditsMarkModified_data();
     void labelEditsMarkModified();
@@ -626,6 +627,32 @@ void TestSetup::fitsTheScreen()
     }
     auto* start = child<QComboBox>(*window, "cbxDateFrom");
     QVERIFY(start->lineEdit()->width() >= start->fontMetrics().horizontalAdvance(u"12/31/2026 23:59:59"_s));
+}
+
+// Tab goes through the window as it is laid out: the group buttons before the
+// group's fields, the add and move buttons beside their lists, Close last.
+void TestSetup::tabOrderFollowsTheLayout()
+{
+    const QStringList expected{u"cbxGroup"_s,
+                               u"btnNew"_s,
+                               u"btnSave"_s,
+                               u"cbxDateFrom"_s,
+                               u"btnFilter"_s,
+                               u"tvwLeftTree"_s,
+                               u"btnSetupSitesSensorsAdd"_s,
+                               u"lbxSiteSensor"_s,
+                               u"BitBtn1"_s,
+                               u"edtDataLabel"_s,
+                               u"btnClose"_s};
+    auto window = openWindow();
+    QStringList order;
+    QWidget* widget = child<QWidget>(*window, "cbxGroup");
+    for (int step = 0; step < 200 && order.size() < expected.size(); ++step) {
+        if (expected.contains(widget->objectName()) && !order.contains(widget->objectName()))
+            order << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    QCOMPARE(order, expected);
 }
 
 void TestSetup::duplicateIsSilentAtSelection()
