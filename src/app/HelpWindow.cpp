@@ -187,6 +187,13 @@ void HelpWindow::showIndex()
     m_indexFilter->selectAll();
 }
 
+void HelpWindow::showPage(const QString& target)
+{
+    m_tabs->setCurrentWidget(m_contents);
+    showTarget(target);
+    bringToFront();
+}
+
 QUrl HelpWindow::currentPage() const
 {
     return m_browser->source();

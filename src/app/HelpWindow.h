@@ -51,6 +51,8 @@ public:
     void showContents();
     // The same with the Index tab current and the keyword filter focused.
     void showIndex();
+    // Shows, raises and activates the window at a page ("setup.html#top").
+    void showPage(const QString& target);
 
     QUrl currentPage() const;
 

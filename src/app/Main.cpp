@@ -68,6 +68,16 @@ QString singleLine(QString text)
     return text;
 }
 
+// A help window of the modal window's own: one of the main window's would be
+// blocked while the modal window runs. It closes with its owner.
+void openHelpFor(QWidget* owner, const QString& page)
+{
+    auto* help = owner->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!help)
+        help = new HelpWindow(owner);
+    help->showPage(page);
+}
+
 } // namespace
 
 TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
@@ -676,6 +686,7 @@ void TfrmZizaVureGUI::openSetupEditor()
         [this] {
             auto editor = std::make_unique<TfrmOptionSetup>(this, *m_session, *m_database, groups(), configFile());
             editor->setStatusSink([this](const QString& line) { AddStatusLine(line); });
+            editor->setHelpOpener(openHelpFor);
             return editor;
         },
         [this] {

@@ -147,6 +147,10 @@ void TfrmOptionSetup::setUpGroupControls()
     connect(ui->btnFilter, &QPushButton::clicked, this, &TfrmOptionSetup::btnFilterClick);
     connect(ui->edtFilterFile, &QLineEdit::editingFinished, this, &TfrmOptionSetup::edtFilterFileExit);
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
+    connect(ui->btnHelp, &QPushButton::clicked, this, [this] {
+        if (m_openHelp)
+            m_openHelp(this, QStringLiteral("setup.html"));
+    });
     connectModifiedMarks();
     connectStartFrom();
 }

@@ -44,6 +44,10 @@ public:
     // (the main window's status memo).
     using StatusSink = std::function<void(const QString& line)>;
     void setStatusSink(const StatusSink& addStatusLine) { m_status = addStatusLine; }
+    // Opens the manual at a page for a window of the editor's (the editor
+    // itself, or one it opens), so that the modal editor does not block it.
+    using HelpOpener = std::function<void(QWidget* owner, const QString& page)>;
+    void setHelpOpener(const HelpOpener& openHelp) { m_openHelp = openHelp; }
 
     // The group that the controls show: the stored group at the current
     // index, or the window's own placeholder while the index is -1.
@@ -189,6 +193,7 @@ private:
     TZizaVureGroups& m_groups;
     ConfigFile& m_config;
     StatusSink m_status;
+    HelpOpener m_openHelp;
     QButtonGroup* m_timeBound = nullptr;
     TStationTreeModel* m_tree = nullptr;
 

@@ -1,6 +1,7 @@
 // The setup editor launched from the main window, with the sample database
 // connected and the stand-in service running.
 #include "FormatSettings.h"
+#include "HelpWindow.h"
 #include "Main.h"
 #include "MessageBox.h"
 #include "OdbcFixture.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void launchHoldsTheService();
     void launchWhenUnlinked();
     void failedSaveStillResumes();
+    void helpOpensAtTheEditorsPage();
 
 private:
     std::unique_ptr<TfrmZizaVureGUI> openWindow(bool expectLink);
@@ -158,6 +161,22 @@ void TestMainSetup::failedSaveStillResumes()
              QStringList{QStringLiteral("Unable to write to %1: it is not a regular file").arg(configPath)});
     QCOMPARE(window->serviceLink().GetProcessingState(), 1);
     QVERIFY(QDir().rmdir(configPath));
+}
+
+// The editor's Help shows the manual's setup page in a window that the modal
+// editor does not block.
+void TestMainSetup::helpOpensAtTheEditorsPage()
+{
+    auto window = openWindow(false);
+    HelpWindow* help = nullptr;
+    editSetup(*window, [&] {
+        auto* editor = qobject_cast<TfrmOptionSetup*>(QApplication::activeModalWidget());
+        QTest::mouseClick(editor->findChild<QPushButton*>(QStringLiteral("btnHelp")), Qt::LeftButton);
+        help = editor->findChild<HelpWindow*>();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->currentPage().fileName(), QStringLiteral("setup.html"));
+        QCOMPARE(help->parentWidget(), editor); // a modal window does not block its own windows
+    });
 }
 
 QTEST_MAIN(TestMainSetup)
