@@ -77,14 +77,8 @@ void TestStatusLogFile::plantedFiles()
     const QString path = dir.filePath(QStringLiteral("QVZizaVure.log"));
     const QString target = dir.filePath(QStringLiteral("victim"));
     TestFiles::write(target, "kept\n");
-    if (planted == QLatin1String("fifo")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
-    } else {
-        QVERIFY(QFile::link(target, path));
-        if (planted == QLatin1String("foreign link") &&
-            ::lchown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
-            QSKIP("giving a link to another user needs root");
-    }
+    if (!TestFiles::plant(path, target, planted))
+        QSKIP("giving a link to another user needs root");
     QElapsedTimer timer;
     timer.start();
     StatusLogFile(path).append(QStringLiteral("line"));

@@ -419,14 +419,8 @@ void TestProfileFile::plantedInPlace()
     QFETCH(QString, refusal);
     const QString target = m_dir->filePath(QStringLiteral("victim"));
     TestFiles::write(target, "[S]\nK=1\n");
-    if (planted == QLatin1String("fifo")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(filePath()).constData(), 0666), 0);
-    } else {
-        QVERIFY(QFile::link(target, filePath()));
-        if (planted == QLatin1String("foreign link") &&
-            ::lchown(QFile::encodeName(filePath()).constData(), 65534, 65534) != 0)
-            QSKIP("giving a link to another user needs root");
-    }
+    if (!TestFiles::plant(filePath(), target, planted))
+        QSKIP("giving a link to another user needs root");
     QElapsedTimer timer;
     timer.start();
     ProfileFile file(filePath()); // must not wait on a FIFO

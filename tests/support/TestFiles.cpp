@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestFiles {
@@ -18,6 +19,16 @@ QByteArray read(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+bool plant(const QString& path, const QString& target, const QString& kind)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == QLatin1String("fifo"))
+        return ::mkfifo(name.constData(), 0666) == 0;
+    if (!QFile::link(target, path))
+        return false;
+    return kind != QLatin1String("foreign link") || ::lchown(name.constData(), 65534, 65534) == 0;
 }
 
 void write(const QString& path, const QByteArray& bytes)
