@@ -135,6 +135,9 @@ public:
 
     TStationSensorCache(const TStationSensorCache&) = delete;
     TStationSensorCache& operator=(const TStationSensorCache&) = delete;
+    TStationSensorCache(TStationSensorCache&&) = default;
+    // Takes the other cache's rows; this cache must be empty.
+    TStationSensorCache& operator=(TStationSensorCache&&) = default;
 
     int Count() const;
     TStationSensorItem* Items(int index) const;

@@ -1,10 +1,29 @@
 #include "DbQuery.h"
 
 #include "AsciiText.h"
+#include "DbCancel.h"
 #include "DbError.h"
 #include "DbValue.h"
 
+#include <QSqlResult>
+
+#include <sqlext.h>
+
 #include <limits>
+
+namespace {
+
+// The ODBC statement handle behind a prepared query; null when the driver
+// gives none.
+SQLHSTMT statementHandle(const QSqlQuery& query)
+{
+    const QVariant handle = query.result()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHSTMT))
+        return nullptr;
+    return *static_cast<const SQLHSTMT*>(handle.constData());
+}
+
+} // namespace
 
 TDbQuery::TDbQuery(TDbDatabase& database) : m_database(database)
 {
@@ -14,14 +33,24 @@ TDbQuery::TDbQuery(TDbDatabase& database) : m_database(database)
 TDbQuery::~TDbQuery()
 {
     close();
+    dropStatement();
     m_database.detach(this);
 }
 
 void TDbQuery::release()
 {
     close();
-    m_query.reset();
+    dropStatement();
     m_prepared = false;
+}
+
+// The statement handle is freed with the Qt query, so a cancel from another
+// thread must lose it first.
+void TDbQuery::dropStatement()
+{
+    if (m_cancel)
+        m_cancel->detach();
+    m_query.reset();
 }
 
 void TDbQuery::setSql(const QString& sql)
@@ -30,7 +59,7 @@ void TDbQuery::setSql(const QString& sql)
     m_sql = sql;
     m_parameters = SqlParameters(sql);
     m_values.assign(m_parameters.names().size(), std::nullopt);
-    m_query.reset();
+    dropStatement();
     m_prepared = false;
 }
 
@@ -44,7 +73,26 @@ void TDbQuery::prepare()
     m_query->setForwardOnly(true);
     if (!m_query->prepare(m_parameters.positionalSql()))
         raise(QStringLiteral("The statement could not be prepared"));
+    applyStatementOptions();
     m_prepared = true;
+}
+
+void TDbQuery::applyStatementOptions()
+{
+    const SQLHSTMT statement = statementHandle(*m_query);
+    if (!statement)
+        return;
+    // A driver without a time-out says so and runs without one.
+    if (m_timeoutSeconds > 0)
+        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds)), 0);
+    if (m_cancel)
+        m_cancel->attach(statement);
+}
+
+void TDbQuery::raiseIfCancelled() const
+{
+    if (m_cancel && m_cancel->isCancelled())
+        throw EDatabaseError(QStringLiteral("The statement was cancelled"));
 }
 
 void TDbQuery::setParam(const QString& name, const QString& value)
@@ -66,6 +114,7 @@ void TDbQuery::run()
             throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(positions.at(position)));
         m_query->bindValue(position, *value);
     }
+    raiseIfCancelled();
     if (!m_query->exec())
         raise(QStringLiteral("The statement failed"));
 }
@@ -85,6 +134,7 @@ bool TDbQuery::next()
 {
     if (!m_open)
         throw EDatabaseError(QStringLiteral("The query is not open"));
+    raiseIfCancelled();
     m_onRow = m_query->next();
     if (!m_onRow && m_query->lastError().isValid())
         raise(QStringLiteral("The next row could not be read"));

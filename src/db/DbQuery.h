@@ -7,8 +7,11 @@
 #include <QSqlRecord>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
+
+class TDbCancel;
 
 // One SQL statement on an open database, with named parameters (":NAME")
 // that are all bound as text.
@@ -33,6 +36,12 @@ public:
     void setSql(const QString& sql);
     const QString& sql() const { return m_sql; }
     const SqlParameters& parameters() const { return m_parameters; }
+
+    // Lets `cancel` stop the statement from another thread (see TDbCancel).
+    void setCancel(std::shared_ptr<TDbCancel> cancel) { m_cancel = std::move(cancel); }
+    // Ends each run after `seconds` where the driver has a statement
+    // time-out; 0 for no limit. Takes effect at the next prepare.
+    void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
 
     // Prepares the statement now rather than at its first run.
     void prepare();
@@ -65,6 +74,9 @@ private:
     // The database is closing: drop the statement, keep the text and values.
     void release() override;
     void run();
+    void applyStatementOptions();
+    void dropStatement();
+    void raiseIfCancelled() const;
     int columnIndex(const QString& column) const;
     [[noreturn]] void raise(const QString& fallback) const;
 
@@ -72,6 +84,8 @@ private:
     QString m_sql;
     SqlParameters m_parameters;
     std::vector<std::optional<QString>> m_values; // by index in m_parameters.names()
+    std::shared_ptr<TDbCancel> m_cancel;
+    int m_timeoutSeconds = 0;
     std::optional<QSqlQuery> m_query;
     QSqlRecord m_record;
     bool m_prepared = false;

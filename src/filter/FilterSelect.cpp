@@ -3,6 +3,7 @@
 #include "ui_FilterSelect.h"
 
 #include "AsciiText.h"
+#include "DbBackgroundRead.h"
 #include "DbDatabase.h"
 #include "DbQuery.h"
 #include "DbTable.h"
@@ -11,6 +12,7 @@
 #include "FilterFile.h"
 #include "MessageBox.h"
 #include "ProgramFolder.h"
+#include "ReadProgress.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -255,21 +257,20 @@ void TfrmFilterSelect::btnExecClick()
     ui->lstSiteSensors->clear();
     if (!isUsableText())
         return;
+    QList<QStringList> pairs;
+    TDbBackgroundRead read(m_database);
+    read.start(previewQuery(), [&pairs](const TDbQuery& row) {
+        pairs.append({row.asString(QStringLiteral("STATION_ID")), row.asString(QStringLiteral("SENSORNAME"))});
+    });
+    WaitForRead(this, read, QStringLiteral("Reading the stations and sensors of the filter..."));
+    // A condition that the database refuses, or a lost connection: the
+    // database's own words, and the rows read before stay.
+    if (read.failed())
+        MessageBox::error(this, read.errorMessage());
     QList<QTreeWidgetItem*> rows;
-    try {
-        m_database.runReadOnly([&] {
-            TDbQuery query(m_database);
-            query.setSql(previewQuery());
-            query.open();
-            while (query.next())
-                rows.append(new TPreviewItem(QStringList{query.asString(QStringLiteral("STATION_ID")),
-                                                         query.asString(QStringLiteral("SENSORNAME"))}));
-        });
-    } catch (const Exception& error) {
-        // A condition that the database refuses, or a lost connection: the
-        // database's own words, and the rows read before stay.
-        MessageBox::error(this, error.message());
-    }
+    rows.reserve(pairs.size());
+    for (const QStringList& pair : std::as_const(pairs))
+        rows.append(new TPreviewItem(pair));
     // Sorting once after adding keeps a large preview fast.
     ui->lstSiteSensors->addTopLevelItems(rows);
     ui->lstSiteSensors->sortItems(0, Qt::AscendingOrder);

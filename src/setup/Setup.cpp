@@ -7,11 +7,13 @@
 #include "ConfigFile.h"
 #include "DataLabelDup.h"
 #include "DataLabels.h"
+#include "DbBackgroundRead.h"
 #include "DbError.h"
 #include "FilterFile.h"
 #include "FilterSelect.h"
 #include "FormatSettings.h"
 #include "MessageBox.h"
+#include "ReadProgress.h"
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "TimeText.h"
@@ -694,33 +696,26 @@ void TfrmOptionSetup::QueryStations()
     QString statement;
     try {
         statement = StationListQuery(ui->edtFilterFile->text());
-        ReadStations(m_database, statement, m_cache);
     } catch (const EFilterError& error) {
         MessageBox::error(this, error.message());
-    } catch (const EDatabaseError& error) {
-        if (statement != StationQueryBase && canReadStations()) {
-            m_cache.ClearRows();
-            MessageBox::error(
-                this, QStringLiteral("The filter of this group was refused by the database: %1").arg(error.message()));
-        }
-        // Otherwise the database itself failed (a lost connection): the
-        // operator sees the stations that could be read, and no message.
-    } catch (const std::exception&) {
-        // No open database: no stations, and no message.
+        return;
     }
-}
-
-// Whether the station list can be read without a filter; tells a filter that
-// the database refuses from a database that fails.
-bool TfrmOptionSetup::canReadStations()
-{
-    TStationSensorCache none;
-    try {
-        ReadStations(m_database, NarrowStationQuery(StationQueryBase, QStringLiteral("1 = 0")), none);
-    } catch (const std::exception&) {
-        return false;
+    TStationSensorCache rows;
+    TDbBackgroundRead read(m_database);
+    if (statement != StationQueryBase)
+        read.setProbe(StationProbeQuery());
+    read.start(statement, [&rows](const TDbQuery& row) { rows.AddRow(StationRow(row)); });
+    WaitForRead(this, read, QStringLiteral("Reading the stations and sensors..."));
+    if (read.wasCancelled())
+        return;
+    if (read.statementRefused()) {
+        MessageBox::error(
+            this, QStringLiteral("The filter of this group was refused by the database: %1").arg(read.errorMessage()));
+        return;
     }
-    return true;
+    // A database that fails (a lost connection, no open database) shows the
+    // stations that could be read, and no message.
+    m_cache = std::move(rows);
 }
 
 // A view change sorts the rows already read; it never queries.

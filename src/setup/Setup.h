@@ -156,7 +156,6 @@ private:
     bool FormCloseQuery();
 
     void QueryStations();
-    bool canReadStations();
     void checkDataLabels();
     void warnOfOtherLabels(const TZizaVureGroupItem& saved) const;
     void BuildTree(int view);

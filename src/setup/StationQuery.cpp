@@ -4,33 +4,6 @@
 #include "DbQuery.h"
 #include "FilterFile.h"
 
-#include <memory>
-
-namespace {
-
-void readStationRows(TDbDatabase& database, const QString& statement, TStationSensorCache& cache)
-{
-    TDbQuery query(database);
-    query.setSql(statement);
-    query.open();
-    while (query.next()) {
-        auto row = std::make_unique<TStationSensorItem>();
-        row->STATION_ID = query.asString(QStringLiteral("STATION_ID"));
-        row->SENSORNAME = query.asString(QStringLiteral("SENSORNAME"));
-        row->BASIN = query.asString(QStringLiteral("BASIN"));
-        row->DISTRICT = query.asString(QStringLiteral("DISTRICT"));
-        row->CITY = query.asString(QStringLiteral("CITY"));
-        row->COUNTY = query.asString(QStringLiteral("COUNTY"));
-        row->STATE = query.asString(QStringLiteral("STATE"));
-        row->COUNTRY = query.asString(QStringLiteral("COUNTRY"));
-        row->PRIMARY_CHANNEL = query.asInteger(QStringLiteral("PRIMARY_CHANNEL"));
-        row->RANDOM_CHANNEL = query.asInteger(QStringLiteral("RANDOM_CHANNEL"));
-        cache.AddRow(std::move(row));
-    }
-}
-
-} // namespace
-
 QString StationListQuery(const QString& filterFile)
 {
     const QString base = StationQueryBase;
@@ -39,8 +12,23 @@ QString StationListQuery(const QString& filterFile)
     return ApplyFilterFile(base, filterFile);
 }
 
-void ReadStations(TDbDatabase& database, const QString& statement, TStationSensorCache& cache)
+QString StationProbeQuery()
 {
-    // The statement holds a filter from a file that others may write.
-    database.runReadOnly([&] { readStationRows(database, statement, cache); });
+    return NarrowStationQuery(StationQueryBase, QStringLiteral("1 = 0"));
+}
+
+std::unique_ptr<TStationSensorItem> StationRow(const TDbQuery& row)
+{
+    auto item = std::make_unique<TStationSensorItem>();
+    item->STATION_ID = row.asString(QStringLiteral("STATION_ID"));
+    item->SENSORNAME = row.asString(QStringLiteral("SENSORNAME"));
+    item->BASIN = row.asString(QStringLiteral("BASIN"));
+    item->DISTRICT = row.asString(QStringLiteral("DISTRICT"));
+    item->CITY = row.asString(QStringLiteral("CITY"));
+    item->COUNTY = row.asString(QStringLiteral("COUNTY"));
+    item->STATE = row.asString(QStringLiteral("STATE"));
+    item->COUNTRY = row.asString(QStringLiteral("COUNTRY"));
+    item->PRIMARY_CHANNEL = row.asInteger(QStringLiteral("PRIMARY_CHANNEL"));
+    item->RANDOM_CHANNEL = row.asInteger(QStringLiteral("RANDOM_CHANNEL"));
+    return item;
 }

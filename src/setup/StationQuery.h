@@ -2,8 +2,10 @@
 
 #include <QString>
 
-class TDbDatabase;
-class TStationSensorCache;
+#include <memory>
+
+class TDbQuery;
+class TStationSensorItem;
 
 // Every station/sensor pair of the database with the station's attributes
 // (StationQueryBase), narrowed by the filter file that `filterFile` names. A
@@ -12,8 +14,11 @@ class TStationSensorCache;
 // EFilterError when the file's text cannot be a condition.
 QString StationListQuery(const QString& filterFile);
 
-// Runs the statement in a read-only run of the database and appends one
-// cache row per result row, in result order; NULL columns give empty texts and zero channels. Raises
-// EDatabaseError when the database is closed or refuses the statement; the
-// rows read until then stay in the cache.
-void ReadStations(TDbDatabase& database, const QString& statement, TStationSensorCache& cache);
+// The station query narrowed to no rows: it runs exactly when the database
+// can read the station list, which tells a filter that the database refuses
+// from a database that fails.
+QString StationProbeQuery();
+
+// One row of a station query as a cache row; NULL columns give empty texts
+// and zero channels.
+std::unique_ptr<TStationSensorItem> StationRow(const TDbQuery& row);

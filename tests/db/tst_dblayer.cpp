@@ -1,3 +1,4 @@
+#include "DbBackgroundRead.h"
 #include "DbDatabase.h"
 #include "DbError.h"
 #include "DbQuery.h"
@@ -40,6 +41,10 @@ private Q_SLOTS:
     void tableColumns_data();
     void tableColumns();
     void tableRows();
+    void backgroundRead_data();
+    void backgroundRead();
+    void backgroundReadStops_data();
+    void backgroundReadStops();
 
 private:
     QString scalar(const QString& sql, const QString& column);
@@ -340,3 +345,81 @@ void TestDbLayer::tableRows()
 
 QTEST_GUILESS_MAIN(TestDbLayer)
 #include "tst_dblayer.moc"
+
+namespace {
+
+// A statement that never ends by itself on the test engine.
+QString endlessStatement()
+{
+    if (OdbcFixture::onPostgres())
+        return u"SELECT 1 AS X FROM pg_sleep(600)"_s;
+    return u"WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) SELECT X FROM C WHERE X < 0"_s;
+}
+
+} // namespace
+
+void TestDbLayer::backgroundRead_data()
+{
+    QTest::addColumn<bool>("sourceOpen");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("reads");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("rows") << true << u"SELECT STATION_ID FROM QV_SITES"_s << true << false;
+    QTest::newRow("refused statement") << true << u"SELECT NO_SUCH_COLUMN FROM QV_SITES"_s << false << true;
+    QTest::newRow("closed source") << false << u"SELECT STATION_ID FROM QV_SITES"_s << false << false;
+}
+
+void TestDbLayer::backgroundRead()
+{
+    QFETCH(bool, sourceOpen);
+    QFETCH(QString, statement);
+    QFETCH(bool, reads);
+    QFETCH(bool, refused);
+
+    const int rows = reads ? scalar(u"SELECT COUNT(*) AS N FROM QV_SITES"_s, u"N"_s).toInt() : 0;
+    if (!sourceOpen)
+        m_db->close();
+    TDbBackgroundRead read(*m_db);
+    read.setProbe(u"SELECT STATION_ID FROM QV_SITES WHERE 1 = 0"_s);
+    QStringList stations;
+    read.start(statement, [&stations](const TDbQuery& row) { stations.append(row.asString(u"STATION_ID"_s)); });
+    QSignalSpy finished(&read, &TDbBackgroundRead::finished);
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(stations.size(), rows);
+    QCOMPARE(read.rowsRead(), rows);
+    QCOMPARE(read.failed(), !reads);
+    QCOMPARE(read.statementRefused(), refused);
+    QVERIFY(!read.wasCancelled());
+}
+
+void TestDbLayer::backgroundReadStops_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancelled") << true;
+    QTest::newRow("time-out") << false;
+}
+
+// Cancel and the time-out end the statement in the database, not only the wait for it.
+void TestDbLayer::backgroundReadStops()
+{
+    QFETCH(bool, cancel);
+    if (!cancel && !OdbcFixture::onPostgres())
+        QSKIP("the SQLite driver has no statement time-out");
+    const QString running = u"SELECT COUNT(*) AS N FROM pg_stat_activity "
+                            "WHERE query LIKE '%pg_sleep(600)%' AND pid <> pg_backend_pid()"_s;
+    TDbBackgroundRead read(*m_db);
+    read.setTimeout(cancel ? 0 : 1);
+    QSignalSpy finished(&read, &TDbBackgroundRead::finished);
+    read.start(endlessStatement(), [](const TDbQuery&) {});
+    if (OdbcFixture::onPostgres())
+        QTRY_COMPARE(scalar(running, u"N"_s), u"1"_s);
+    QVERIFY(!read.wait(300));
+    if (cancel)
+        read.cancel();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(read.wasCancelled(), cancel);
+    QCOMPARE(read.failed(), !cancel);
+    if (OdbcFixture::onPostgres())
+        QTRY_COMPARE(scalar(running, u"N"_s), u"0"_s);
+}

@@ -8,6 +8,7 @@
 #include "FilterSelect.h"
 #include "MessageBox.h"
 #include "OdbcFixture.h"
+#include "ReadCanceller.h"
 #include "TestFiles.h"
 
 #include <QComboBox>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void execute_data();
     void execute();
     void databaseRefusalShown();
+    void slowFilterCancelled();
     void failedSaveShown();
     void dialogsStartInTheFiltersFolder();
     void refusedText_data();
@@ -360,6 +362,17 @@ void TestFilterSelect::databaseRefusalShown()
     const QStringList shown = MessageBox::shownTexts();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].contains(u"NO_SUCH_COLUMN"_s, Qt::CaseInsensitive), qPrintable(shown[0]));
+}
+
+void TestFilterSelect::slowFilterCancelled()
+{
+    control<QPlainTextEdit>("edtText")->setPlainText(
+        u"EXISTS (WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) SELECT X FROM C WHERE X < 0)"_s);
+    ReadCanceller canceller;
+    click("btnExec");
+    QVERIFY2(canceller.label().startsWith(u"Reading the stations"_s), qPrintable(canceller.label()));
+    QVERIFY(previewStations().isEmpty());
+    QVERIFY(MessageBox::shownTexts().isEmpty());
 }
 
 void TestFilterSelect::failedSaveShown()

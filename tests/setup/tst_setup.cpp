@@ -12,6 +12,7 @@
 #include "LargeSite.h"
 #include "MessageBox.h"
 #include "OdbcFixture.h"
+#include "ReadCanceller.h"
 #include "Setup.h"
 #include "StationTreeModel.h"
 #include "TestFiles.h"
@@ -124,6 +125,7 @@ private Q_SLOTS:
     void labelEditsMarkModified();
     void filters_data();
     void filters();
+    void slowFilterCancelled();
     void largeSite_data();
     void largeSite();
 
@@ -755,6 +757,20 @@ void TestSetup::filters()
         }
     }
     QCOMPARE(referring == 0, rows.empty());
+}
+
+// A filter that keeps the database busy: a progress window shows while the
+// program goes on, and its Cancel ends the read with an empty list.
+void TestSetup::slowFilterCancelled()
+{
+    const QString file = m_folder.filePath(QStringLiteral("endless.flt"));
+    TestFiles::write(file, "EXISTS (WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) "
+                           "SELECT X FROM C WHERE X < 0)\r\n");
+    m_groups->AddGroup(group(1, {}, file));
+    ReadCanceller canceller;
+    auto window = openWindow();
+    QVERIFY2(canceller.label().startsWith(u"Reading the stations"_s), qPrintable(canceller.label()));
+    QCOMPARE(window->stationCache().Count(), 0);
 }
 
 void TestSetup::largeSite_data()
