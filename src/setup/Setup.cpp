@@ -23,6 +23,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <QWindow>
 
 #include <cmath>
 
@@ -669,9 +670,12 @@ bool TfrmOptionSetup::FormCloseQuery()
 
 void TfrmOptionSetup::showEvent(QShowEvent* event)
 {
+    // The default size is the designed one, made smaller to fit a small or
+    // much scaled screen together with the window's frame.
     if (!m_shown && screen()) {
         m_shown = true;
-        resize(size().boundedTo(screen()->availableGeometry().size()));
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        resize(size().boundedTo(screen()->availableGeometry().marginsRemoved(frame).size()));
     }
     QDialog::showEvent(event);
 }
