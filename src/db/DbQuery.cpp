@@ -152,8 +152,8 @@ void TDbQuery::close()
 
 int TDbQuery::columnIndex(const QString& column) const
 {
-    if (!m_onRow)
-        throw EDatabaseError(QStringLiteral("The query has no current row"));
+    if (!m_open)
+        throw EDatabaseError(QStringLiteral("The query is not open"));
     for (int i = 0; i < m_record.count(); ++i) {
         if (AsciiText::equalsFolded(m_record.fieldName(i), column))
             return i;
@@ -161,19 +161,45 @@ int TDbQuery::columnIndex(const QString& column) const
     throw EDatabaseError(QStringLiteral("Field %1 not found").arg(column));
 }
 
+void TDbQuery::checkRow(int column) const
+{
+    if (!m_onRow)
+        throw EDatabaseError(QStringLiteral("The query has no current row"));
+    if (column < 0 || column >= m_record.count())
+        throw EDatabaseError(QStringLiteral("Field %1 not found").arg(column));
+}
+
 bool TDbQuery::isNull(const QString& column) const
 {
-    return m_query->isNull(columnIndex(column));
+    return isNull(columnIndex(column));
 }
 
 QString TDbQuery::asString(const QString& column) const
 {
-    return DbValue::text(m_query->value(columnIndex(column)));
+    return asString(columnIndex(column));
 }
 
 int TDbQuery::asInteger(const QString& column) const
 {
-    const QVariant value = m_query->value(columnIndex(column));
+    return asInteger(columnIndex(column));
+}
+
+bool TDbQuery::isNull(int column) const
+{
+    checkRow(column);
+    return m_query->isNull(column);
+}
+
+QString TDbQuery::asString(int column) const
+{
+    checkRow(column);
+    return DbValue::text(m_query->value(column));
+}
+
+int TDbQuery::asInteger(int column) const
+{
+    checkRow(column);
+    const QVariant value = m_query->value(column);
     if (value.isNull())
         return 0;
     bool ok = false;

@@ -66,6 +66,13 @@ public:
     QString asString(const QString& column) const;
     int asInteger(const QString& column) const;
 
+    // The same by the column's position, which columnIndex() finds once for
+    // a statement whose rows are many.
+    int columnIndex(const QString& column) const;
+    bool isNull(int column) const;
+    QString asString(int column) const;
+    int asInteger(int column) const;
+
     // Runs a statement that returns no rows; returns the number of rows it
     // changed, or -1 when the driver cannot tell.
     int execute();
@@ -77,7 +84,7 @@ private:
     void applyStatementOptions();
     void dropStatement();
     void raiseIfCancelled() const;
-    int columnIndex(const QString& column) const;
+    void checkRow(int column) const;
     [[noreturn]] void raise(const QString& fallback) const;
 
     TDbDatabase& m_database;

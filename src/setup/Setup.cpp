@@ -708,7 +708,8 @@ void TfrmOptionSetup::QueryStations()
     TDbBackgroundRead read(m_database);
     if (statement != StationQueryBase)
         read.setProbe(StationProbeQuery());
-    read.start(statement, [&rows](const TDbQuery& row) { rows.AddRow(StationRow(row)); });
+    TStationRowReader station;
+    read.start(statement, [&rows, &station](const TDbQuery& row) { rows.AddRow(station(row)); });
     WaitForRead(this, read, QStringLiteral("Reading the stations and sensors..."));
     if (read.wasCancelled())
         return;

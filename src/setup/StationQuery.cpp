@@ -17,18 +17,37 @@ QString StationProbeQuery()
     return NarrowStationQuery(StationQueryBase, QStringLiteral("1 = 0"));
 }
 
-std::unique_ptr<TStationSensorItem> StationRow(const TDbQuery& row)
+QString TStationRowReader::shared(const QString& text)
 {
+    const auto known = m_texts.constFind(text);
+    if (known != m_texts.cend())
+        return *known;
+    m_texts.insert(text);
+    return text;
+}
+
+std::unique_ptr<TStationSensorItem> TStationRowReader::operator()(const TDbQuery& row)
+{
+    if (!m_found) {
+        static const std::array<QString, Count> names = {
+            QStringLiteral("STATION_ID"),    QStringLiteral("SENSORNAME"), QStringLiteral("BASIN"),
+            QStringLiteral("DISTRICT"),      QStringLiteral("CITY"),       QStringLiteral("COUNTY"),
+            QStringLiteral("STATE"),         QStringLiteral("COUNTRY"),    QStringLiteral("PRIMARY_CHANNEL"),
+            QStringLiteral("RANDOM_CHANNEL")};
+        for (int column = 0; column < Count; ++column)
+            m_columns[column] = row.columnIndex(names[column]);
+        m_found = true;
+    }
     auto item = std::make_unique<TStationSensorItem>();
-    item->STATION_ID = row.asString(QStringLiteral("STATION_ID"));
-    item->SENSORNAME = row.asString(QStringLiteral("SENSORNAME"));
-    item->BASIN = row.asString(QStringLiteral("BASIN"));
-    item->DISTRICT = row.asString(QStringLiteral("DISTRICT"));
-    item->CITY = row.asString(QStringLiteral("CITY"));
-    item->COUNTY = row.asString(QStringLiteral("COUNTY"));
-    item->STATE = row.asString(QStringLiteral("STATE"));
-    item->COUNTRY = row.asString(QStringLiteral("COUNTRY"));
-    item->PRIMARY_CHANNEL = row.asInteger(QStringLiteral("PRIMARY_CHANNEL"));
-    item->RANDOM_CHANNEL = row.asInteger(QStringLiteral("RANDOM_CHANNEL"));
+    item->STATION_ID = shared(row.asString(m_columns[StationId]));
+    item->SENSORNAME = shared(row.asString(m_columns[SensorName]));
+    item->BASIN = shared(row.asString(m_columns[Basin]));
+    item->DISTRICT = shared(row.asString(m_columns[District]));
+    item->CITY = shared(row.asString(m_columns[City]));
+    item->COUNTY = shared(row.asString(m_columns[County]));
+    item->STATE = shared(row.asString(m_columns[State]));
+    item->COUNTRY = shared(row.asString(m_columns[Country]));
+    item->PRIMARY_CHANNEL = row.asInteger(m_columns[Primary]);
+    item->RANDOM_CHANNEL = row.asInteger(m_columns[Random]);
     return item;
 }

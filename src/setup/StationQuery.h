@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
+#include <array>
 #include <memory>
 
 class TDbQuery;
@@ -19,6 +21,20 @@ QString StationListQuery(const QString& filterFile);
 // from a database that fails.
 QString StationProbeQuery();
 
-// One row of a station query as a cache row; NULL columns give empty texts
-// and zero channels.
-std::unique_ptr<TStationSensorItem> StationRow(const TDbQuery& row);
+// Turns the rows of a station query into cache rows; NULL columns give empty
+// texts and zero channels. The columns are found by name once, at the first
+// row, since a site may have hundreds of thousands of rows; and the rows share
+// one copy of each text, since most texts (a basin, a sensor name) repeat.
+class TStationRowReader
+{
+public:
+    std::unique_ptr<TStationSensorItem> operator()(const TDbQuery& row);
+
+private:
+    QString shared(const QString& text);
+
+    enum Column { StationId, SensorName, Basin, District, City, County, State, Country, Primary, Random, Count };
+    std::array<int, Count> m_columns{};
+    bool m_found = false;
+    QSet<QString> m_texts;
+};
