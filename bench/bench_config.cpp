@@ -1,5 +1,10 @@
-// Measures the configuration file on a large site: 999 groups of 50 entries.
-// Prints one "name: value" line per figure; times are the best of a few runs.
+// Measures the configuration file on a large site, 999 groups of 50 entries,
+// and on a very large one, 999 groups of 550 entries (about 50 MB), with the
+// same at half its entries to show how the costs grow. Every time is set
+// against a baseline measured in the same process: a bare read of the file
+// split into lines for a load, and reading, writing and syncing the file's
+// bytes to a new file in the same folder for a group save. Prints one
+// "name: value" line per figure; times are the best of a few runs.
 #include "BenchTiming.h"
 #include "ConfigFile.h"
 #include "LargeConfiguration.h"
@@ -7,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -16,7 +22,83 @@ namespace {
 constexpr int GroupCount = 999;
 constexpr int EntriesPerGroup = 50;
 constexpr int LargeGroupEntries = 1000;
+constexpr int HugeEntriesPerGroup = 550;
 constexpr int Runs = 5;
+constexpr int HugeRuns = 3;
+
+double splitMs(const QString& path, int runs, qsizetype& lineCount)
+{
+    // Each figure stops its clock before the results are freed.
+    return bestOf(runs, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        const double ms = timer.nsecsElapsed() / 1e6;
+        lineCount = lines.size();
+        return ms;
+    });
+}
+
+double loadMs(const QString& path, int runs, int& loadedEntries)
+{
+    return bestOf(runs, [&] {
+        ConfigFile config(path);
+        TLogSettings settings;
+        QElapsedTimer timer;
+        timer.start();
+        const auto loaded = config.LoadConfiguration(settings, {});
+        const double ms = timer.nsecsElapsed() / 1e6;
+        loadedEntries = 0;
+        for (int i = 0; i < loaded->Count(); ++i)
+            loadedEntries += int(loaded->Items(i)->StationSensors.size());
+        return ms;
+    });
+}
+
+// What any safe replacement of the file costs at the least.
+double copyMs(const QString& path, int runs)
+{
+    return bestMs(runs, [&] {
+        QFile source(path);
+        source.open(QIODevice::ReadOnly);
+        QSaveFile copy(path + QStringLiteral(".copy"));
+        copy.open(QIODevice::WriteOnly);
+        copy.write(source.readAll());
+        copy.commit();
+    });
+}
+
+void printLine(const char* name, double value)
+{
+    QTextStream(stdout) << name << ": " << value << '\n';
+}
+
+// The load and a group save on a file of 999 groups of `entries` entries.
+// Returns the load's time.
+double measureHuge(const QString& path, int entries, const char* loadName, bool saves)
+{
+    writeLargeConfiguration(path, GroupCount, entries);
+    qsizetype lines = 0;
+    int loaded = 0;
+    const double split = splitMs(path, HugeRuns, lines);
+    const double load = loadMs(path, HugeRuns, loaded);
+    printLine(loadName, load);
+    if (!saves)
+        return load;
+    printLine("file_bytes_50mb", double(QFile(path).size()));
+    printLine("split_50mb_ms", split);
+    printLine("load_50mb_vs_split_ratio", load / split);
+    ConfigFile config(path);
+    const auto group = makeBenchmarkGroup(500, entries);
+    const double save = bestMs(HugeRuns, [&] { config.SaveGroupSection(*group); });
+    const double copy = copyMs(path, HugeRuns);
+    printLine("save_group_50mb_ms", save);
+    printLine("copy_50mb_ms", copy);
+    printLine("save_group_50mb_vs_copy_ratio", save / copy);
+    return load;
+}
 
 } // namespace
 
@@ -29,31 +111,9 @@ int main(int argc, char* argv[])
     writeLargeConfiguration(path, GroupCount, EntriesPerGroup);
 
     qsizetype lineCount = 0;
-    // Each figure stops its clock before the results are freed.
-    const double splitMs = bestOf(Runs, [&] {
-        QElapsedTimer timer;
-        timer.start();
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        const double ms = timer.nsecsElapsed() / 1e6;
-        lineCount = lines.size();
-        return ms;
-    });
-
+    const double splitMs = ::splitMs(path, Runs, lineCount);
     int loadedEntries = 0;
-    const double loadMs = bestOf(Runs, [&] {
-        ConfigFile config(path);
-        TLogSettings settings;
-        QElapsedTimer timer;
-        timer.start();
-        const auto loaded = config.LoadConfiguration(settings, {});
-        const double ms = timer.nsecsElapsed() / 1e6;
-        loadedEntries = 0;
-        for (int i = 0; i < loaded->Count(); ++i)
-            loadedEntries += int(loaded->Items(i)->StationSensors.size());
-        return ms;
-    });
+    const double loadMs = ::loadMs(path, Runs, loadedEntries);
 
     qsizetype settingsValues = 0;
     const double qsettingsMs = bestOf(Runs, [&] {
@@ -81,5 +141,11 @@ int main(int argc, char* argv[])
     out << "save_group_ms: " << saveGroupMs << '\n';
     out << "load_vs_split_ratio: " << loadMs / splitMs << '\n';
     out << "qsettings_vs_load_ratio: " << qsettingsMs / loadMs << '\n';
+    out.flush();
+
+    const QString hugePath = dir.filePath(QStringLiteral("Huge.QVS"));
+    const double half = measureHuge(hugePath, HugeEntriesPerGroup / 2, "load_half_50mb_ms", false);
+    const double whole = measureHuge(hugePath, HugeEntriesPerGroup, "load_50mb_ms", true);
+    printLine("load_50mb_vs_half_ratio", whole / half);
     return loadedEntries == GroupCount * EntriesPerGroup ? 0 : 1;
 }

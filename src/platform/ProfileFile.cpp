@@ -15,6 +15,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -105,7 +106,57 @@ QByteArray utf8ToUtf16(const QByteArray& text, QStringConverter::Encoding encodi
     return encoder(QString::fromUtf8(text));
 }
 
+// Longer than any file system's clock step: times older than this when
+// taken cannot be shared by a later write.
+constexpr qint64 SettledNs = 100'000'000;
+
+qint64 nanoseconds(const timespec& time)
+{
+    return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 } // namespace
+
+bool ProfileFile::Stamp::sameFile(const Stamp& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size && sameTime(modified, other.modified) &&
+           sameTime(changed, other.changed);
+}
+
+std::optional<ProfileFile::Stamp> ProfileFile::stampOf(int fd)
+{
+    struct stat status;
+    if (fstat(fd, &status) != 0)
+        return std::nullopt;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    Stamp stamp;
+    stamp.device = status.st_dev;
+    stamp.inode = status.st_ino;
+    stamp.size = status.st_size;
+    stamp.modified = status.st_mtim;
+    stamp.changed = status.st_ctim;
+    const qint64 latest = qMax(nanoseconds(stamp.modified), nanoseconds(stamp.changed));
+    stamp.settled = nanoseconds(now) - latest > SettledNs;
+    return stamp;
+}
+
+bool ProfileFile::unchangedSinceLastRead() const
+{
+    if (!m_stamp || !m_stamp->settled)
+        return false;
+    const int fd = SharedFolderFile::open(m_path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    const std::optional<Stamp> now = stampOf(fd);
+    ::close(fd);
+    return now && now->sameFile(*m_stamp);
+}
 
 bool ProfileFile::FoldedName::operator==(const FoldedName& other) const
 {
@@ -154,6 +205,7 @@ void ProfileFile::parse(QByteArray raw)
         m_content = std::move(raw);
     }
     m_bodyStart = m_content.startsWith(Utf8Mark) ? Utf8Mark.size() : 0;
+    m_validUtf8.reset();
     m_lines.clear();
     m_sections.clear();
     m_sectionIndex.clear();
@@ -358,6 +410,7 @@ bool ProfileFile::readFromDisk()
     // Through a link only when it is the user's or root's, and only a
     // regular file: a FIFO in the file's place must not hang the program.
     const int fd = SharedFolderFile::open(m_path, O_RDONLY);
+    m_stamp.reset();
     if (fd < 0 && errno == ENOENT) {
         m_vanished = m_existed;
         if (!m_vanished)
@@ -371,11 +424,17 @@ bool ProfileFile::readFromDisk()
             ::close(fd);
         return false;
     }
+    // Taken before the bytes: a write while they are read changes the times.
+    const std::optional<Stamp> stamp = stampOf(fd);
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
+    m_stamp = stamp;
+    // The same bytes need no new parse (a file in UTF-16 is held converted).
+    const bool same = m_existed && !m_utf16 && content == m_content;
     m_existed = true;
-    parse(std::move(content));
+    if (!same)
+        parse(std::move(content));
     return true;
 }
 
@@ -387,6 +446,8 @@ void ProfileFile::readForWrite()
     const QString refusal = SharedFolderFile::refusal(m_path);
     if (!refusal.isEmpty())
         throw EWriteError(QStringLiteral("Unable to write to %1: %2").arg(m_path, refusal));
+    if (unchangedSinceLastRead())
+        return;
     if (!readFromDisk())
         raiseWriteError();
 }
@@ -394,7 +455,11 @@ void ProfileFile::readForWrite()
 // Only a file without a mark can hold Windows-1252: a mark says UTF-8 or UTF-16.
 bool ProfileFile::holdsWindows1252() const
 {
-    return !m_utf16 && m_bodyStart == 0 && !QByteArrayView(m_content).isValidUtf8();
+    if (m_utf16 || m_bodyStart != 0)
+        return false;
+    if (!m_validUtf8)
+        m_validUtf8 = QByteArrayView(m_content).isValidUtf8();
+    return !*m_validUtf8;
 }
 
 QByteArray ProfileFile::encoded(const QString& text, bool windows1252) const
@@ -488,6 +553,11 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
         ordered.push_back(&edit);
     std::sort(ordered.begin(), ordered.end(), [](const Edit* a, const Edit* b) { return a->start < b->start; });
 
+    // Edits begin and end at line ends or after "=", so valid UTF-8 stays
+    // valid when every inserted text is.
+    const bool staysUtf8 = m_validUtf8.value_or(false) && std::all_of(edits.begin(), edits.end(), [](const Edit& edit) {
+                               return QByteArrayView(edit.text).isValidUtf8();
+                           });
     QByteArray content;
     qsizetype grow = 0;
     for (const Edit* edit : ordered)
@@ -525,4 +595,18 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
         raiseWriteError();
     m_existed = true;
     parse(std::move(content));
+    if (staysUtf8 && !m_utf16)
+        m_validUtf8 = true;
+    stampWrittenFile();
+}
+
+// The lock is still held, so the file in place is the one just written.
+void ProfileFile::stampWrittenFile()
+{
+    m_stamp.reset();
+    const int fd = SharedFolderFile::open(m_path, O_RDONLY);
+    if (fd < 0)
+        return;
+    m_stamp = stampOf(fd);
+    ::close(fd);
 }

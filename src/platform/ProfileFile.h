@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringConverter>
 
+#include <ctime>
 #include <functional>
 #include <optional>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -33,10 +35,12 @@
 // applies all of its keys and replaces the file in one atomic step (temporary
 // file in the same folder, flushed, renamed), so a reader never sees half of a
 // write, two writers never lose each other's changes, and a failed write leaves
-// the file as it was. Lines that a write does not touch are kept byte for byte,
-// and new lines take the file's own line ending (CRLF for a new file). A file
-// that vanished after it was read is written again whole from the content last
-// read, with the change.
+// the file as it was. The re-read is skipped when the file is provably the one
+// last read or written: the same inode, size, modification and change times,
+// with those times older than the moment they were taken by more than the
+// file system's clock step (a write in the same step could not be told apart). Lines that a write does not touch are
+// kept byte for byte, and new lines take the file's own line ending (CRLF for a new file). A file that vanished after
+// it was read is written again whole from the content last read, with the change.
 class ProfileFile
 {
 public:
@@ -119,6 +123,21 @@ private:
         QByteArray text;
     };
 
+    // What the file looked like when its content was last read or written.
+    struct Stamp
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        timespec changed{};
+        bool settled = false; // its times were old enough when taken
+        bool sameFile(const Stamp& other) const;
+    };
+    static std::optional<Stamp> stampOf(int fd);
+    bool unchangedSinceLastRead() const;
+    void stampWrittenFile();
+
     void parse(QByteArray raw);
     bool readFromDisk();
     void readForWrite();
@@ -136,11 +155,13 @@ private:
     QString m_path;
     // Set for a file in UTF-16, which m_content holds as UTF-8.
     std::optional<QStringConverter::Encoding> m_utf16;
-    bool m_utf16Intact = true;  // its bytes come back from m_content unchanged
-    bool m_existed = false;     // m_content came from the file
+    bool m_utf16Intact = true; // its bytes come back from m_content unchanged
+    bool m_existed = false;    // m_content came from the file
     bool m_vanished = false;
+    std::optional<Stamp> m_stamp;
     QByteArray m_content;
-    qsizetype m_bodyStart = 0;  // after a UTF-8 byte-order mark
+    mutable std::optional<bool> m_validUtf8; // of m_content, found on first use
+    qsizetype m_bodyStart = 0;               // after a UTF-8 byte-order mark
     std::vector<Line> m_lines;
     std::vector<SectionSpan> m_sections;
     QHash<FoldedName, qsizetype> m_sectionIndex;                                 // first section of each name

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void write();
     void writeUpdatesLookups();
     void writeKeepsChangesMadeByOthers();
+    void sameSizeChangesByOthersKept_data();
+    void sameSizeChangesByOthersKept();
     void refusedValues_data();
     void refusedValues();
     void readOnlyFolderLeavesFileUnchanged();
@@ -286,6 +288,42 @@ void TestProfileFile::writeKeepsChangesMadeByOthers()
     TestFiles::write(filePath(), "[S]\nA=1\n[Theirs]\nT=x\n");
     file.writeKeys("S", {{"B", QStringLiteral("2")}});
     QCOMPARE(TestFiles::read(filePath()), QByteArray("[S]\nA=1\nB=2\n[Theirs]\nT=x\n"));
+}
+
+void TestProfileFile::sameSizeChangesByOthersKept_data()
+{
+    QTest::addColumn<bool>("settled");  // the file's times older than any clock step when first read
+    QTest::addColumn<bool>("ownWrite"); // another change of ours just before theirs
+    QTest::addColumn<bool>("replaced"); // theirs replaces the file rather than writing in place
+    QTest::newRow("in place, within the clock step of our read") << false << false << false;
+    QTest::newRow("in place, on a settled file") << true << false << false;
+    QTest::newRow("in place, right after our own write") << true << true << false;
+    QTest::newRow("replaced, on a settled file") << true << false << true;
+}
+
+// A write that skips re-reading an untouched file must still see a change of
+// the same size, however soon it follows.
+void TestProfileFile::sameSizeChangesByOthersKept()
+{
+    QFETCH(bool, settled);
+    QFETCH(bool, ownWrite);
+    QFETCH(bool, replaced);
+    TestFiles::write(filePath(), "[S]\r\nA=1\r\nB=2\r\n");
+    if (settled)
+        QTest::qSleep(150); // the change time cannot be set back
+    ProfileFile file(filePath());
+    if (ownWrite)
+        file.writeKeys("S", ProfileFile::KeyValues{{"B", u"5"_s}});
+    const QByteArray theirs = ownWrite ? "[S]\r\nA=9\r\nB=5\r\n" : "[S]\r\nA=9\r\nB=2\r\n";
+    if (replaced) {
+        TestFiles::write(filePath() + u".new"_s, theirs);
+        QVERIFY(QFile::remove(filePath()) && QFile::rename(filePath() + u".new"_s, filePath()));
+    } else {
+        TestFiles::write(filePath(), theirs);
+    }
+    file.writeKeys("S", ProfileFile::KeyValues{{"B", u"3"_s}});
+    QCOMPARE(TestFiles::read(filePath()), QByteArray("[S]\r\nA=9\r\nB=3\r\n"));
+    QCOMPARE(file.readString("S", "A"), u"9"_s);
 }
 
 void TestProfileFile::refusedValues_data()
