@@ -1,14 +1,17 @@
 #include "ConfigFile.h"
 
 #include "AsciiText.h"
+#include "CodePage.h"
 #include "DateTimeValue.h"
 #include "Exception.h"
 #include "FormatSettings.h"
 #include "ProgramFolder.h"
 
 #include <QFile>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -18,17 +21,21 @@ const QByteArray DatabaseSection = QByteArrayLiteral("Database Settings");
 
 // "ST01.AIRTEMP" is station ST01, sensor AIRTEMP; a text without "." names
 // both; what follows a second "." is not part of the sensor.
-void splitPairText(const QString& text, TStationSensorInfoItem& entry)
+// The text is split as the file holds it, so that its two parts are decoded
+// without decoding the whole first.
+void splitPairText(QByteArrayView text, TStationSensorInfoItem& entry)
 {
-    const qsizetype dot = text.indexOf(u'.');
+    const bool utf8 = text.isValidUtf8();
+    const qsizetype dot = text.indexOf('.');
     if (dot < 0) {
-        entry.StationId = text;
-        entry.SensorName = text;
+        entry.StationId = CodePage::decodePart(text, utf8);
+        entry.SensorName = entry.StationId;
         return;
     }
-    entry.StationId = text.left(dot);
-    const QString rest = text.mid(dot + 1);
-    entry.SensorName = rest.left(rest.indexOf(u'.') < 0 ? rest.size() : rest.indexOf(u'.'));
+    entry.StationId = CodePage::decodePart(text.first(dot), utf8);
+    const QByteArrayView rest = text.sliced(dot + 1);
+    const qsizetype second = rest.indexOf('.');
+    entry.SensorName = CodePage::decodePart(second < 0 ? rest : rest.first(second), utf8);
 }
 
 // Names are separated by "," and taken verbatim; a trailing "," adds none.
@@ -96,28 +103,6 @@ private:
     int m_size = 0;
 };
 
-// The numbers n from 1 to `count` that have a "POLL" n key in the section,
-// in order: the only entries the section can hold. Looking up every number up
-// to the count instead would take minutes for the count of a damaged file.
-std::vector<int> entryNumbers(const ProfileFile::SectionView& section, int count)
-{
-    std::vector<int> numbers;
-    for (const QByteArrayView key : section.keys()) {
-        // Keys are looked up as NumberedKey spells them: no leading zero.
-        if (key.size() <= 4 || key.size() > 14 || key[4] == '0' || qstrnicmp(key.data(), "POLL", 4) != 0)
-            continue;
-        const QByteArrayView digits = key.sliced(4);
-        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        const qint64 n = digits.toLongLong();
-        if (n <= count)
-            numbers.push_back(int(n));
-    }
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    return numbers;
-}
-
 void report(const ConfigFile::StatusSink& addStatusLine, const QString& line)
 {
     if (addStatusLine)
@@ -139,15 +124,170 @@ std::optional<double> parseFileValue(Parser parse, QStringView text)
     return value ? value : (FormatSettings::fileDefault().*parse)(text);
 }
 
+// The keys of a group section, taken in one pass over its lines (a section
+// of a large site holds thousands): the group's fields by name, and the
+// entries' keys by number. As for any lookup, names match with a-z folded
+// and the first line of a key counts.
+class GroupSection
+{
+public:
+    enum Field {
+        PPGIndex,
+        FuncName,
+        Enabled,
+        BaseTime,
+        ProcTime,
+        TypeInterval,
+        IntervalDays,
+        Interval,
+        StartFrom,
+        Description,
+        Purpose,
+        DataType,
+        Parameter,
+        Filter,
+        TimeBound,
+        POLLNumber,
+        FieldCount
+    };
+    enum EntryKey { Pair, Update, DataLabel, AltLabel, EntryKeyCount };
+
+    struct Entry
+    {
+        int number = 0;
+        std::array<std::optional<QByteArrayView>, EntryKeyCount> keys;
+    };
+
+    GroupSection(const ProfileFile& file, const QString& name)
+    {
+        file.forEachKey(name.toUtf8(), [this](QByteArrayView key, QByteArrayView value) { take(key, value); });
+    }
+
+    std::optional<QByteArrayView> field(Field field) const { return m_fields[field]; }
+
+    // The entries numbered 1 to `count` that have a "POLL" n key, by number.
+    std::vector<Entry> entries(int count)
+    {
+        std::stable_sort(m_entryKeys.begin(), m_entryKeys.end(),
+                         [](const EntryLine& a, const EntryLine& b) { return a.number < b.number; });
+        std::vector<Entry> entries;
+        for (const EntryLine& line : m_entryKeys) {
+            if (line.number > count)
+                break;
+            if (entries.empty() || entries.back().number != line.number)
+                entries.push_back({int(line.number), {}});
+            std::optional<QByteArrayView>& slot = entries.back().keys[line.key];
+            if (!slot)
+                slot = line.value;
+        }
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.keys[Pair]; }),
+                      entries.end());
+        return entries;
+    }
+
+private:
+    struct EntryLine
+    {
+        qint64 number;
+        EntryKey key;
+        QByteArrayView value;
+    };
+
+    static constexpr std::array<const char*, FieldCount> FieldNames = {
+        "PPGIndex",  "FuncName",    "Enabled", "BaseTime", "ProcTime",  "TypeInterval", "IntervalDays", "Interval",
+        "StartFrom", "Description", "Purpose", "DataType", "Parameter", "Filter",       "TimeBound",    "POLLNumber"};
+    static constexpr std::array<const char*, EntryKeyCount> EntryKeyNames = {"POLL", "POLLUpdate", "POLLDataLabel",
+                                                                             "POLLAltLabel"};
+
+    static bool startsWithFolded(QByteArrayView text, const char* prefix, qsizetype length)
+    {
+        return text.size() >= length && qstrnicmp(text.data(), prefix, size_t(length)) == 0;
+    }
+
+    void take(QByteArrayView key, QByteArrayView value)
+    {
+        if (takeEntryKey(key, value))
+            return;
+        for (int field = 0; field < FieldCount; ++field) {
+            const qsizetype length = qsizetype(strlen(FieldNames[field]));
+            if (key.size() == length && startsWithFolded(key, FieldNames[field], length)) {
+                if (!m_fields[field])
+                    m_fields[field] = value;
+                return;
+            }
+        }
+    }
+
+    // A key such as "POLLDataLabel12"; numbers are spelt without a leading
+    // zero, as the writer spells them. The letter after "POLL" tells the kind.
+    bool takeEntryKey(QByteArrayView key, QByteArrayView value)
+    {
+        if (!startsWithFolded(key, "POLL", 4) || key.size() < 5)
+            return false;
+        EntryKey kind = Pair;
+        switch (key[4]) {
+        case 'U':
+        case 'u':
+            kind = Update;
+            break;
+        case 'D':
+        case 'd':
+            kind = DataLabel;
+            break;
+        case 'A':
+        case 'a':
+            kind = AltLabel;
+            break;
+        default:
+            break;
+        }
+        const qsizetype length = qsizetype(strlen(EntryKeyNames[kind]));
+        if (!startsWithFolded(key, EntryKeyNames[kind], length))
+            return false;
+        const QByteArrayView digits = key.sliced(length);
+        if (digits.isEmpty() || digits.size() > 10 || digits[0] == '0')
+            return false;
+        qint64 number = 0;
+        for (const char c : digits) {
+            if (c < '0' || c > '9')
+                return false;
+            number = number * 10 + (c - '0');
+        }
+        m_entryKeys.push_back({number, kind, value});
+        return true;
+    }
+
+    std::array<std::optional<QByteArrayView>, FieldCount> m_fields;
+    std::vector<EntryLine> m_entryKeys;
+};
+
+QString readString(std::optional<QByteArrayView> raw, const QString& defaultValue = {})
+{
+    return raw ? CodePage::decode(*raw) : defaultValue;
+}
+
+int readInteger(std::optional<QByteArrayView> raw, int defaultValue)
+{
+    return raw ? ProfileFile::parseInteger(*raw, defaultValue) : defaultValue;
+}
+
 // A time or date: a missing key is 0, and so is a value that cannot be read,
 // whose key is noted so that the operator learns of it.
-double readFileValue(const ProfileFile::SectionView& section, QByteArrayView key, Parser parse,
-                     QByteArrayList& unreadable)
+double readFileValue(std::optional<QByteArrayView> raw, QByteArrayView key, Parser parse, QByteArrayList& unreadable)
 {
-    const std::optional<QString> text = section.value(key);
-    if (!text)
+    if (!raw)
         return 0.0;
-    const std::optional<double> value = parseFileValue(parse, *text);
+    // A large site holds hundreds of thousands of these; the usual short
+    // ASCII text is parsed from a buffer on the stack.
+    QVarLengthArray<char16_t, 64> units;
+    const bool ascii = std::all_of(raw->begin(), raw->end(), [](char c) { return uchar(c) < 0x80; });
+    const QString decoded = ascii ? QString() : CodePage::decode(*raw);
+    if (ascii) {
+        for (const char c : *raw)
+            units.append(char16_t(c));
+    }
+    const QStringView text = ascii ? QStringView(units.constData(), units.size()) : QStringView(decoded);
+    const std::optional<double> value = parseFileValue(parse, text);
     if (!value)
         unreadable.append(key.toByteArray());
     return value.value_or(0.0);
@@ -164,38 +304,39 @@ ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
 
 QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
 {
+    using G = GroupSection;
     QByteArrayList unreadable;
-    const ProfileFile::SectionView section = m_file.section(group.GroupName.toUtf8());
+    G section(m_file, group.GroupName);
     if (readIndex) {
-        const int index = section.readInteger("PPGIndex", -1);
+        const int index = readInteger(section.field(G::PPGIndex), -1);
         group.PPGIndex = index == -1 ? position + 1 : index;
     }
-    group.FuncName = section.readString("FuncName");
-    group.Enabled = section.readBool("Enabled", false);
-    group.BaseTime = readFileValue(section, "BaseTime", &FormatSettings::parseTime, unreadable);
-    group.ProcTime = readFileValue(section, "ProcTime", &FormatSettings::parseTime, unreadable);
-    group.TypeInterval = quint8(section.readInteger("TypeInterval", 3));
-    group.Interval = qMax(0, section.readInteger("IntervalDays", 0)) +
-                     readFileValue(section, "Interval", &FormatSettings::parseTime, unreadable);
-    group.StartFrom = section.readString("StartFrom", QStringLiteral("NOW"));
-    group.Description = section.readString("Description");
-    group.Purpose = section.readString("Purpose");
-    group.DataType = quint8(section.readInteger("DataType", 0));
-    group.Parameter = section.readString("Parameter");
-    group.Filter = section.readString("Filter");
-    const int timeBound = section.readInteger("TimeBound", 0);
+    group.FuncName = readString(section.field(G::FuncName));
+    group.Enabled = readInteger(section.field(G::Enabled), 0) != 0;
+    group.BaseTime = readFileValue(section.field(G::BaseTime), "BaseTime", &FormatSettings::parseTime, unreadable);
+    group.ProcTime = readFileValue(section.field(G::ProcTime), "ProcTime", &FormatSettings::parseTime, unreadable);
+    group.TypeInterval = quint8(readInteger(section.field(G::TypeInterval), 3));
+    group.Interval = qMax(0, readInteger(section.field(G::IntervalDays), 0)) +
+                     readFileValue(section.field(G::Interval), "Interval", &FormatSettings::parseTime, unreadable);
+    group.StartFrom = readString(section.field(G::StartFrom), QStringLiteral("NOW"));
+    group.Description = readString(section.field(G::Description));
+    group.Purpose = readString(section.field(G::Purpose));
+    group.DataType = quint8(readInteger(section.field(G::DataType), 0));
+    group.Parameter = readString(section.field(G::Parameter));
+    group.Filter = readString(section.field(G::Filter));
+    const int timeBound = readInteger(section.field(G::TimeBound), 0);
     group.TimeBound = (timeBound >= 0 && timeBound <= 2) ? timeBound : 0;
 
-    for (const int n : entryNumbers(section, section.readInteger("POLLNumber", 0))) {
-        const QString pair = section.readString(NumberedKey("POLL", n));
+    for (const G::Entry& line : section.entries(readInteger(section.field(G::POLLNumber), 0))) {
+        const QByteArrayView pair = *line.keys[G::Pair];
         if (pair.isEmpty())
             continue;
         auto entry = std::make_unique<TStationSensorInfoItem>();
         splitPairText(pair, *entry);
-        entry->POLLUpdate =
-            readFileValue(section, NumberedKey("POLLUpdate", n), &FormatSettings::parseDateTime, unreadable);
-        entry->POLLDataLabel = section.readString(NumberedKey("POLLDataLabel", n));
-        entry->POLLAltLabel = section.readString(NumberedKey("POLLAltLabel", n));
+        entry->POLLUpdate = readFileValue(line.keys[G::Update], NumberedKey("POLLUpdate", line.number),
+                                          &FormatSettings::parseDateTime, unreadable);
+        entry->POLLDataLabel = readString(line.keys[G::DataLabel]);
+        entry->POLLAltLabel = readString(line.keys[G::AltLabel]);
         group.StationSensors.push_back(std::move(entry));
     }
     return unreadable;

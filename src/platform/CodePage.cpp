@@ -61,7 +61,12 @@ namespace CodePage {
 
 QString decode(QByteArrayView bytes)
 {
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : decode1252(bytes);
+    return decodePart(bytes, bytes.isValidUtf8());
+}
+
+QString decodePart(QByteArrayView part, bool wholeIsUtf8)
+{
+    return wholeIsUtf8 ? QString::fromUtf8(part) : decode1252(part);
 }
 
 QByteArray encodePreferring1252(QStringView text)

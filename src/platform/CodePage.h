@@ -12,6 +12,9 @@
 namespace CodePage {
 
 QString decode(QByteArrayView bytes);
+// A part of a text cut at ASCII characters, decoded as decode() would read
+// the whole text, whose validity as UTF-8 the caller found once.
+QString decodePart(QByteArrayView part, bool wholeIsUtf8);
 
 // The Windows-1252 bytes of the text where every character has one and those
 // bytes do not read back by decode() as some other text; otherwise UTF-8.

@@ -214,6 +214,9 @@ void ProfileFile::parse(QByteArray raw)
 
     const char* data = m_content.constData();
     const qsizetype size = m_content.size();
+    // Settings lines run to some 25 bytes; growing the table as it fills
+    // would copy it a dozen times over for a large file.
+    m_lines.reserve(size_t(size / 24 + 1));
     qsizetype start = m_bodyStart;
     while (start < size) {
         const void* found = memchr(data + start, '\n', size_t(size - start));
@@ -310,6 +313,19 @@ QList<QByteArrayView> ProfileFile::sectionNames() const
     for (const SectionSpan& section : m_sections)
         names.append(section.name);
     return names;
+}
+
+void ProfileFile::forEachKey(QByteArrayView sectionName,
+                             const std::function<void(QByteArrayView key, QByteArrayView value)>& visit) const
+{
+    const SectionSpan* section = findSection(sectionName);
+    if (!section)
+        return;
+    for (qsizetype i = section->header + 1; i < section->end; ++i) {
+        const QByteArrayView line = lineText(i);
+        if (const std::optional<QByteArrayView> key = keyName(line))
+            visit(matchingName(*key), trimmedBlanks(line.sliced(line.indexOf('=') + 1)));
+    }
 }
 
 std::optional<QString> ProfileFile::value(QByteArrayView section, QByteArrayView key) const

@@ -72,6 +72,13 @@ public:
     // The name of every section, as UTF-8.
     QList<QByteArrayView> sectionNames() const;
 
+    // Every "key=value" line of the section in file order: the key, and the
+    // value's bytes as the file holds them, trimmed (CodePage decodes them).
+    // For readers that take most keys of a large section; a key that occurs
+    // twice is given twice, and the first one is the key's value.
+    void forEachKey(QByteArrayView section,
+                    const std::function<void(QByteArrayView key, QByteArrayView value)>& visit) const;
+
     std::optional<QString> value(QByteArrayView section, QByteArrayView key) const;
     QString readString(QByteArrayView section, QByteArrayView key, const QString& defaultValue = {}) const;
     int readInteger(QByteArrayView section, QByteArrayView key, int defaultValue) const;

@@ -190,6 +190,17 @@ void TestConfigFile::entries_data()
     QTest::newRow("entries above the count are not read")
         << QByteArray("POLLNumber=1\nPOLL1=S1.A\nPOLL2=S2.B\n") << QStringList{QStringLiteral("S1")}
         << QStringList{QStringLiteral("A")};
+    QTest::newRow("keys in any case, out of order, first line counts")
+        << QByteArray("poll2=S2.B\npollnumber=2\nPOLL1=S1.A\nPoll2=S9.Z\n")
+        << QStringList{QStringLiteral("S1"), QStringLiteral("S2")}
+        << QStringList{QStringLiteral("A"), QStringLiteral("B")};
+    QTest::newRow("a leading zero is another key")
+        << QByteArray("POLLNumber=1\nPOLL01=S0.X\nPOLL1=S1.A\n") << QStringList{QStringLiteral("S1")}
+        << QStringList{QStringLiteral("A")};
+    QTest::newRow("Windows-1252 in one half decodes both halves alike")
+        << QByteArray("POLLNumber=1\nPOLL1=Z\xc3\xbc.\xb0"
+                      "C\n")
+        << QStringList{QStringLiteral("ZÃ¼")} << QStringList{QStringLiteral("°C")};
 }
 
 void TestConfigFile::entries()
