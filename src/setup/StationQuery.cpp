@@ -17,13 +17,12 @@ QString StationProbeQuery()
     return NarrowStationQuery(StationQueryBase, QStringLiteral("1 = 0"));
 }
 
-QString TStationRowReader::shared(const QString& text)
+QString TStationRowReader::shared(int column, QString text)
 {
-    const auto known = m_texts.constFind(text);
-    if (known != m_texts.cend())
-        return *known;
-    m_texts.insert(text);
-    return text;
+    QString& previous = m_previous[column];
+    if (text != previous)
+        previous = std::move(text);
+    return previous;
 }
 
 std::unique_ptr<TStationSensorItem> TStationRowReader::operator()(const TDbQuery& row)
@@ -39,14 +38,14 @@ std::unique_ptr<TStationSensorItem> TStationRowReader::operator()(const TDbQuery
         m_found = true;
     }
     auto item = std::make_unique<TStationSensorItem>();
-    item->STATION_ID = shared(row.asString(m_columns[StationId]));
-    item->SENSORNAME = shared(row.asString(m_columns[SensorName]));
-    item->BASIN = shared(row.asString(m_columns[Basin]));
-    item->DISTRICT = shared(row.asString(m_columns[District]));
-    item->CITY = shared(row.asString(m_columns[City]));
-    item->COUNTY = shared(row.asString(m_columns[County]));
-    item->STATE = shared(row.asString(m_columns[State]));
-    item->COUNTRY = shared(row.asString(m_columns[Country]));
+    item->STATION_ID = shared(StationId, row.asString(m_columns[StationId]));
+    item->SENSORNAME = shared(SensorName, row.asString(m_columns[SensorName]));
+    item->BASIN = shared(Basin, row.asString(m_columns[Basin]));
+    item->DISTRICT = shared(District, row.asString(m_columns[District]));
+    item->CITY = shared(City, row.asString(m_columns[City]));
+    item->COUNTY = shared(County, row.asString(m_columns[County]));
+    item->STATE = shared(State, row.asString(m_columns[State]));
+    item->COUNTRY = shared(Country, row.asString(m_columns[Country]));
     item->PRIMARY_CHANNEL = row.asInteger(m_columns[Primary]);
     item->RANDOM_CHANNEL = row.asInteger(m_columns[Random]);
     return item;

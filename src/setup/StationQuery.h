@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 
 #include <array>
@@ -23,18 +22,19 @@ QString StationProbeQuery();
 
 // Turns the rows of a station query into cache rows; NULL columns give empty
 // texts and zero channels. The columns are found by name once, at the first
-// row, since a site may have hundreds of thousands of rows; and the rows share
-// one copy of each text, since most texts (a basin, a sensor name) repeat.
+// row, since a site may have hundreds of thousands of rows; and a text equal
+// to the same column of the row before is shared with it, since a station's
+// attributes repeat on each of its sensors' rows.
 class TStationRowReader
 {
 public:
     std::unique_ptr<TStationSensorItem> operator()(const TDbQuery& row);
 
 private:
-    QString shared(const QString& text);
+    QString shared(int column, QString text);
 
     enum Column { StationId, SensorName, Basin, District, City, County, State, Country, Primary, Random, Count };
     std::array<int, Count> m_columns{};
     bool m_found = false;
-    QSet<QString> m_texts;
+    std::array<QString, Count> m_previous;
 };
