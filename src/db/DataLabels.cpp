@@ -4,9 +4,6 @@
 #include "DbDatabase.h"
 #include "DbQuery.h"
 
-#include <QSqlDriver>
-#include <QSqlQuery>
-
 #include <exception>
 #include <vector>
 
@@ -95,22 +92,10 @@ void registerQuietly(Registration& registration, const Entry& entry)
     }
 }
 
-// PostgreSQL plans the count for the table's statistics as last analysed.
-// On a table that grows from (nearly) empty during a run, those say that a
-// key matches many rows, and every count scans the whole table: a quadratic
-// run. The key is indexed, so the run's own transaction forbids the scan.
-void preferIndexLookups(TDbDatabase& db)
-{
-    QSqlDatabase connection = db.connection();
-    if (connection.driver()->dbmsType() == QSqlDriver::PostgreSQL)
-        QSqlQuery(connection).exec(QStringLiteral("SET LOCAL enable_seqscan = off"));
-}
-
 bool startQuietly(TDbDatabase& db)
 {
     try {
         db.startTransaction();
-        preferIndexLookups(db);
         return true;
     } catch (const std::exception&) {
         return false;
