@@ -82,21 +82,29 @@ void TDbBackgroundRead::read()
             throw EDatabaseError(QStringLiteral("Database %1 is not open").arg(m_dataSource));
         database.open();
         database.runReadOnly([&] { readRows(database); });
-    } catch (const Exception& error) {
+    } catch (const std::exception& error) {
+        // Nothing may leave the thread; any failure ends the read.
         if (wasCancelled())
             return;
-        m_error = error.message();
+        m_error = QString::fromUtf8(error.what());
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("The rows could not be read");
         m_refused = database.isOpen() && probeSucceeds(database);
     }
+}
+
+void TDbBackgroundRead::open(TDbQuery& query, const QString& statement)
+{
+    query.setCancel(m_cancel);
+    query.setTimeout(m_timeoutSeconds);
+    query.setSql(statement);
+    query.open();
 }
 
 void TDbBackgroundRead::readRows(TDbDatabase& database)
 {
     TDbQuery query(database);
-    query.setCancel(m_cancel);
-    query.setTimeout(m_timeoutSeconds);
-    query.setSql(m_statement);
-    query.open();
+    open(query, m_statement);
     while (query.next()) {
         m_readRow(query);
         ++m_rowsRead;
@@ -110,12 +118,9 @@ bool TDbBackgroundRead::probeSucceeds(TDbDatabase& database)
     try {
         database.runReadOnly([&] {
             TDbQuery query(database);
-            query.setCancel(m_cancel);
-            query.setTimeout(m_timeoutSeconds);
-            query.setSql(m_probe);
-            query.open();
+            open(query, m_probe);
         });
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         return false;
     }
     return true;

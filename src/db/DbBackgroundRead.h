@@ -68,6 +68,7 @@ Q_SIGNALS:
 
 private:
     void read();
+    void open(TDbQuery& query, const QString& statement);
     void readRows(TDbDatabase& database);
     bool probeSucceeds(TDbDatabase& database);
     void finish();
