@@ -3,6 +3,7 @@
 #include "ui_Main.h"
 
 #include "AboutForm.h"
+#include "AppLog.h"
 #include "DataLabels.h"
 #include "DateTimeValue.h"
 #include "Encrypt.h"
@@ -331,8 +332,9 @@ void TfrmZizaVureGUI::selectDetailLevel(int level)
         return;
     try {
         m_link->SetDetailLevel(level);
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         // The service keeps its previous level; nothing to tell the operator.
+        qCWarning(lcApp, "Detail level not set: %s", error.what());
     }
 }
 
@@ -430,8 +432,9 @@ void TfrmZizaVureGUI::startServiceLink()
     }
     try {
         LaunchService();
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         // No message at start-up: the retry timer takes over.
+        qCWarning(lcApp, "Service not started: %s", error.what());
     }
     // Waiting without blocking keeps the window painting meanwhile.
     QTimer::singleShot(ServiceStartWaitMs, this, &TfrmZizaVureGUI::linkAtStart);
@@ -499,8 +502,9 @@ void TfrmZizaVureGUI::processNow()
                 break;
             m_link->ProcessGroupNow(position);
         }
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
         // Process now fails silently; the remaining groups are not sent.
+        qCWarning(lcApp, "Process now stopped: %s", error.what());
     }
 }
 
@@ -510,7 +514,8 @@ void TfrmZizaVureGUI::stopProcessNow()
         return;
     try {
         m_link->StopProcessNow();
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        qCWarning(lcApp, "Stop process now failed: %s", error.what());
     }
 }
 
@@ -521,7 +526,8 @@ void TfrmZizaVureGUI::refreshParams()
     try {
         m_link->RefreshParams();
         m_link->ShowNextRun();
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        qCWarning(lcApp, "Refresh parameters failed: %s", error.what());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "DbDatabase.h"
+#include "DbLog.h"
 #include "DbQuery.h"
 
 #include <exception>
@@ -88,7 +89,9 @@ void registerQuietly(Registration& registration, const Entry& entry)
 {
     try {
         registration.run(*entry.functionName, *entry.item);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        qCWarning(lcDb, "Data label of %s.%s not registered: %s", qUtf8Printable(entry.item->StationId),
+                  qUtf8Printable(entry.item->SensorName), error.what());
     }
 }
 
@@ -97,7 +100,8 @@ bool startQuietly(TDbDatabase& db)
     try {
         db.startTransaction();
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        qCWarning(lcDb, "Labels registered one by one, no transaction: %s", error.what());
         return false;
     }
 }
@@ -106,7 +110,8 @@ void rollbackQuietly(TDbDatabase& db)
 {
     try {
         db.rollback();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        qCWarning(lcDb, "Rollback failed: %s", error.what());
     }
 }
 
@@ -116,8 +121,10 @@ void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStat
 {
     try {
         Registration(db).run(functionName, entry);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // Bookkeeping only: the caller goes on as if nothing happened.
+        qCWarning(lcDb, "Data label of %s.%s not registered: %s", qUtf8Printable(entry.StationId),
+                  qUtf8Printable(entry.SensorName), error.what());
     }
 }
 

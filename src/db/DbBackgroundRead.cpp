@@ -3,6 +3,7 @@
 #include "DbCancel.h"
 #include "DbDatabase.h"
 #include "DbError.h"
+#include "DbLog.h"
 #include "DbQuery.h"
 #include "DbSession.h"
 
@@ -90,6 +91,7 @@ void TDbBackgroundRead::read()
         if (m_error.isEmpty())
             m_error = QStringLiteral("The rows could not be read");
         m_refused = database.isOpen() && probeSucceeds(database);
+        qCWarning(lcDb, "Reading from %s failed: %s", qUtf8Printable(m_dataSource), qUtf8Printable(m_error));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "DbError.h"
+#include "DbLog.h"
 #include "DbSession.h"
 
 #include <QAtomicInt>
@@ -141,8 +142,9 @@ void TDbDatabase::runReadOnly(const std::function<void()>& read)
     const auto undo = qScopeGuard([this] {
         try {
             rollback();
-        } catch (const EDatabaseError&) {
+        } catch (const EDatabaseError& error) {
             // A lost connection has undone the transaction already.
+            qCWarning(lcDb, "Read-only run not rolled back: %s", error.what());
         }
     });
     QSqlDatabase database = connection();

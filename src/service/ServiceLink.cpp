@@ -4,6 +4,7 @@
 #include "IQVZizaVureComProxy.h"
 #include "NamedMutex.h"
 #include "ServiceContract.h"
+#include "ServiceLog.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -110,7 +111,8 @@ bool TServiceLink::ConnectToService()
         return false;
     try {
         attach();
-    } catch (const EServiceError&) {
+    } catch (const EServiceError& error) {
+        qCWarning(lcService, "Not linked to the running service: %s", error.what());
         DisconnectFromService();
         return false;
     }
@@ -177,7 +179,8 @@ void TServiceLink::ShowNextRun()
     try {
         group = GetNextGroup();
         time = GetNextTime();
-    } catch (const EServiceError&) {
+    } catch (const EServiceError& error) {
+        qCWarning(lcService, "Next run not known: %s", error.what());
         return;
     }
     if (group.isEmpty()) {

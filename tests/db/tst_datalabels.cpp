@@ -185,7 +185,9 @@ void TestDataLabels::missingTableIsDropped()
 {
     execute(u"ALTER TABLE QV_PPLIST RENAME TO QV_PPLIST_AWAY"_s);
     m_cleanup.append(u"ALTER TABLE QV_PPLIST_AWAY RENAME TO QV_PPLIST"_s);
-    registerOne(*m_db, {u"avg"_s, u"st1"_s, u"temp"_s, u"t"_s});
+    // The operator sees nothing; the administrator's log has it.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Data label of ST1\\.TEMP not registered: "_s));
+    registerOne(*m_db, {u"avg"_s, u"ST1"_s, u"TEMP"_s, u"t"_s});
     int reported = 0;
     RegisterAllDataLabels(*m_db,
                           *groupsOf({{u"AVG"_s, u"st1"_s, u"temp"_s, u"t"_s}, {u"AVG"_s, u"st2"_s, u"temp"_s, u"t"_s}}),

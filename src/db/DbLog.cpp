@@ -1,0 +1,3 @@
+#include "DbLog.h"
+
+Q_LOGGING_CATEGORY(lcDb, "qvz.db")

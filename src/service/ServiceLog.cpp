@@ -1,0 +1,3 @@
+#include "ServiceLog.h"
+
+Q_LOGGING_CATEGORY(lcService, "qvz.service")
