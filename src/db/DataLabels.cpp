@@ -1,11 +1,15 @@
 #include "DataLabels.h"
 
 #include "AsciiText.h"
+#include "DbBatch.h"
 #include "DbDatabase.h"
 #include "DbLog.h"
 #include "DbQuery.h"
 
+#include <QSet>
+
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -18,12 +22,32 @@ const QString InsertSql = QStringLiteral("INSERT INTO QV_PPLIST( STATION_ID     
 const QString UpdateSql = QStringLiteral("UPDATE QV_PPLIST SET DATA_LABEL = :DATA_LABEL WHERE STATION_ID      = :STATIONID     AND SENSORNAME      = :SENSORNAME    AND FUNCTION_NAME   = :FUNCTION  ");
 // clang-format on
 
-// The three statements of a registration, each prepared at its first run and
+// The key of a table row or entry folded as loosely as any database's
+// collation might compare it: letter case, accents, width, blanks and
+// punctuation all ignored. Two keys that the database could take as equal
+// always fold alike; keys that fold alike may still differ.
+QString looseKey(const QString& station, const QString& sensor, const QString& function)
+{
+    QString key;
+    for (const QString& part : {station, sensor, function}) {
+        for (const QChar c : part.normalized(QString::NormalizationForm_KD).toUpper()) {
+            if (c.unicode() < 128 && c.isLetterOrNumber())
+                key += c;
+        }
+        key += QChar(u'\x1f');
+    }
+    return key;
+}
+
+// The statements of a registration, each prepared at its first run and
 // reused for the entries after it.
 class Registration
 {
 public:
-    explicit Registration(TDbDatabase& db) : m_count(db), m_insert(db), m_update(db) { prepareAgain(); }
+    explicit Registration(TDbDatabase& db) : m_count(db), m_insert(db), m_update(db), m_batch(db, InsertSql)
+    {
+        prepareAgain();
+    }
 
     // Drops the prepared statements so that their next run prepares them
     // afresh, with a new plan.
@@ -34,15 +58,33 @@ public:
         m_update.setSql(UpdateSql);
     }
 
+    // Reads the keys that the table holds, so that add() can insert the
+    // entries whose key is new without counting first. Not worth it when the
+    // table is much larger than the entries; then every entry is counted.
+    void readKeys(TDbDatabase& db, std::size_t entryCount)
+    {
+        TDbQuery rows(db);
+        rows.setSql(QStringLiteral("SELECT COUNT(*) AS CNT FROM QV_PPLIST"));
+        rows.open();
+        if (!rows.next() || std::size_t(rows.asInteger(0)) > KeyReadFactor * entryCount)
+            return;
+        rows.setSql(QStringLiteral("SELECT STATION_ID, SENSORNAME, FUNCTION_NAME FROM QV_PPLIST"));
+        rows.open();
+        QSet<QString> keys;
+        while (rows.next())
+            keys.insert(looseKey(rows.asString(0), rows.asString(1), rows.asString(2)));
+        m_keys = std::move(keys);
+    }
+
+    // Counts the key's rows, then inserts or updates.
     void run(const QString& functionName, const TStationSensorInfoItem& entry)
     {
-        const QString station = AsciiText::upper(entry.StationId);
-        const QString sensor = AsciiText::upper(entry.SensorName);
-        const QString function = AsciiText::upper(functionName);
-
-        m_count.setParam(QStringLiteral("STATIONID"), station);
-        m_count.setParam(QStringLiteral("SENSORNAME"), sensor);
-        m_count.setParam(QStringLiteral("FUNCTION"), function);
+        flush();
+        const Values values(functionName, entry);
+        remember(values);
+        m_count.setParam(QStringLiteral("STATIONID"), values.station);
+        m_count.setParam(QStringLiteral("SENSORNAME"), values.sensor);
+        m_count.setParam(QStringLiteral("FUNCTION"), values.function);
         m_count.open();
         if (!m_count.next()) {
             m_count.close();
@@ -52,17 +94,70 @@ public:
         m_count.close();
 
         TDbQuery& change = rows != 0 ? m_update : m_insert;
-        change.setParam(QStringLiteral("STATIONID"), station);
-        change.setParam(QStringLiteral("SENSORNAME"), sensor);
-        change.setParam(QStringLiteral("DATA_LABEL"), AsciiText::upper(entry.POLLDataLabel));
-        change.setParam(QStringLiteral("FUNCTION"), function);
+        values.bind(change);
         change.execute();
     }
 
+    // The same as run() for an entry of the running transaction, except that
+    // an entry whose key the table cannot hold yet waits in a batch of
+    // inserts.
+    void add(const QString& functionName, const TStationSensorInfoItem& entry)
+    {
+        const Values values(functionName, entry);
+        if (!m_keys || m_keys->contains(values.key)) {
+            run(functionName, entry);
+            return;
+        }
+        remember(values);
+        values.bind(m_batch);
+        m_batch.addRow();
+        if (m_batch.rowCount() >= BatchSize)
+            flush();
+    }
+
+    void flush() { m_batch.execute(); }
+    // Forgets the waiting inserts of a transaction that was rolled back.
+    void discard() { m_batch.clear(); }
+
 private:
+    // A table much larger than this many times the entries is not read.
+    static constexpr std::size_t KeyReadFactor = 20;
+    static constexpr int BatchSize = 500;
+
+    struct Values
+    {
+        QString station, sensor, label, function, key;
+
+        Values(const QString& functionName, const TStationSensorInfoItem& entry)
+            : station(AsciiText::upper(entry.StationId)), sensor(AsciiText::upper(entry.SensorName)),
+              label(AsciiText::upper(entry.POLLDataLabel)), function(AsciiText::upper(functionName)),
+              key(looseKey(station, sensor, function))
+        {
+        }
+
+        template <typename Statement>
+        void bind(Statement& statement) const
+        {
+            statement.setParam(QStringLiteral("STATIONID"), station);
+            statement.setParam(QStringLiteral("SENSORNAME"), sensor);
+            statement.setParam(QStringLiteral("DATA_LABEL"), label);
+            statement.setParam(QStringLiteral("FUNCTION"), function);
+        }
+    };
+
+    void remember(const Values& values)
+    {
+        if (m_keys)
+            m_keys->insert(values.key);
+    }
+
     TDbQuery m_count;
     TDbQuery m_insert;
     TDbQuery m_update;
+    TDbBatch m_batch;
+    // The loose keys of the table's rows and of the entries registered since;
+    // none when the table was not read.
+    std::optional<QSet<QString>> m_keys;
 };
 
 // Entries registered between two preparations of the statements.
@@ -92,6 +187,15 @@ void registerQuietly(Registration& registration, const Entry& entry)
     } catch (const std::exception& error) {
         qCWarning(lcDb, "Data label of %s.%s not registered: %s", qUtf8Printable(entry.item->StationId),
                   qUtf8Printable(entry.item->SensorName), error.what());
+    }
+}
+
+void readKeysQuietly(Registration& registration, TDbDatabase& db, std::size_t entryCount)
+{
+    try {
+        registration.readKeys(db, entryCount);
+    } catch (const std::exception& error) {
+        qCWarning(lcDb, "Every label counted before it is written: %s", error.what());
     }
 }
 
@@ -135,6 +239,7 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
         return;
     const std::vector<Entry> entries = entriesOf(groups);
     Registration registration(db);
+    readKeysQuietly(registration, db, entries.size());
 
     // The entries registered in the running transaction. When one fails, the
     // database may have undone more than its statement (PostgreSQL refuses
@@ -144,6 +249,7 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
     // entries share one transaction.
     std::vector<Entry> pending;
     const auto replayPending = [&] {
+        registration.discard();
         rollbackQuietly(db);
         for (const Entry& entry : pending)
             registerQuietly(registration, entry);
@@ -162,7 +268,7 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
         } else {
             pending.push_back(entries[i]);
             try {
-                registration.run(*entries[i].functionName, *entries[i].item);
+                registration.add(*entries[i].functionName, *entries[i].item);
             } catch (const std::exception&) {
                 replayPending();
                 inTransaction = startQuietly(db);
@@ -174,6 +280,7 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
     if (!inTransaction)
         return;
     try {
+        registration.flush();
         db.commit();
     } catch (const std::exception&) {
         replayPending();

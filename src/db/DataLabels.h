@@ -27,7 +27,9 @@ void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStat
 // The entries share one transaction and reuse their prepared statements
 // (renewed every few hundred entries, so that the database can plan them anew
 // as the table grows), which is many times faster than committing entry by
-// entry. A refused entry
+// entry. When the table is not much larger than the entries, its keys are
+// read first, and the entries whose key it cannot hold are inserted in
+// batches without counting (see TDbBatch). A refused entry
 // never takes the others with it: the transaction is then rolled back and its
 // entries are registered again one at a time.
 void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,

@@ -73,6 +73,7 @@ public:
     QSqlDatabase connection() const;
 
 private:
+    friend class TDbBatch;
     friend class TDbQuery;
     friend class TDbTable;
     void attach(Statement* statement);

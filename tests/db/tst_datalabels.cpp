@@ -31,6 +31,8 @@ private Q_SLOTS:
     void closedDatabaseRegistersNothing();
     void missingTableIsDropped();
     void failingEntryKeepsTheOthers();
+    void bulkMatchesOneByOne_data();
+    void bulkMatchesOneByOne();
 
 private:
     // Function, station, sensor, label.
@@ -216,6 +218,51 @@ void TestDataLabels::failingEntryKeepsTheOthers()
                                             {u"AVG"_s, u"st3"_s, u"temp"_s, u"three"_s}}));
     QCOMPARE(rows(), (QStringList{u"ST1/TEMP/ONE/AVG"_s, u"ST3/TEMP/THREE/AVG"_s}));
     QVERIFY(!m_db->inTransaction());
+}
+
+void TestDataLabels::bulkMatchesOneByOne_data()
+{
+    QTest::addColumn<QStringList>("stored");  // rows as "station/sensor/label/function"
+    QTest::addColumn<QStringList>("entries"); // as "function/station/sensor/label"
+
+    QStringList many;
+    for (int i = 0; i < 100; ++i)
+        many.append(u"OTHER%1/TEMP/L/AVG"_s.arg(i));
+    QTest::newRow("new keys") << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"max/st1/temp/b"_s};
+    QTest::newRow("stored key") << QStringList{u"ST1/TEMP/OLD/AVG"_s, u"ST2/TEMP/OLD/AVG"_s}
+                                << QStringList{u"avg/st1/temp/new"_s, u"avg/st3/temp/c"_s};
+    QTest::newRow("stored in other letter case")
+        << QStringList{u"st1/Temp/OLD/avg"_s} << QStringList{u"avg/st1/temp/new"_s};
+    QTest::newRow("accents and blanks") << QStringList{u"ST\u00c9 1 /TEMP/OLD/AVG"_s}
+                                        << QStringList{u"avg/st\u00e9 1/temp/new"_s, u"avg/ste1/temp/x"_s};
+    QTest::newRow("key repeated") << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"avg/ST1/TEMP/b"_s};
+    QTest::newRow("table larger than the entries")
+        << (many << u"ST1/TEMP/OLD/AVG"_s) << QStringList{u"avg/st1/temp/new"_s, u"avg/st2/temp/b"_s};
+}
+
+// Registering in bulk leaves the table as registering entry by entry does.
+void TestDataLabels::bulkMatchesOneByOne()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, entries);
+
+    QList<Entry> list;
+    for (const QString& entry : std::as_const(entries)) {
+        const QStringList parts = entry.split(u'/');
+        list.append({parts[0], parts[1], parts[2], parts[3]});
+    }
+    const auto fill = [&] {
+        execute(u"DELETE FROM QV_PPLIST"_s);
+        for (const QString& row : std::as_const(stored))
+            execute(u"INSERT INTO QV_PPLIST VALUES ('%1')"_s.arg(row.split(u'/').join(u"', '"_s)));
+    };
+    fill();
+    RegisterAllDataLabels(*m_db, *groupsOf(list));
+    const QStringList bulk = rows();
+    fill();
+    for (const Entry& entry : std::as_const(list))
+        registerOne(*m_db, entry);
+    QCOMPARE(bulk, rows());
 }
 
 QTEST_GUILESS_MAIN(TestDataLabels)

@@ -1,4 +1,5 @@
 #include "DbBackgroundRead.h"
+#include "DbBatch.h"
 #include "DbDatabase.h"
 #include "DbError.h"
 #include "DbQuery.h"
@@ -10,6 +11,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void driverMessages_data();
     void driverMessages();
     void rollbackUndoes();
+    void batchInsertsEverySet();
+    void batchFailureRaises();
     void readOnlyRunChangesNothing();
     void tableColumns_data();
     void tableColumns();
@@ -272,6 +276,66 @@ void TestDbLayer::rollbackUndoes()
     m_db->rollback();
     QVERIFY(!m_db->inTransaction());
     QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s, u"N"_s), u"0"_s);
+}
+
+void TestDbLayer::batchInsertsEverySet()
+{
+    const QStringList values{u"O'Neil"_s, QString(), u"\u00e6\u00f8\u00e5 \u4e2d"_s, QString(39, u'x'), u":ID"_s};
+    TDbBatch batch(*m_db, u"INSERT INTO QV_PPLIST (STATION_ID, SENSORNAME, DATA_LABEL, FUNCTION_NAME) "
+                          u"VALUES (:id, :ID, :LABEL, 'F')"_s);
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, batch.setParam(u"NAME"_s, u"x"_s));
+    for (int run = 0; run < 2; ++run) {
+        for (const QString& value : values) {
+            batch.setParam(u"Id"_s, value + QString::number(run));
+            batch.setParam(u"label"_s, value);
+            batch.addRow();
+        }
+        batch.execute();
+        QCOMPARE(batch.rowCount(), 0);
+    }
+    batch.setParam(u"ID"_s, u"unfinished"_s);
+    QVERIFY_THROWS_EXCEPTION(EDatabaseError, batch.addRow());
+
+    TDbQuery rows(*m_db);
+    rows.setSql(u"SELECT STATION_ID, SENSORNAME, DATA_LABEL FROM QV_PPLIST ORDER BY STATION_ID"_s);
+    rows.open();
+    QStringList stored;
+    while (rows.next())
+        stored.append(rows.asString(0) + u'|' + rows.asString(1) + u'|' + rows.asString(2));
+    QStringList expected;
+    for (int run = 0; run < 2; ++run) {
+        for (const QString& value : values)
+            expected.append(value + QString::number(run) + u'|' + value + QString::number(run) + u'|' + value);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::sort(stored.begin(), stored.end());
+    QCOMPARE(stored, expected);
+}
+
+void TestDbLayer::batchFailureRaises()
+{
+    TDbQuery table(*m_db);
+    table.setSql(u"CREATE TABLE QVZ_BATCH_KEYS (K VARCHAR(10) PRIMARY KEY)"_s);
+    table.execute();
+    const auto drop = qScopeGuard([&table] {
+        table.setSql(u"DROP TABLE QVZ_BATCH_KEYS"_s);
+        table.execute();
+    });
+    m_db->startTransaction();
+    TDbBatch batch(*m_db, u"INSERT INTO QVZ_BATCH_KEYS (K) VALUES (:K)"_s);
+    for (const QString& key : {u"a"_s, u"b"_s, u"a"_s}) {
+        batch.setParam(u"K"_s, key);
+        batch.addRow();
+    }
+    try {
+        batch.execute();
+        QFAIL("a duplicate key was inserted");
+    } catch (const EDatabaseError& error) {
+        QVERIFY2(error.message().contains(u"unique"_s, Qt::CaseInsensitive), qPrintable(error.message()));
+    }
+    QCOMPARE(batch.rowCount(), 0);
+    m_db->rollback();
+    QCOMPARE(scalar(u"SELECT COUNT(*) AS N FROM QVZ_BATCH_KEYS"_s, u"N"_s), u"0"_s);
 }
 
 // PostgreSQL refuses the write; other databases have it undone.

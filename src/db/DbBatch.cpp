@@ -1,0 +1,181 @@
+#include "DbBatch.h"
+
+#include "DbError.h"
+
+#include <QScopeGuard>
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlext.h>
+
+#include <algorithm>
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must take UTF-16 text");
+
+namespace {
+
+// The values of one "?" for every set, packed side by side at a fixed width
+// as ODBC's column-wise arrays of parameters want them.
+struct ParameterArray
+{
+    std::vector<char16_t> text;
+    std::vector<SQLLEN> lengths;
+    SQLLEN width = 1;
+
+    ParameterArray(const std::vector<QString>& values, int first, int count)
+    {
+        for (int row = first; row < first + count; ++row)
+            width = std::max<SQLLEN>(width, values[row].size() + 1);
+        text.assign(std::size_t(width) * count, u'\0');
+        lengths.reserve(count);
+        for (int row = first; row < first + count; ++row) {
+            const QString& value = values[row];
+            std::copy(value.utf16(), value.utf16() + value.size(), text.begin() + (row - first) * width);
+            lengths.push_back(value.size() * SQLLEN(sizeof(char16_t)));
+        }
+    }
+};
+
+QString diagnostic(SQLHSTMT statement)
+{
+    SQLWCHAR state[6];
+    SQLWCHAR message[1024];
+    SQLINTEGER nativeError = 0;
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetDiagRecW(SQL_HANDLE_STMT, statement, 1, state, &nativeError, message,
+                                      SQLSMALLINT(std::size(message)), &length)))
+        return {};
+    length = std::min<SQLSMALLINT>(length, SQLSMALLINT(std::size(message) - 1));
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(message), length).trimmed();
+}
+
+} // namespace
+
+TDbBatch::TDbBatch(TDbDatabase& database, const QString& sql)
+    : m_database(database), m_parameters(sql), m_values(m_parameters.names().size()),
+      m_given(m_parameters.names().size(), false)
+{
+    m_database.attach(this);
+}
+
+TDbBatch::~TDbBatch()
+{
+    release();
+    m_database.detach(this);
+}
+
+void TDbBatch::release()
+{
+    if (m_statement)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_statement);
+    m_statement = nullptr;
+}
+
+void TDbBatch::setParam(const QString& name, const QString& value)
+{
+    const int index = m_parameters.indexOf(name);
+    if (index < 0)
+        throw EDatabaseError(QStringLiteral("Parameter %1 not found").arg(name));
+    m_values[index].resize(m_rowCount + 1);
+    m_values[index][m_rowCount] = value;
+    m_given[index] = true;
+}
+
+void TDbBatch::addRow()
+{
+    const auto missing = std::find(m_given.begin(), m_given.end(), false);
+    if (missing != m_given.end())
+        throw EDatabaseError(
+            QStringLiteral("No value for parameter %1").arg(m_parameters.names().at(int(missing - m_given.begin()))));
+    std::fill(m_given.begin(), m_given.end(), false);
+    ++m_rowCount;
+}
+
+void TDbBatch::clear()
+{
+    for (auto& values : m_values)
+        values.clear();
+    std::fill(m_given.begin(), m_given.end(), false);
+    m_rowCount = 0;
+}
+
+void TDbBatch::prepare()
+{
+    if (m_statement)
+        return;
+    const QVariant connection = m_database.connection().driver()->handle();
+    if (!connection.isValid() || connection.metaType().sizeOf() != sizeof(SQLHDBC))
+        throw EDatabaseError(QStringLiteral("The driver gives no connection handle"));
+    SQLHANDLE statement = nullptr;
+    if (!SQL_SUCCEEDED(
+            SQLAllocHandle(SQL_HANDLE_STMT, *static_cast<const SQLHDBC*>(connection.constData()), &statement)))
+        throw EDatabaseError(QStringLiteral("No statement could be made on %1").arg(m_database.databaseName()));
+    m_statement = statement;
+    const QString& sql = m_parameters.positionalSql();
+    if (!SQL_SUCCEEDED(SQLPrepareW(statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(sql.utf16())),
+                                   SQLINTEGER(sql.size())))) {
+        const QString message = diagnostic(statement);
+        release();
+        throw EDatabaseError(message.isEmpty() ? QStringLiteral("The statement could not be prepared") : message);
+    }
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAM_BIND_TYPE, SQL_PARAM_BIND_BY_COLUMN, 0);
+    // A driver without arrays refuses a set size other than 1.
+    m_takesArrays =
+        SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(2), 0));
+}
+
+void TDbBatch::execute()
+{
+    const int rows = m_rowCount;
+    const auto forget = qScopeGuard([this] { clear(); });
+    if (rows == 0)
+        return;
+    prepare();
+    if (m_takesArrays) {
+        runRows(0, rows);
+        return;
+    }
+    for (int row = 0; row < rows; ++row)
+        runRows(row, 1);
+}
+
+void TDbBatch::runRows(int first, int count)
+{
+    const QStringList& positions = m_parameters.positions();
+    std::vector<ParameterArray> arrays;
+    arrays.reserve(positions.size());
+    for (int position = 0; position < positions.size(); ++position) {
+        ParameterArray& array =
+            arrays.emplace_back(m_values[m_parameters.indexOf(positions.at(position))], first, count);
+        if (!SQL_SUCCEEDED(SQLBindParameter(m_statement, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                            SQL_WVARCHAR, SQLULEN(array.width - 1 > 0 ? array.width - 1 : 1), 0,
+                                            array.text.data(), array.width * SQLLEN(sizeof(char16_t)),
+                                            array.lengths.data()))) {
+            SQLFreeStmt(m_statement, SQL_RESET_PARAMS);
+            throw EDatabaseError(QStringLiteral("A value could not be bound"));
+        }
+    }
+    std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
+    SQLULEN processed = 0;
+    if (m_takesArrays) {
+        SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(count)), 0);
+        SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0);
+        SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+    }
+    const SQLRETURN result = SQLExecute(m_statement);
+    // A driver may report a failed set only in its status.
+    const bool failed =
+        (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA) ||
+        (m_takesArrays && (processed != SQLULEN(count) || std::any_of(status.begin(), status.end(), [](SQLUSMALLINT s) {
+                               return s == SQL_PARAM_ERROR;
+                           })));
+    const QString message = failed ? diagnostic(m_statement) : QString();
+    SQLFreeStmt(m_statement, SQL_CLOSE);
+    SQLFreeStmt(m_statement, SQL_RESET_PARAMS);
+    if (m_takesArrays) {
+        SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+        SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+    }
+    if (failed)
+        throw EDatabaseError(message.isEmpty() ? QStringLiteral("The statement failed") : message);
+}
