@@ -12,6 +12,7 @@
 #include "FuzzSupport.h"
 #include "MessageBox.h"
 #include "TimeText.h"
+#include "TimeTextCheck.h"
 
 using Fuzz::expect;
 

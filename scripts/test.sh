@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds, and runs the whole test suite on
+# Sets up a fresh Debian 12 machine, checks that every tracked C++ source is
+# formatted as .clang-format says, builds, and runs the whole test suite on
 # a private D-Bus session bus with Qt's offscreen platform. Then, for
 # reliability:
 #   - the whole suite again, built with AddressSanitizer and
@@ -12,6 +13,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
+
+echo "== Formatting (.clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 dbus-run-session -- ctest --test-dir build --output-on-failure --timeout 300

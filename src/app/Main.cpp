@@ -474,7 +474,8 @@ void TfrmZizaVureGUI::startService()
 {
     try {
         LaunchService([this](const QString& reason) { reportManagerRefusal(reason); });
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        qCWarning(lcApp, "Service not started: %s", error.what());
         MessageBox::error(this, QStringLiteral("Error 1502: Failed to start the QVZizaVureess service."));
     }
 }
@@ -483,7 +484,8 @@ void TfrmZizaVureGUI::stopService()
 {
     try {
         HaltService([this](const QString& reason) { reportManagerRefusal(reason); });
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        qCWarning(lcApp, "Service not stopped: %s", error.what());
         MessageBox::error(this, QStringLiteral("Error 1503: Failed to stop the QVZizaVureess service."));
     }
 }
@@ -540,7 +542,9 @@ bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& 
         m_database->setDatabaseName(dataSource);
         m_database->setParams({QStringLiteral("USER NAME=") + userName, QStringLiteral("PASSWORD=") + password});
         m_database->open();
-    } catch (const Exception&) {
+    } catch (const Exception& error) {
+        // The operator's message is the program's own; the driver's reason goes to the log.
+        qCWarning(lcApp, "Data source %s not opened: %s", qUtf8Printable(dataSource), error.what());
         setLabelColour(ui->lblDataSource1, QColor(255, 0, 0));
         MessageBox::error(this, QStringLiteral("Error 1200: Unable to connect to database."));
         m_database->close();

@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "MessageBox.h"
 #include "NamedMutex.h"
 #include "SingleInstance.h"
 #include "TerminationNotifier.h"
@@ -17,7 +18,8 @@ int main(int argc, char* argv[])
     // One instance per user session: a second start only brings the first
     // window to the front.
     NamedMutex instanceMutex(InstanceMutex);
-    if (const std::optional<int> exitStatus = SingleInstance::claim(instanceMutex, WindowClass))
+    const auto showError = [](const QString& text) { MessageBox::error(nullptr, text); };
+    if (const std::optional<int> exitStatus = SingleInstance::claim(instanceMutex, WindowClass, showError))
         return *exitStatus;
 
     QApplication::setApplicationName(QStringLiteral("QVZizaVure"));

@@ -3,7 +3,6 @@
 #include "AsciiText.h"
 #include "DateTimeValue.h"
 #include "FormatSettings.h"
-#include "MessageBox.h"
 
 namespace {
 
@@ -84,12 +83,4 @@ bool IsValidTimeText(const QString& text, const TTimeKeywordSet& keywords)
     static const double earliest = *DateTimeValue::encodeDate(QDate(1900, 1, 1));
     const std::optional<double> value = ReadMonthFirstDateTime(text);
     return value && *value >= earliest;
-}
-
-bool ValidateTimeText(QWidget* parent, const QString& text, const TTimeKeywordSet& keywords)
-{
-    if (IsValidTimeText(text, keywords))
-        return true;
-    MessageBox::error(parent, keywords.message);
-    return false;
 }

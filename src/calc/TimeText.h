@@ -6,8 +6,6 @@
 
 #include <optional>
 
-class QWidget;
-
 // The start and stop time texts that the operator types or picks: a relative
 // keyword such as "Yesterday", or a date and time written month first,
 // "mm/dd/yyyy hh:mm:ss". The windows keep the text as entered; what a keyword
@@ -43,7 +41,3 @@ std::optional<double> ReadMonthFirstDateTime(QStringView text);
 // of the letters a-z (compared whole, blanks included), and for a date that
 // ReadMonthFirstDateTime reads as 1 January 1900 00:00:00 or later.
 bool IsValidTimeText(const QString& text, const TTimeKeywordSet& keywords);
-
-// IsValidTimeText, showing the set's message in an error box when the text is
-// invalid. The caller returns the focus to the field on false.
-bool ValidateTimeText(QWidget* parent, const QString& text, const TTimeKeywordSet& keywords);

@@ -97,9 +97,9 @@ QByteArray TXEncrypt::EncryptPassword(const QString& password) const
 QByteArray TXEncrypt::EncryptPassword(const QString& password, const QDateTime& stamp) const
 {
     // Windows-1252 where the password fits it, as a reader on the Windows side expects.
-    const QByteArray plain = (CodePage::encodePreferring1252(password) + ':' +
-                              CodePage::encodePreferring1252(stampText(stamp)))
-                                 .leftJustified(RecordSize, '\0', true);
+    const QByteArray plain =
+        (CodePage::encodePreferring1252(password) + ':' + CodePage::encodePreferring1252(stampText(stamp)))
+            .leftJustified(RecordSize, '\0', true);
     QByteArray record(RecordSize, Qt::Uninitialized);
     EncryptBuffer(plain.constData(), record.data(), RecordSize);
     return record;

@@ -1,5 +1,7 @@
 #include "UserSettingsFile.h"
 
+#include "ConfigLog.h"
+
 #include "Exception.h"
 #include "ProgramFolder.h"
 
@@ -31,7 +33,9 @@ bool UserSettingsFile::WriteWindowBounds(const TWindowBounds& bounds)
                                          {"Top", QString::number(bounds.Top)},
                                          {"Width", QString::number(bounds.Width)},
                                          {"Height", QString::number(bounds.Height)}});
-    } catch (const EWriteError&) {
+    } catch (const EWriteError& error) {
+        // The window opens at its default place next time; nothing else is lost.
+        qCWarning(lcConfig, "Window position not saved: %s", error.what());
         return false;
     }
     return true;

@@ -1,6 +1,5 @@
 #include "SingleInstance.h"
 
-#include "MessageBox.h"
 #include "NamedMutex.h"
 
 #include <QDeadlineTimer>
@@ -54,13 +53,14 @@ bool SingleInstance::listen()
     return m_server->listen(path);
 }
 
-std::optional<int> SingleInstance::claim(NamedMutex& instanceMutex, const QString& windowClass)
+std::optional<int> SingleInstance::claim(NamedMutex& instanceMutex, const QString& windowClass,
+                                         const std::function<void(const QString&)>& showError)
 {
     if (instanceMutex.tryLock())
         return std::nullopt;
     if (!instanceMutex.errorString().isEmpty()) {
-        MessageBox::error(nullptr, QStringLiteral("QV ZizaVure cannot start: unable to use the lock folder %1.")
-                                       .arg(instanceMutex.errorString()));
+        showError(QStringLiteral("QV ZizaVure cannot start: unable to use the lock folder %1.")
+                      .arg(instanceMutex.errorString()));
         return 1;
     }
     sendRestore(windowClass);

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class NamedMutex;
@@ -35,10 +36,11 @@ public:
 
     // Takes the single-instance mutex at the start of the program. Empty when
     // this start goes on; otherwise the exit status of the start: 0 after
-    // asking the running instance to show its window, 1 after a message when
-    // the lock cannot be used at all (another instance may then be running
-    // unseen, or none can run).
-    static std::optional<int> claim(NamedMutex& instanceMutex, const QString& windowClass);
+    // asking the running instance to show its window, 1 after `showError`
+    // was given a message because the lock cannot be used at all (another
+    // instance may then be running unseen, or none can run).
+    static std::optional<int> claim(NamedMutex& instanceMutex, const QString& windowClass,
+                                    const std::function<void(const QString&)>& showError);
 
     // Sends the restore message to the first instance; true when it answered
     // within timeoutMs.

@@ -17,6 +17,7 @@
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "TimeText.h"
+#include "TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>

@@ -2,6 +2,7 @@
 #include "FormatSettings.h"
 #include "MessageBox.h"
 #include "TimeText.h"
+#include "TimeTextCheck.h"
 
 #include <QTest>
 

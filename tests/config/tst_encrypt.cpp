@@ -267,7 +267,8 @@ void TestEncrypt::recordPadsWithNulBytes()
 void TestEncrypt::windowsRecord()
 {
     // Plain bytes in Windows-1252, as a protector on the Windows side makes them.
-    const QByteArray plain = QByteArray("P\xE4ssw\xF6rd:03/07/2024 09:05:03").leftJustified(TXEncrypt::RecordSize, '\0');
+    const QByteArray plain =
+        QByteArray("P\xE4ssw\xF6rd:03/07/2024 09:05:03").leftJustified(TXEncrypt::RecordSize, '\0');
     QByteArray record(plain.size(), Qt::Uninitialized);
     TEncrypt().EncryptBuffer(plain.constData(), record.data(), int(plain.size()));
     QCOMPARE(RecoverPasswordRecord(record), std::optional<QString>(QStringLiteral("Pässwörd")));

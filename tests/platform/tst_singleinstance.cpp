@@ -328,7 +328,8 @@ void TestSingleInstance::claim()
     if (heldHere)
         QVERIFY(running.tryLock());
     NamedMutex mutex(QStringLiteral("QVZizaVureessorGUI"));
-    const std::optional<int> status = SingleInstance::claim(mutex, WindowClass);
+    const std::optional<int> status =
+        SingleInstance::claim(mutex, WindowClass, [](const QString& text) { MessageBox::error(nullptr, text); });
     qunsetenv("TMPDIR");
     QCOMPARE(status.value_or(-1), exitStatus);
     QCOMPARE(mutex.isLocked(), exitStatus == -1);

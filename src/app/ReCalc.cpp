@@ -7,6 +7,7 @@
 #include "DataDef.h"
 #include "FormatSettings.h"
 #include "TimeText.h"
+#include "TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
 #include <QFocusEvent>

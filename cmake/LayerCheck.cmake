@@ -1,0 +1,27 @@
+# qv_forbid_link(<library> TARGETS <targets...>)
+# Fails the configure step when one of the targets links <library>, directly
+# or through any library it links, so that a layer cannot come to depend on
+# one above it unnoticed.
+function(qv_collect_links target out)
+    set(seen ${${out}})
+    get_target_property(links ${target} LINK_LIBRARIES)
+    get_target_property(interface ${target} INTERFACE_LINK_LIBRARIES)
+    foreach(link IN LISTS links interface)
+        if(link AND TARGET ${link} AND NOT link IN_LIST seen)
+            list(APPEND seen ${link})
+            qv_collect_links(${link} seen)
+        endif()
+    endforeach()
+    set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(qv_forbid_link library)
+    cmake_parse_arguments(ARG "" "" "TARGETS" ${ARGN})
+    foreach(target IN LISTS ARG_TARGETS)
+        set(links "")
+        qv_collect_links(${target} links)
+        if(${library} IN_LIST links)
+            message(FATAL_ERROR "${target} links ${library}, which only the windows may use")
+        endif()
+    endforeach()
+endfunction()
