@@ -8,8 +8,15 @@
 class EDataLabelDup : public Exception
 {
 public:
-    EDataLabelDup(const QString& dataLabel, const QString& stationId)
-        : Exception(QStringLiteral("Duplicate datalabel ") + dataLabel + QStringLiteral(" for station ") + stationId)
+    // `pairIndex` is the entry's place in the list being edited, or -1.
+    EDataLabelDup(const QString& dataLabel, const QString& stationId, int pairIndex = -1)
+        : Exception(QStringLiteral("Duplicate datalabel ") + dataLabel + QStringLiteral(" for station ") + stationId),
+          m_pairIndex(pairIndex)
     {
     }
+
+    int pairIndex() const { return m_pairIndex; }
+
+private:
+    int m_pairIndex;
 };

@@ -64,18 +64,12 @@ double timeOfDay(const QLineEdit* field)
     throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
 }
 
-// Pair texts compare without regard to case: ST01.TEMP and st01.temp are one pair.
-QString pairKey(const TStationSensorInfoItem& pair)
-{
-    return AsciiText::upper(pair.PairText());
-}
-
 } // namespace
 
 TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabase& database, TZizaVureGroups& groups,
                                  ConfigFile& config)
     : QDialog(owner), ui(std::make_unique<Ui::TfrmOptionSetup>()), m_session(session), m_database(database),
-      m_groups(groups), m_config(config)
+      m_groups(groups), m_config(config), m_edit(groups, config, database)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -315,57 +309,39 @@ void TfrmOptionSetup::takeGroupFields(TZizaVureGroupItem& target)
 void TfrmOptionSetup::SaveGroup()
 {
     const bool placeholder = m_groupIndex < 0;
-    TZizaVureGroupItem& target = currentGroup();
-    // A failed save must not leave the group half taken from the controls:
-    // it goes back to what it was, and the controls keep the edits.
-    TZizaVureGroupItem before;
-    before.AssignFrom(target);
-    try {
+    const auto takeEdits = [&](TZizaVureGroupItem& target) {
         if (placeholder)
             numberPlaceholder(target);
         takeGroupFields(target);
-        storePairs(target);
-        m_config.SaveGroupSection(target);
-    } catch (...) {
         target.ClearStationSensors();
-        target.AssignFrom(before);
+        if (m_editedPair >= 0)
+            CommitDataLabels(target, m_editedPair);
+    };
+    QStringList warnings;
+    try {
+        warnings = m_edit.save(currentGroup(), takeEdits);
+    } catch (const EDataLabelDup& clash) {
+        showClash(clash);
         throw;
     }
     // Joining after the write keeps a placeholder whose section could not
     // be written out of the list.
     if (placeholder)
         joinPlaceholder();
-    for (const auto& entry : target.StationSensors)
-        RegisterDataLabel(m_database, target.FuncName, *entry);
-    warnOfOtherLabels(target);
+    if (m_status) {
+        for (const QString& warning : std::as_const(warnings))
+            m_status(warning);
+    }
     m_modified = false;
 }
 
-// The label table keeps one label per station, sensor and function, so a
-// pair that another group calculates with the same function under another
-// label overwrites that group's row, or is overwritten by it.
-void TfrmOptionSetup::warnOfOtherLabels(const TZizaVureGroupItem& saved) const
+// The pair whose label clashes is selected, with its labels in the edits.
+void TfrmOptionSetup::showClash(const EDataLabelDup& clash)
 {
-    if (!m_status)
+    if (clash.pairIndex() < 0)
         return;
-    QHash<QString, const TStationSensorInfoItem*> savedPairs;
-    for (const auto& pair : saved.StationSensors)
-        savedPairs.insert(AsciiText::upper(pair->PairText() + u'\n' + saved.FuncName), pair.get());
-    for (int g = 0; g < m_groups.Count(); ++g) {
-        const TZizaVureGroupItem& other = *m_groups.Items(g);
-        if (&other == &saved)
-            continue;
-        for (const auto& pair : other.StationSensors) {
-            const TStationSensorInfoItem* mine =
-                savedPairs.value(AsciiText::upper(pair->PairText() + u'\n' + other.FuncName));
-            if (mine && !AsciiText::equalsFolded(mine->POLLDataLabel, pair->POLLDataLabel))
-                m_status(QStringLiteral("Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; the "
-                                        "label table keeps only one of them.")
-                             .arg(mine->PairText(), saved.FuncName, mine->POLLDataLabel,
-                                  QString::number(saved.PPGIndex), pair->POLLDataLabel,
-                                  QString::number(other.PPGIndex)));
-        }
-    }
+    selectPair(clash.pairIndex());
+    ShowDataLabels(clash.pairIndex());
 }
 
 // The first group of an empty list takes the lowest number that no section
@@ -740,7 +716,7 @@ void TfrmOptionSetup::addSelectedNode()
     const QModelIndexList selected = ui->tvwLeftTree->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    const std::size_t first = m_pairs.size();
+    const std::size_t first = m_edit.pairs().size();
     AddNodePairs(selected.first());
     listPairsFrom(first);
     selectFirstPairIfNone();
@@ -749,7 +725,7 @@ void TfrmOptionSetup::addSelectedNode()
 
 void TfrmOptionSetup::addAllNodes()
 {
-    const std::size_t first = m_pairs.size();
+    const std::size_t first = m_edit.pairs().size();
     for (int i = 0; i < m_tree->rowCount(); ++i)
         AddNodePairs(m_tree->index(i, 0));
     listPairsFrom(first);
@@ -779,14 +755,8 @@ void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
             m_refusedStations.append(station);
         return;
     }
-    if (m_pairTexts.contains(AsciiText::upper(station + QLatin1Char('.') + sensor)))
-        return;
-    auto pair = std::make_unique<TStationSensorInfoItem>();
-    pair->StationId = station;
-    pair->SensorName = sensor;
-    pair->POLLDataLabel = sensor;
-    appendPair(std::move(pair));
-    markModified();
+    if (m_edit.add(station, sensor))
+        markModified();
 }
 
 // One message for all the stations that the last add left out.
@@ -802,27 +772,21 @@ void TfrmOptionSetup::reportRefusedStations()
 
 void TfrmOptionSetup::selectFirstPairIfNone()
 {
-    if (!m_pairs.empty() && selectedPairIndex() < 0) {
+    if (!m_edit.pairs().empty() && selectedPairIndex() < 0) {
         selectPair(0);
         selectionStep();
     }
-}
-
-// The pair list's entry follows with listPairsFrom.
-void TfrmOptionSetup::appendPair(std::unique_ptr<TStationSensorInfoItem> pair)
-{
-    ++m_pairTexts[pairKey(*pair)];
-    m_pairs.push_back(std::move(pair));
 }
 
 // Lists the pairs from `first` on in one insert, which for the 100,000 pairs
 // of a large site is several times faster than entry by entry.
 void TfrmOptionSetup::listPairsFrom(std::size_t first)
 {
+    const TStationSensorList& pairs = m_edit.pairs();
     QStringList texts;
-    texts.reserve(qsizetype(m_pairs.size() - first));
-    for (std::size_t i = first; i < m_pairs.size(); ++i)
-        texts.append(m_pairs[i]->PairText());
+    texts.reserve(qsizetype(pairs.size() - first));
+    for (std::size_t i = first; i < pairs.size(); ++i)
+        texts.append(pairs[i]->PairText());
     const QSignalBlocker blocker(ui->lbxSiteSensor);
     ui->lbxSiteSensor->addItems(texts);
 }
@@ -830,13 +794,12 @@ void TfrmOptionSetup::listPairsFrom(std::size_t first)
 void TfrmOptionSetup::FillPairList(const TZizaVureGroupItem& group)
 {
     ClearPairList();
-    for (const auto& pair : group.StationSensors)
-        appendPair(std::make_unique<TStationSensorInfoItem>(*pair));
+    m_edit.fill(group);
     listPairsFrom(0);
     m_editedPair = -1;
     // With no pairs this empties the label edits, which would otherwise
     // still show the previous group's labels.
-    selectPair(m_pairs.empty() ? -1 : 0);
+    selectPair(m_edit.pairs().empty() ? -1 : 0);
     selectionStep();
 }
 
@@ -846,9 +809,7 @@ void TfrmOptionSetup::ClearPairList()
         const QSignalBlocker blocker(ui->lbxSiteSensor);
         ui->lbxSiteSensor->clear();
     }
-    while (!m_pairs.empty())
-        m_pairs.pop_back();
-    m_pairTexts.clear();
+    m_edit.clear();
 }
 
 void TfrmOptionSetup::removeSelectedPair()
@@ -860,16 +821,13 @@ void TfrmOptionSetup::removeSelectedPair()
 
 void TfrmOptionSetup::RemovePair(int index)
 {
-    const QString key = pairKey(*m_pairs.at(std::size_t(index)));
-    if (--m_pairTexts[key] <= 0)
-        m_pairTexts.remove(key);
-    m_pairs.erase(m_pairs.begin() + index);
+    m_edit.remove(index);
     {
         const QSignalBlocker blocker(ui->lbxSiteSensor);
         delete ui->lbxSiteSensor->takeItem(index);
     }
     m_editedPair = -1;
-    selectPair(index > 0 ? index - 1 : (m_pairs.empty() ? -1 : 0));
+    selectPair(index > 0 ? index - 1 : (m_edit.pairs().empty() ? -1 : 0));
     selectionStep();
     markModified();
 }
@@ -898,7 +856,7 @@ void TfrmOptionSetup::movePairUp()
 void TfrmOptionSetup::movePairDown()
 {
     const int selected = selectedPairIndex();
-    if (selected < 0 || selected + 1 >= int(m_pairs.size()))
+    if (selected < 0 || selected + 1 >= int(m_edit.pairs().size()))
         return;
     exchangePairs(selected, selected + 1);
     selectPair(selected + 1);
@@ -907,9 +865,9 @@ void TfrmOptionSetup::movePairDown()
 
 void TfrmOptionSetup::exchangePairs(int first, int second)
 {
-    std::swap(m_pairs[std::size_t(first)], m_pairs[std::size_t(second)]);
-    ui->lbxSiteSensor->item(first)->setText(m_pairs[std::size_t(first)]->PairText());
-    ui->lbxSiteSensor->item(second)->setText(m_pairs[std::size_t(second)]->PairText());
+    m_edit.exchange(first, second);
+    ui->lbxSiteSensor->item(first)->setText(m_edit.pairs()[std::size_t(first)]->PairText());
+    ui->lbxSiteSensor->item(second)->setText(m_edit.pairs()[std::size_t(second)]->PairText());
     if (m_editedPair == first)
         m_editedPair = second;
     else if (m_editedPair == second)
@@ -956,7 +914,7 @@ void TfrmOptionSetup::ShowDataLabels(int index)
         m_editedPair = -1;
         return;
     }
-    const TStationSensorInfoItem& pair = *m_pairs.at(std::size_t(index));
+    const TStationSensorInfoItem& pair = *m_edit.pairs().at(std::size_t(index));
     ui->edtDataLabel->setText(pair.POLLDataLabel);
     ui->edtAltDataLabel->setText(pair.POLLAltLabel);
     m_editedPair = index;
@@ -964,68 +922,19 @@ void TfrmOptionSetup::ShowDataLabels(int index)
 
 void TfrmOptionSetup::dataLabelEdited()
 {
-    if (m_editedPair >= 0 && ui->edtDataLabel->text() != m_pairs.at(std::size_t(m_editedPair))->POLLDataLabel)
+    if (m_editedPair >= 0 && ui->edtDataLabel->text() != m_edit.pairs().at(std::size_t(m_editedPair))->POLLDataLabel)
         markModified();
 }
 
 void TfrmOptionSetup::altDataLabelEdited()
 {
-    if (m_editedPair >= 0 && ui->edtAltDataLabel->text() != m_pairs.at(std::size_t(m_editedPair))->POLLAltLabel)
+    if (m_editedPair >= 0 && ui->edtAltDataLabel->text() != m_edit.pairs().at(std::size_t(m_editedPair))->POLLAltLabel)
         markModified();
-}
-
-namespace {
-
-// A data label within its station, as labels are compared.
-QString stationLabelKey(const TStationSensorInfoItem& pair)
-{
-    return AsciiText::upper(pair.StationId) + u'\n' + AsciiText::upper(pair.POLLDataLabel);
-}
-
-} // namespace
-
-// Each pair of the list against the pairs of every stored group and the
-// other pairs of the list, which the current group's stored pairs are not
-// (storePairs has dropped them). The first clash is shown and raised.
-void TfrmOptionSetup::checkDataLabels()
-{
-    QSet<QString> taken;
-    for (int g = 0; g < m_groups.Count(); ++g) {
-        for (const auto& stored : m_groups.Items(g)->StationSensors)
-            taken.insert(stationLabelKey(*stored));
-    }
-    for (std::size_t i = 0; i < m_pairs.size(); ++i) {
-        const TStationSensorInfoItem& pair = *m_pairs[i];
-        const qsizetype before = taken.size();
-        taken.insert(stationLabelKey(pair));
-        if (taken.size() == before) {
-            selectPair(int(i));
-            ShowDataLabels(int(i));
-            throw EDataLabelDup(pair.POLLDataLabel, pair.StationId);
-        }
-    }
 }
 
 void TfrmOptionSetup::CommitDataLabels(const TZizaVureGroupItem& group, int index)
 {
-    TStationSensorInfoItem& edited = *m_pairs.at(std::size_t(index));
-    const QString dataLabel = ui->edtDataLabel->text();
-    const QString altLabel = ui->edtAltDataLabel->text();
-
-    for (int g = 0; g < m_groups.Count(); ++g) {
-        const TZizaVureGroupItem* other = m_groups.Items(g);
-        const bool sameGroup = other == &group;
-        for (std::size_t p = 0; p < other->StationSensors.size(); ++p) {
-            if (sameGroup && int(p) == index)
-                continue;
-            const TStationSensorInfoItem& stored = *other->StationSensors[p];
-            if (AsciiText::equalsFolded(stored.StationId, edited.StationId) &&
-                AsciiText::equalsFolded(stored.POLLDataLabel, dataLabel))
-                throw EDataLabelDup(dataLabel, edited.StationId);
-        }
-    }
-    edited.POLLDataLabel = dataLabel;
-    edited.POLLAltLabel = altLabel;
+    m_edit.setLabels(group, index, ui->edtDataLabel->text(), ui->edtAltDataLabel->text());
 }
 
 void TfrmOptionSetup::storePairs(TZizaVureGroupItem& target)
@@ -1033,7 +942,10 @@ void TfrmOptionSetup::storePairs(TZizaVureGroupItem& target)
     target.ClearStationSensors();
     if (m_editedPair >= 0)
         CommitDataLabels(target, m_editedPair);
-    checkDataLabels();
-    for (const auto& pair : m_pairs)
-        target.StationSensors.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
+    try {
+        m_edit.storeInto(target);
+    } catch (const EDataLabelDup& clash) {
+        showClash(clash);
+        throw;
+    }
 }

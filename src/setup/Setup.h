@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataDef.h"
+#include "GroupEdit.h"
 
 #include <QDialog>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <optional>
 
 class ConfigFile;
+class EDataLabelDup;
 class QButtonGroup;
 class QModelIndex;
 class QPushButton;
@@ -89,7 +91,7 @@ public:
     void FillPairList(const TZizaVureGroupItem& group);
     void ClearPairList();
     // The pair list's entries, in list order.
-    const TStationSensorList& pairs() const { return m_pairs; }
+    const TStationSensorList& pairs() const { return m_edit.pairs(); }
     // The pair whose labels the two label edits show, or -1.
     int editedPairIndex() const { return m_editedPair; }
 
@@ -156,8 +158,7 @@ private:
     bool FormCloseQuery();
 
     void QueryStations();
-    void checkDataLabels();
-    void warnOfOtherLabels(const TZizaVureGroupItem& saved) const;
+    void showClash(const EDataLabelDup& clash);
     void BuildTree(int view);
 
     // Adding pairs from the tree.
@@ -169,7 +170,6 @@ private:
     void selectFirstPairIfNone();
 
     // Changing the pair list.
-    void appendPair(std::unique_ptr<TStationSensorInfoItem> pair);
     void listPairsFrom(std::size_t first);
     void removeSelectedPair();
     void RemovePair(int index);
@@ -204,8 +204,7 @@ private:
     TStationSensorCache m_cache;
     std::optional<QString> m_filterName; // none until the station list is first read
 
-    TStationSensorList m_pairs;
-    QHash<QString, int> m_pairTexts; // upper-cased entry text -> number of entries
-    QStringList m_refusedStations;   // stations with "." met by the add under way
+    TGroupEdit m_edit;
+    QStringList m_refusedStations; // stations with "." met by the add under way
     int m_editedPair = -1;
 };

@@ -1,0 +1,156 @@
+#include "GroupEdit.h"
+
+#include "AsciiText.h"
+#include "ConfigFile.h"
+#include "DataLabelDup.h"
+#include "DataLabels.h"
+
+#include <QSet>
+
+namespace {
+
+// Pair texts compare without regard to case: ST01.TEMP and st01.temp are one pair.
+QString pairKey(const TStationSensorInfoItem& pair)
+{
+    return AsciiText::upper(pair.PairText());
+}
+
+// A data label within its station, as labels are compared.
+QString stationLabelKey(const TStationSensorInfoItem& pair)
+{
+    return AsciiText::upper(pair.StationId) + u'\n' + AsciiText::upper(pair.POLLDataLabel);
+}
+
+} // namespace
+
+TGroupEdit::TGroupEdit(TZizaVureGroups& groups, ConfigFile& config, TDbDatabase& database)
+    : m_groups(groups), m_config(config), m_database(database)
+{
+}
+
+void TGroupEdit::fill(const TZizaVureGroupItem& group)
+{
+    clear();
+    m_pairs.reserve(group.StationSensors.size());
+    for (const auto& pair : group.StationSensors) {
+        ++m_pairTexts[pairKey(*pair)];
+        m_pairs.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
+    }
+}
+
+void TGroupEdit::clear()
+{
+    while (!m_pairs.empty())
+        m_pairs.pop_back();
+    m_pairTexts.clear();
+}
+
+bool TGroupEdit::add(const QString& station, const QString& sensor)
+{
+    auto pair = std::make_unique<TStationSensorInfoItem>();
+    pair->StationId = station;
+    pair->SensorName = sensor;
+    pair->POLLDataLabel = sensor;
+    const QString key = pairKey(*pair);
+    if (m_pairTexts.contains(key))
+        return false;
+    m_pairTexts.insert(key, 1);
+    m_pairs.push_back(std::move(pair));
+    return true;
+}
+
+void TGroupEdit::remove(int index)
+{
+    const QString key = pairKey(*m_pairs.at(std::size_t(index)));
+    if (--m_pairTexts[key] <= 0)
+        m_pairTexts.remove(key);
+    m_pairs.erase(m_pairs.begin() + index);
+}
+
+void TGroupEdit::exchange(int first, int second)
+{
+    std::swap(m_pairs.at(std::size_t(first)), m_pairs.at(std::size_t(second)));
+}
+
+void TGroupEdit::setLabels(const TZizaVureGroupItem& group, int index, const QString& dataLabel,
+                           const QString& altLabel)
+{
+    TStationSensorInfoItem& edited = *m_pairs.at(std::size_t(index));
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        const TZizaVureGroupItem* other = m_groups.Items(g);
+        const bool sameGroup = other == &group;
+        for (std::size_t p = 0; p < other->StationSensors.size(); ++p) {
+            if (sameGroup && int(p) == index)
+                continue;
+            const TStationSensorInfoItem& stored = *other->StationSensors[p];
+            if (AsciiText::equalsFolded(stored.StationId, edited.StationId) &&
+                AsciiText::equalsFolded(stored.POLLDataLabel, dataLabel))
+                throw EDataLabelDup(dataLabel, edited.StationId);
+        }
+    }
+    edited.POLLDataLabel = dataLabel;
+    edited.POLLAltLabel = altLabel;
+}
+
+void TGroupEdit::storeInto(TZizaVureGroupItem& target) const
+{
+    target.ClearStationSensors();
+    QSet<QString> taken;
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        for (const auto& stored : m_groups.Items(g)->StationSensors)
+            taken.insert(stationLabelKey(*stored));
+    }
+    for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+        const TStationSensorInfoItem& pair = *m_pairs[i];
+        const qsizetype before = taken.size();
+        taken.insert(stationLabelKey(pair));
+        if (taken.size() == before)
+            throw EDataLabelDup(pair.POLLDataLabel, pair.StationId, int(i));
+    }
+    for (const auto& pair : m_pairs)
+        target.StationSensors.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
+}
+
+QStringList TGroupEdit::save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields)
+{
+    // A failed save must not leave the group half changed: it goes back to
+    // what it was, and the editor keeps the edits.
+    TZizaVureGroupItem before;
+    before.AssignFrom(target);
+    try {
+        takeFields(target);
+        storeInto(target);
+        m_config.SaveGroupSection(target);
+    } catch (...) {
+        target.ClearStationSensors();
+        target.AssignFrom(before);
+        throw;
+    }
+    for (const auto& entry : target.StationSensors)
+        RegisterDataLabel(m_database, target.FuncName, *entry);
+    return otherLabelWarnings(target);
+}
+
+QStringList TGroupEdit::otherLabelWarnings(const TZizaVureGroupItem& saved) const
+{
+    QHash<QString, const TStationSensorInfoItem*> savedPairs;
+    for (const auto& pair : saved.StationSensors)
+        savedPairs.insert(AsciiText::upper(pair->PairText() + u'\n' + saved.FuncName), pair.get());
+    QStringList warnings;
+    for (int g = 0; g < m_groups.Count(); ++g) {
+        const TZizaVureGroupItem& other = *m_groups.Items(g);
+        if (&other == &saved)
+            continue;
+        for (const auto& pair : other.StationSensors) {
+            const TStationSensorInfoItem* mine =
+                savedPairs.value(AsciiText::upper(pair->PairText() + u'\n' + other.FuncName));
+            if (mine && !AsciiText::equalsFolded(mine->POLLDataLabel, pair->POLLDataLabel))
+                warnings.append(QStringLiteral("Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; "
+                                               "the label table keeps only one of them.")
+                                    .arg(mine->PairText(), saved.FuncName, mine->POLLDataLabel,
+                                         QString::number(saved.PPGIndex), pair->POLLDataLabel,
+                                         QString::number(other.PPGIndex)));
+        }
+    }
+    return warnings;
+}

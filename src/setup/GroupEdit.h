@@ -1,0 +1,66 @@
+#pragma once
+
+#include "DataDef.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <functional>
+
+class ConfigFile;
+class TDbDatabase;
+
+// Editing one group's pairs and saving the group, without a window: the pair
+// list (copies of the group's pairs, each station.sensor once whatever its
+// letter case), the rule that a data label names one result per station
+// across all groups, and the save that writes the group's section and
+// registers its data labels. The setup editor shows and drives it.
+class TGroupEdit
+{
+public:
+    // None of the references is owned.
+    TGroupEdit(TZizaVureGroups& groups, ConfigFile& config, TDbDatabase& database);
+
+    // The pair list, in list order.
+    const TStationSensorList& pairs() const { return m_pairs; }
+    // Replaces the list by copies of the group's pairs.
+    void fill(const TZizaVureGroupItem& group);
+    void clear();
+    // Appends station.sensor, labelled with the sensor's name, unless the
+    // list holds it already in any letter case; false when not added.
+    bool add(const QString& station, const QString& sensor);
+    void remove(int index);
+    void exchange(int first, int second);
+
+    // Gives the list's pair at `index` new labels. Raises EDataLabelDup, and
+    // changes nothing, when another pair of the same station already carries
+    // the data label: any pair of another group, or a stored pair of `group`
+    // other than the one at `index`.
+    void setLabels(const TZizaVureGroupItem& group, int index, const QString& dataLabel, const QString& altLabel);
+
+    // Discards the target's pairs and gives it a copy of each pair of the
+    // list. Raises EDataLabelDup, naming the list's first pair whose data
+    // label a pair of another group or an earlier pair of the list carries
+    // for the same station; the target is then left without pairs.
+    void storeInto(TZizaVureGroupItem& target) const;
+
+    // Saves `target`: `takeFields` gives it the edited fields, storeInto its
+    // pairs, then its section is written and its data labels registered.
+    // Raises what `takeFields`, storeInto or the write raise, and the target
+    // is then as it was before. Returns the status lines that the operator
+    // should read (see otherLabelWarnings).
+    QStringList save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields);
+
+    // The label table keeps one label per station, sensor and function, so a
+    // pair that another group calculates with the same function under
+    // another label overwrites that group's row, or is overwritten by it:
+    // one warning for each such pair.
+    QStringList otherLabelWarnings(const TZizaVureGroupItem& saved) const;
+
+private:
+    TZizaVureGroups& m_groups;
+    ConfigFile& m_config;
+    TDbDatabase& m_database;
+    TStationSensorList m_pairs;
+    QHash<QString, int> m_pairTexts; // upper-cased pair text -> number of entries
+};
