@@ -133,8 +133,8 @@ void TPostProcessor::SuspendProcessing()
 int TPostProcessor::GetProcessingState()
 {
     if (answeredBySwitch())
-        return 0;
-    return m_scheduleActive ? 1 : 0;
+        return ProcessingSuspended;
+    return m_scheduleActive ? ProcessingActive : ProcessingSuspended;
 }
 
 void TPostProcessor::ProcessGroupNow(int position)

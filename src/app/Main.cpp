@@ -222,8 +222,8 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     m_log = m_loaded.log;
     // Only the three levels exist; a hand-edited value outside them reads
     // as the usual Medium.
-    if (m_log.LogDetail < 0 || m_log.LogDetail > 2)
-        m_log.LogDetail = 1;
+    if (m_log.LogDetail < DetailLow || m_log.LogDetail > DetailHigh)
+        m_log.LogDetail = DetailMedium;
     m_configurationLoaded = true;
     for (const QString& line : std::as_const(m_loaded.statusLines))
         AddStatusLine(line);
@@ -535,7 +535,7 @@ void TfrmZizaVureGUI::refreshParams()
 
 bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& userName, const QString& password)
 {
-    if (m_log.LogDetail == 2)
+    if (m_log.LogDetail == DetailHigh)
         AddStatusLine(QStringLiteral("Connecting to database..."));
     try {
         m_session->open();
@@ -656,7 +656,7 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
     tmrService->stop();
     m_holdingService = true;
     try {
-        int processingState = 0;
+        int processingState = ProcessingSuspended;
         if (m_link->isLinked()) {
             processingState = m_link->GetProcessingState();
             m_link->SuspendProcessing();
@@ -673,7 +673,7 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
         } catch (const Exception& error) {
             report(error);
         }
-        if (m_link->isLinked() && processingState == 1)
+        if (m_link->isLinked() && processingState == ProcessingActive)
             m_link->ResumeProcessing();
     } catch (const Exception& error) {
         report(error);

@@ -5,12 +5,11 @@
 #include "AsciiText.h"
 #include "ComboBoxSelection.h"
 #include "DataDef.h"
-#include "FormatSettings.h"
+#include "FieldExitWatcher.h"
 #include "TimeText.h"
 #include "TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
-#include <QFocusEvent>
 #include <QSet>
 
 #include <cmath>
@@ -19,15 +18,6 @@ namespace {
 
 using ComboBoxSelection::selectIndex;
 using ComboBoxSelection::selectTextIgnoringCase;
-
-constexpr int IntervalAsEntered = 6;
-
-// "hh:nn:ss" of a time of day, with the ":" that the masks of the time fields hold.
-QString timeText(double value)
-{
-    static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
-    return format.formatTime(value);
-}
 
 } // namespace
 
@@ -70,31 +60,11 @@ void TfrmReCalc::setUpTimeField(QComboBox* field, const QString& text)
     field->lineEdit()->setMaxLength(TimeTextMaxLength);
     // Typed text stays exactly as typed; no completion to a listed keyword.
     field->setCompleter(nullptr);
-    field->installEventFilter(this);
-}
-
-bool TfrmReCalc::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut) {
-        // Only moving to another control of this window counts as leaving
-        // the field; opening its list or switching windows does not.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-            auto* field = static_cast<QComboBox*>(watched);
-            // After the focus change has finished, so that the focus can be
-            // put back.
-            QMetaObject::invokeMethod(
-                this, [this, field] { validateTimeField(field); }, Qt::QueuedConnection);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    connect(new FieldExitWatcher(field), &FieldExitWatcher::exited, this, [this, field] { validateTimeField(field); });
 }
 
 void TfrmReCalc::validateTimeField(QComboBox* field)
 {
-    // Leaving a field by closing the window needs no correction.
-    if (!isVisible())
-        return;
     if (!ValidateTimeText(this, field->currentText(), ReCalcTimeKeywords()))
         field->setFocus(Qt::OtherFocusReason);
 }
@@ -106,13 +76,13 @@ void TfrmReCalc::showGroup(int index)
     const TZizaVureGroupItem& group = *m_groups.Items(index);
     ui->chkEnable->setChecked(group.Enabled);
     selectTextIgnoringCase(ui->cbxFuncName, group.FuncName);
-    ui->edtBase->setText(timeText(group.BaseTime));
-    ui->edtProcTime->setText(timeText(group.ProcTime));
+    ui->edtBase->setText(TimeFieldText(group.BaseTime));
+    ui->edtProcTime->setText(TimeFieldText(group.ProcTime));
     selectIndex(ui->cbxInterval, group.TypeInterval);
     const double days = std::floor(group.Interval);
     ui->spnbtnNoChangeInterval->setValue(int(qBound(0.0, days, double(ui->spnbtnNoChangeInterval->maximum()))));
     ui->edtIntervalDay->setText(QString::number(qint64(days)));
-    ui->edtInterval->setText(timeText(group.Interval - days));
+    ui->edtInterval->setText(TimeFieldText(group.Interval - days));
     selectIndex(ui->cbxDataFlags, group.DataType);
     // The field shows upper case only, as the setup editor enters it.
     ui->edtParameters->setText(AsciiText::upper(group.Parameter));
@@ -126,7 +96,7 @@ void TfrmReCalc::showGroup(int index)
 void TfrmReCalc::updateIntervalFields()
 {
     ui->actCalc->setEnabled(true);
-    const bool asEntered = ui->cbxInterval->currentIndex() == IntervalAsEntered;
+    const bool asEntered = UsesOwnInterval(ui->cbxInterval->currentIndex());
     ui->edtIntervalDay->setEnabled(asEntered);
     ui->spnbtnNoChangeInterval->setEnabled(asEntered);
     ui->edtInterval->setEnabled(asEntered);

@@ -29,9 +29,6 @@ public:
     TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* database, TZizaVureGroups& groups);
     ~TfrmReCalc() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void setUpTimeField(QComboBox* field, const QString& text);
     void showGroup(int index);

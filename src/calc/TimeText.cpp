@@ -84,3 +84,23 @@ bool IsValidTimeText(const QString& text, const TTimeKeywordSet& keywords)
     const std::optional<double> value = ReadMonthFirstDateTime(text);
     return value && *value >= earliest;
 }
+
+namespace {
+
+const FormatSettings& timeFieldFormat()
+{
+    static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
+    return format;
+}
+
+} // namespace
+
+QString TimeFieldText(double value)
+{
+    return timeFieldFormat().formatTime(value);
+}
+
+std::optional<double> ReadTimeField(const QString& text)
+{
+    return timeFieldFormat().parseTime(text);
+}

@@ -29,6 +29,12 @@ const TTimeKeywordSet& ReCalcTimeKeywords();
 // The fields hold at most the length of "mm/dd/yyyy hh:mm:ss".
 inline constexpr int TimeTextMaxLength = 19;
 
+// The text of a time-of-day field ("hh:nn:ss", from the value's time of
+// day) and its reading: the fields' masks hold a ":" whatever the regional
+// settings say. Nothing for a text that is no time of day.
+QString TimeFieldText(double value);
+std::optional<double> ReadTimeField(const QString& text);
+
 // Reads "month/day/year", optionally followed by blanks and "hours:minutes"
 // or "hours:minutes:seconds" (with AM or PM allowed), month first whatever
 // the regional settings. Surrounding blanks are ignored. All three date

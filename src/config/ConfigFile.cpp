@@ -349,7 +349,7 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
     m_keptAdded.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
-    settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", 1);
+    settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", DetailMedium);
     bool named = false;
     const QStringList names = listedGroupNames(m_file, &named);
     for (int p = 0; p < names.size(); ++p) {

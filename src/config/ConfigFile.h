@@ -21,8 +21,8 @@ struct TDatabaseSettings
 // The status-memo settings that travel with the groups.
 struct TLogSettings
 {
-    bool LogMessage = false; // the "Log Status Messages" switch
-    int LogDetail = 1;       // 0 Low, 1 Medium, 2 High
+    bool LogMessage = false;      // the "Log Status Messages" switch
+    int LogDetail = DetailMedium; // a TDetailLevel
 };
 
 // The configuration file "QVZizaVure.QVS" that the program and the

@@ -23,6 +23,33 @@ QString GroupSectionName(int number);
 // The smallest number of 1..MaxGroupNumber that is not taken, or 0 when none is left.
 int LowestFreeGroupNumber(const QSet<int>& taken);
 
+// A group's kind of interval (TypeInterval), in the order of the editors'
+// lists; only IntervalAsEntered uses the group's own Interval.
+enum TIntervalKind : quint8 {
+    IntervalHour,
+    IntervalSixHours,
+    IntervalTwelveHours,
+    IntervalDaily,
+    IntervalWeekly,
+    IntervalMonthly,
+    IntervalAsEntered
+};
+
+// Whether a group of this kind runs at its own Interval; the editors enable
+// the interval fields only then, but keep and save their values whatever
+// the kind.
+inline bool UsesOwnInterval(int kind)
+{
+    return kind == IntervalAsEntered;
+}
+
+// The detail levels of the status messages (LogDetail); some messages are
+// made only at DetailHigh.
+enum TDetailLevel : int { DetailLow, DetailMedium, DetailHigh };
+
+// What the service answers to GetProcessingState.
+enum TProcessingState : int { ProcessingSuspended, ProcessingActive };
+
 // One station/sensor entry of a group with the data labels of its result.
 class TStationSensorInfoItem
 {
@@ -65,7 +92,7 @@ public:
     QString FuncName = QStringLiteral("AVG");
     double BaseTime = 0;
     double ProcTime = 0;
-    quint8 TypeInterval = 3;
+    quint8 TypeInterval = IntervalDaily;
     double Interval = 0;
     QString StartFrom;
     QString Description;

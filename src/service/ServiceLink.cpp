@@ -1,5 +1,6 @@
 #include "ServiceLink.h"
 
+#include "DataDef.h"
 #include "FormatSettings.h"
 #include "IQVZizaVureComProxy.h"
 #include "NamedMutex.h"
@@ -116,7 +117,7 @@ bool TServiceLink::ConnectToService()
         DisconnectFromService();
         return false;
     }
-    if (m_host.detailLevel() == 2)
+    if (m_host.detailLevel() == DetailHigh)
         m_host.AddStatusLine(QStringLiteral("Post processing service started."));
     m_host.showLinkState(ServiceReady);
     return true;

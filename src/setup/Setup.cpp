@@ -9,9 +9,9 @@
 #include "DataLabels.h"
 #include "DbBackgroundRead.h"
 #include "DbError.h"
+#include "FieldExitWatcher.h"
 #include "FilterFile.h"
 #include "FilterSelect.h"
-#include "FormatSettings.h"
 #include "MessageBox.h"
 #include "ReadProgress.h"
 #include "StationQuery.h"
@@ -21,7 +21,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QWindow>
@@ -33,7 +32,6 @@ namespace {
 using ComboBoxSelection::selectIndex;
 using ComboBoxSelection::selectTextIgnoringCase;
 
-constexpr int IntervalAsEntered = 6;
 constexpr int MaxIntervalDays = 365;
 
 // A time field whose text is no time of day.
@@ -43,23 +41,10 @@ public:
     using Exception::Exception;
 };
 
-// The time fields' masks hold a ":" whatever the regional settings say.
-const FormatSettings& timeFormat()
-{
-    static const FormatSettings format(QStringLiteral("M/d/yyyy"), QStringLiteral("HH:mm:ss"));
-    return format;
-}
-
-// "hh:nn:ss" of a time of day.
-QString timeText(double value)
-{
-    return timeFormat().formatTime(value);
-}
-
 double timeOfDay(const QLineEdit* field)
 {
     const QString text = field->text();
-    if (const std::optional<double> time = timeFormat().parseTime(text))
+    if (const std::optional<double> time = ReadTimeField(text))
         return *time;
     throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
 }
@@ -169,7 +154,7 @@ void TfrmOptionSetup::connectModifiedMarks()
 void TfrmOptionSetup::connectStartFrom()
 {
     connect(ui->cbxDateFrom, &QComboBox::activated, this, &TfrmOptionSetup::startFromPicked);
-    ui->cbxDateFrom->installEventFilter(this);
+    connect(new FieldExitWatcher(ui->cbxDateFrom), &FieldExitWatcher::exited, this, &TfrmOptionSetup::startFromPicked);
 }
 
 bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)
@@ -180,15 +165,6 @@ bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             addSelectedNode();
             return true;
-        }
-    }
-    if (watched == ui->cbxDateFrom && event->type() == QEvent::FocusOut) {
-        // Only moving to another control of this window leaves the field;
-        // opening its list or switching windows does not.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-            // After the focus change has finished, so that the focus can be put back.
-            QMetaObject::invokeMethod(this, &TfrmOptionSetup::startFromLeft, Qt::QueuedConnection);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -270,11 +246,11 @@ void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
     ui->chkEnable->setChecked(group.Enabled);
     selectTextIgnoringCase(ui->cbxFuncName, group.FuncName);
     ui->edtParameters->setText(group.Parameter);
-    ui->edtBase->setText(timeText(group.BaseTime));
+    ui->edtBase->setText(TimeFieldText(group.BaseTime));
     selectIndex(ui->cbxInterval, group.TypeInterval);
     const double days = std::floor(group.Interval);
     ui->edtIntervalDay->setText(QString::number(qint64(days)));
-    ui->edtInterval->setText(timeText(group.Interval - days));
+    ui->edtInterval->setText(TimeFieldText(group.Interval - days));
     if (QAbstractButton* bound = m_timeBound->button(group.TimeBound)) {
         bound->setChecked(true);
     } else if (QAbstractButton* checked = m_timeBound->checkedButton()) {
@@ -284,7 +260,7 @@ void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
     }
     ui->cbxDateFrom->setCurrentIndex(-1);
     ui->cbxDateFrom->setEditText(group.StartFrom);
-    ui->edtProcTime->setText(timeText(group.ProcTime));
+    ui->edtProcTime->setText(TimeFieldText(group.ProcTime));
     selectIndex(ui->cbxDataFlags, group.DataType);
     ui->edtFilterFile->setText(group.Filter);
 }
@@ -566,7 +542,7 @@ void TfrmOptionSetup::cbxIntervalChange()
 // and saved whatever the choice.
 void TfrmOptionSetup::UpdateIntervalControls()
 {
-    const bool entered = ui->cbxInterval->currentIndex() == IntervalAsEntered;
+    const bool entered = UsesOwnInterval(ui->cbxInterval->currentIndex());
     ui->edtIntervalDay->setEnabled(entered);
     ui->spnbtnNoChangeInterval->setEnabled(entered);
     ui->edtInterval->setEnabled(entered);
@@ -588,14 +564,6 @@ void TfrmOptionSetup::stepDays(int step)
         days = days == 0 ? MaxIntervalDays : days - 1;
     ui->edtIntervalDay->setText(QString::number(days));
     markModified();
-}
-
-void TfrmOptionSetup::startFromLeft()
-{
-    // Leaving the field by closing the window needs no correction.
-    if (!isVisible())
-        return;
-    startFromPicked();
 }
 
 void TfrmOptionSetup::startFromPicked()

@@ -150,7 +150,6 @@ private:
     void cbxIntervalChange();
     void UpdateIntervalControls();
     void stepDays(int step);
-    void startFromLeft();
     void startFromPicked();
     void markIfStartFromChanged();
     void btnFilterClick();
