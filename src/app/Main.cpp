@@ -6,7 +6,6 @@
 #include "AppLog.h"
 #include "DataLabels.h"
 #include "DateTimeValue.h"
-#include "Encrypt.h"
 #include "FormatSettings.h"
 #include "HelpWindow.h"
 #include "MessageBox.h"
@@ -25,7 +24,6 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QTextBlock>
@@ -48,11 +46,6 @@ QString longHint(const QString& hint)
 
 // How long registering all data labels may take before it shows its progress.
 constexpr int RegisterProgressDelayMs = 500;
-
-bool isBlank(const QString& text)
-{
-    return text.trimmed().isEmpty();
-}
 
 void setLabelColour(QLabel* label, const QColor& colour)
 {
@@ -557,36 +550,13 @@ bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& 
     return true;
 }
 
-void TfrmZizaVureGUI::revealStoredLogin()
-{
-    const TDatabaseSettings stored = m_config->ReadDatabaseSettings();
-    m_dataSource = stored.DataSource;
-    m_userName = stored.UserName;
-    // A stored password that cannot be read keeps the one already known.
-    if (const std::optional<QString> password = RecoverPassword(stored.ProtectedPassword))
-        m_password = *password;
-}
-
-void TfrmZizaVureGUI::readSystemDatabaseSettings()
-{
-    QSettings settings(QSettings::SystemScope, QStringLiteral("Quellmark"), QStringLiteral("Torvane"));
-    settings.beginGroup(QStringLiteral("Settings"));
-    m_dataSource = settings.value(QStringLiteral("ODBC_Source")).toString();
-    m_userName = settings.value(QStringLiteral("ODBC_User")).toString();
-    // The encrypted bytes are the characters of the value.
-    const QVariant stored = settings.value(QStringLiteral("ODBC_Pass"));
-    const QByteArray record =
-        stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : stored.toString().toLatin1();
-    m_password = RecoverPasswordRecord(record).value_or(QString());
-}
-
 void TfrmZizaVureGUI::connectAtFirstShow()
 {
-    revealStoredLogin();
-    if (isBlank(m_dataSource) && isBlank(m_userName))
-        readSystemDatabaseSettings();
-    if (!isBlank(m_dataSource) || !isBlank(m_userName))
-        m_databaseConnected = ConnectDatabase(m_dataSource, m_userName, m_password);
+    m_credentials.readStored(*m_config);
+    if (m_credentials.isBlank())
+        m_credentials.readSystemSettings();
+    if (!m_credentials.isBlank())
+        m_databaseConnected = ConnectDatabase(m_credentials.DataSource, m_credentials.UserName, m_credentials.Password);
     updateActions();
     if (!m_databaseConnected)
         AddStatusLine(QStringLiteral("Database NOT connected."));
@@ -596,23 +566,22 @@ void TfrmZizaVureGUI::connectDatabaseCommand()
 {
     waitForConfiguration();
     m_config->Reopen();
-    if (isBlank(m_dataSource) && isBlank(m_userName)) {
-        revealStoredLogin();
-        ui->lblDataSource1->setText(m_dataSource);
+    if (m_credentials.isBlank()) {
+        m_credentials.readStored(*m_config);
+        ui->lblDataSource1->setText(m_credentials.DataSource);
     }
-    m_login->setAlias(m_dataSource);
-    m_login->setUserName(m_userName);
-    m_login->setPassword(m_password);
+    m_login->setAlias(m_credentials.DataSource);
+    m_login->setUserName(m_credentials.UserName);
+    m_login->setPassword(m_credentials.Password);
     if (m_login->exec() != QDialog::Accepted) {
         // The next Connect reads the stored values again.
-        m_dataSource.clear();
-        m_userName.clear();
+        m_credentials.forgetSource();
         return;
     }
-    m_dataSource = m_login->alias();
-    m_userName = m_login->userName();
-    m_password = m_login->password();
-    if (!ConnectDatabase(m_dataSource, m_userName, m_password))
+    m_credentials.DataSource = m_login->alias();
+    m_credentials.UserName = m_login->userName();
+    m_credentials.Password = m_login->password();
+    if (!ConnectDatabase(m_credentials.DataSource, m_credentials.UserName, m_credentials.Password))
         return;
     m_databaseConnected = true;
     updateActions();
@@ -621,19 +590,18 @@ void TfrmZizaVureGUI::connectDatabaseCommand()
 
 void TfrmZizaVureGUI::storeDatabaseSettings()
 {
-    // The stored form cannot carry every password; storing a cut one would
-    // fail the next start with a password the operator never typed.
-    const std::optional<QString> protectedPassword = ProtectPassword(m_password);
-    if (!protectedPassword)
+    const TLoginStore::StoreResult stored = m_credentials.store(*m_config);
+    if (!stored.passwordStored)
         AddStatusLine(QStringLiteral("Password not stored: it holds \":\" or is longer than 29 bytes."));
-    m_config->WriteDatabaseSettings({m_dataSource, m_userName, protectedPassword.value_or(QString())});
+    if (!stored.written)
+        qCWarning(lcApp, "Login not stored: %s", qUtf8Printable(m_config->writeError()));
 }
 
 void TfrmZizaVureGUI::disconnectDatabase()
 {
     m_database->close();
     m_session->close();
-    AddStatusLine(QStringLiteral("Disconnected from database %1.").arg(m_dataSource));
+    AddStatusLine(QStringLiteral("Disconnected from database %1.").arg(m_credentials.DataSource));
     m_databaseConnected = false;
 }
 

@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "DbDatabase.h"
 #include "DbSession.h"
+#include "LoginStore.h"
 #include "ServiceLink.h"
 #include "StatusLogFile.h"
 #include "UserSettingsFile.h"
@@ -96,8 +97,6 @@ private:
     void finishConfigurationLoad();
     void firstShow();
     void connectAtFirstShow();
-    void readSystemDatabaseSettings();
-    void revealStoredLogin();
     void connectDatabaseCommand();
     void disconnectDatabase();
     void storeDatabaseSettings();
@@ -137,9 +136,7 @@ private:
     std::unique_ptr<TDbSession> m_session;
     std::unique_ptr<TDbDatabase> m_database;
     std::unique_ptr<TfrmPPLogin> m_login;
-    QString m_dataSource;
-    QString m_userName;
-    QString m_password;
+    TLoginStore m_credentials;
 
     std::unique_ptr<TZizaVureGroups> m_groups;
     std::unique_ptr<ConfigFile> m_config;

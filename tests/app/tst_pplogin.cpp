@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MessageBox.h"
 #include "OdbcFixture.h"
 #include "PPLogin.h"
@@ -29,14 +30,6 @@ private Q_SLOTS:
 
 private:
     static QStringList aliases() { return {u"QVDEMO"_s, u"Plant"_s, u"PLANT"_s}; }
-    template <typename T>
-    static T* child(const QDialog& dialog, const QString& name)
-    {
-        T* widget = dialog.findChild<T*>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
 
     OdbcFixture m_odbc;
 };

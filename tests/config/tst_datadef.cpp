@@ -1,5 +1,6 @@
 #include "AsciiText.h"
 #include "DataDef.h"
+#include "GroupDifferences.h"
 
 #include <QtTest>
 
@@ -448,33 +449,10 @@ void TestDataDef::assignFromIntoFreshGroup()
     TZizaVureGroupItem target;
     target.AssignFrom(source);
 
-    QCOMPARE(target.Enabled, source.Enabled);
-    QCOMPARE(target.FuncName, source.FuncName);
-    QCOMPARE(target.BaseTime, source.BaseTime);
-    QCOMPARE(target.ProcTime, source.ProcTime);
-    QCOMPARE(target.TypeInterval, source.TypeInterval);
-    QCOMPARE(target.Interval, source.Interval);
-    QCOMPARE(target.StartFrom, source.StartFrom);
-    QCOMPARE(target.Description, source.Description);
-    QCOMPARE(target.Purpose, source.Purpose);
-    QCOMPARE(target.DataType, source.DataType);
-    QCOMPARE(target.Parameter, source.Parameter);
-    QCOMPARE(target.TimeBound, source.TimeBound);
-    QCOMPARE(target.Filter, source.Filter);
-    QCOMPARE(target.GroupName, source.GroupName);
-    QCOMPARE(target.PPGIndex, source.PPGIndex);
-
-    QCOMPARE(target.StationSensors.size(), source.StationSensors.size());
-    for (std::size_t i = 0; i < source.StationSensors.size(); ++i) {
-        const TStationSensorInfoItem& copied = *target.StationSensors[i];
-        const TStationSensorInfoItem& original = *source.StationSensors[i];
-        QVERIFY(&copied != &original);
-        QCOMPARE(copied.StationId, original.StationId);
-        QCOMPARE(copied.SensorName, original.SensorName);
-        QCOMPARE(copied.POLLUpdate, original.POLLUpdate);
-        QCOMPARE(copied.POLLDataLabel, original.POLLDataLabel);
-        QCOMPARE(copied.POLLAltLabel, original.POLLAltLabel);
-    }
+    QCOMPARE(groupDifferences(source, target), QStringList());
+    // The entries are copies, not the source's own.
+    for (std::size_t i = 0; i < source.StationSensors.size(); ++i)
+        QVERIFY(target.StationSensors[i] != source.StationSensors[i]);
 
     target.StationSensors[0]->POLLDataLabel = QStringLiteral("CHANGED");
     target.StationSensors[0]->POLLUpdate = 1.0;

@@ -1,5 +1,6 @@
 // The "Filters" window on a real SQLite ODBC data source with the sample
 // database, driven through its controls.
+#include "Controls.h"
 #include "DbDatabase.h"
 #include "DbQuery.h"
 #include "DbSession.h"
@@ -55,12 +56,7 @@ private:
     int rowCount(const QString& sql);
     void add(const QString& field, const QString& condition, const QString& value);
     QStringList previewStations() const;
-    template <typename T>
-    T* control(const char* name) const
-    {
-        return m_window->findChild<T*>(QLatin1String(name));
-    }
-    void click(const char* button) const { control<QPushButton>(button)->click(); }
+    void click(const char* button) const { child<QPushButton>(*m_window, button)->click(); }
 
     std::unique_ptr<OdbcFixture> m_odbc;
     std::unique_ptr<TDbSession> m_session;
@@ -125,18 +121,18 @@ int TestFilterSelect::rowCount(const QString& sql)
 
 void TestFilterSelect::add(const QString& field, const QString& condition, const QString& value)
 {
-    auto* fields = control<QComboBox>("cboFilterItem");
-    auto* conditions = control<QComboBox>("cboFilterCondition");
+    auto* fields = child<QComboBox>(*m_window, "cboFilterItem");
+    auto* conditions = child<QComboBox>(*m_window, "cboFilterCondition");
     fields->setCurrentIndex(fields->findText(field));
     conditions->setCurrentIndex(conditions->findText(condition));
     QVERIFY(fields->currentIndex() >= 0 && conditions->currentIndex() >= 0);
-    control<QComboBox>("cboFilterValue")->setEditText(value);
+    child<QComboBox>(*m_window, "cboFilterValue")->setEditText(value);
     click("btnAdd");
 }
 
 QStringList TestFilterSelect::previewStations() const
 {
-    auto* list = control<QTreeWidget>("lstSiteSensors");
+    auto* list = child<QTreeWidget>(*m_window, "lstSiteSensors");
     QStringList stations;
     for (int row = 0; row < list->topLevelItemCount(); ++row)
         stations.append(list->topLevelItem(row)->text(0));
@@ -145,15 +141,15 @@ QStringList TestFilterSelect::previewStations() const
 
 void TestFilterSelect::fieldList()
 {
-    auto* fields = control<QComboBox>("cboFilterItem");
+    auto* fields = child<QComboBox>(*m_window, "cboFilterItem");
     QCOMPARE(fields->count(), 15 + 5);
     QCOMPARE(fields->itemText(0), u"QV_SITES.STATION_ID"_s);
     QCOMPARE(fields->itemText(14), u"QV_SITES.LAST_REPORT"_s);
     QCOMPARE(fields->itemText(15), u"QV_SITESENSORS.STE_STATION_ID"_s);
     QCOMPARE(fields->currentIndex(), 0);
-    QCOMPARE(control<QComboBox>("cboFilterCondition")->currentText(), u"  = "_s);
-    QCOMPARE(control<QComboBox>("cboFilterValue")->itemText(0), u"ST001"_s);
-    QVERIFY(control<QComboBox>("cboFilterValue")->currentText().isEmpty());
+    QCOMPARE(child<QComboBox>(*m_window, "cboFilterCondition")->currentText(), u"  = "_s);
+    QCOMPARE(child<QComboBox>(*m_window, "cboFilterValue")->itemText(0), u"ST001"_s);
+    QVERIFY(child<QComboBox>(*m_window, "cboFilterValue")->currentText().isEmpty());
 }
 
 void TestFilterSelect::valueBox_data()
@@ -174,10 +170,10 @@ void TestFilterSelect::valueBox()
     QFETCH(QString, field);
     QFETCH(QStringList, first);
     QFETCH(int, count);
-    auto* fields = control<QComboBox>("cboFilterItem");
+    auto* fields = child<QComboBox>(*m_window, "cboFilterItem");
     fields->setCurrentIndex(fields->findText(field));
 
-    auto* values = control<QComboBox>("cboFilterValue");
+    auto* values = child<QComboBox>(*m_window, "cboFilterValue");
     QCOMPARE(values->count(), count);
     for (int i = 0; i < first.size(); ++i)
         QCOMPARE(values->itemText(i), first.at(i));
@@ -218,7 +214,7 @@ void TestFilterSelect::add()
     QFETCH(QString, text);
     QFETCH(int, pairs);
     add(field, condition, value);
-    QCOMPARE(control<QPlainTextEdit>("edtText")->toPlainText(), text);
+    QCOMPARE(child<QPlainTextEdit>(*m_window, "edtText")->toPlainText(), text);
 
     click("btnExec");
     QCOMPARE(previewStations().size(), pairs);
@@ -229,7 +225,7 @@ void TestFilterSelect::addTwice()
 {
     add(u"QV_SITES.BASIN"_s, u"  = "_s, u"North Fork"_s);
     add(u"QV_SITES.PRIMARY_CHANNEL"_s, u"  > "_s, u"5"_s);
-    QCOMPARE(control<QPlainTextEdit>("edtText")->toPlainText(),
+    QCOMPARE(child<QPlainTextEdit>(*m_window, "edtText")->toPlainText(),
              u"QV_SITES.BASIN   =  'North Fork' AND \nQV_SITES.PRIMARY_CHANNEL   >  5"_s);
 }
 
@@ -257,12 +253,13 @@ void TestFilterSelect::saveAs()
         TestFiles::write(m_dir->filePath(u"f.flt"_s), "old");
     MessageBox::setNextAnswer(answer);
     FileDialog::setNextFileName(m_dir->filePath(typed));
-    control<QPlainTextEdit>("edtText")->setPlainText(u"A = 1 AND \nB = 2"_s);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(u"A = 1 AND \nB = 2"_s);
     click("btnSaveAs");
 
     QString name;
     QCOMPARE(m_window->GetFilterFileName(name), !saved.isEmpty());
-    QCOMPARE(control<QLineEdit>("edtFilterFile")->text(), saved.isEmpty() ? QString() : m_dir->filePath(saved));
+    QCOMPARE(child<QLineEdit>(*m_window, "edtFilterFile")->text(),
+             saved.isEmpty() ? QString() : m_dir->filePath(saved));
     if (!saved.isEmpty())
         QCOMPARE(TestFiles::read(m_dir->filePath(saved)), QByteArray("A = 1 AND \r\nB = 2\r\n"));
     else if (existing)
@@ -292,7 +289,7 @@ void TestFilterSelect::okNeedsSavedFile()
 
     click("btnNew");
     QVERIFY(!m_window->GetFilterFileName(name));
-    QVERIFY(control<QLineEdit>("edtFilterFile")->text().isEmpty());
+    QVERIFY(child<QLineEdit>(*m_window, "edtFilterFile")->text().isEmpty());
 }
 
 void TestFilterSelect::open_data()
@@ -320,8 +317,8 @@ void TestFilterSelect::open()
     FileDialog::setNextFileName(path);
     click("btnOpen");
 
-    QCOMPARE(control<QPlainTextEdit>("edtText")->toPlainText(), text);
-    QCOMPARE(control<QLineEdit>("edtFilterFile")->text(), path);
+    QCOMPARE(child<QPlainTextEdit>(*m_window, "edtText")->toPlainText(), text);
+    QCOMPARE(child<QLineEdit>(*m_window, "edtFilterFile")->text(), path);
     QString name;
     QCOMPARE(m_window->GetFilterFileName(name), saved);
 }
@@ -342,7 +339,7 @@ void TestFilterSelect::execute()
 {
     QFETCH(QString, text);
     QFETCH(int, rows);
-    control<QPlainTextEdit>("edtText")->setPlainText(text);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(text);
     click("btnExec");
 
     const QStringList stations = previewStations();
@@ -356,7 +353,7 @@ void TestFilterSelect::execute()
 
 void TestFilterSelect::databaseRefusalShown()
 {
-    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.NO_SUCH_COLUMN = 1"_s);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(u"QV_SITES.NO_SUCH_COLUMN = 1"_s);
     click("btnExec");
     QVERIFY(previewStations().isEmpty());
     const QStringList shown = MessageBox::shownTexts();
@@ -366,8 +363,9 @@ void TestFilterSelect::databaseRefusalShown()
 
 void TestFilterSelect::slowFilterCancelled()
 {
-    control<QPlainTextEdit>("edtText")->setPlainText(
-        u"EXISTS (WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) SELECT X FROM C WHERE X < 0)"_s);
+    child<QPlainTextEdit>(*m_window, "edtText")
+        ->setPlainText(
+            u"EXISTS (WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) SELECT X FROM C WHERE X < 0)"_s);
     ReadCanceller canceller;
     click("btnExec");
     QVERIFY2(canceller.label().startsWith(u"Reading the stations"_s), qPrintable(canceller.label()));
@@ -377,7 +375,7 @@ void TestFilterSelect::slowFilterCancelled()
 
 void TestFilterSelect::failedSaveShown()
 {
-    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
     const QString path = m_dir->filePath(u"no folder/filter.flt"_s);
     FileDialog::setNextFileName(path);
     click("btnSaveAs");
@@ -394,7 +392,7 @@ void TestFilterSelect::dialogsStartInTheFiltersFolder()
     click("btnOpen");
     QCOMPARE(FileDialog::lastFolder(), m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkdir(u"filters"_s));
-    control<QPlainTextEdit>("edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(u"QV_SITES.STATION_ID = 'ZZ1'"_s);
     FileDialog::setNextFileName(m_dir->filePath(u"filters/one.flt"_s));
     click("btnSaveAs");
     click("btnOpen");
@@ -414,7 +412,7 @@ void TestFilterSelect::refusedText_data()
 void TestFilterSelect::refusedText()
 {
     QFETCH(QString, text);
-    control<QPlainTextEdit>("edtText")->setPlainText(text);
+    child<QPlainTextEdit>(*m_window, "edtText")->setPlainText(text);
     click("btnExec");
     QVERIFY(previewStations().isEmpty());
     const QString path = m_dir->filePath(u"refused.flt"_s);

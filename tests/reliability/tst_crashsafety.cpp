@@ -6,6 +6,7 @@
 // lines) must be exactly as it was.
 
 #include "ConfigFile.h"
+#include "GroupDifferences.h"
 #include "GroupSaves.h"
 #include "TestFiles.h"
 
@@ -82,40 +83,6 @@ QByteArray foreignLines(const QByteArray& content)
     return kept;
 }
 
-// The differences between two groups, empty when they are alike.
-QStringList differences(const TZizaVureGroupItem& a, const TZizaVureGroupItem& b)
-{
-    QStringList found;
-    const auto compare = [&found](const char* field, const auto& x, const auto& y) {
-        if (!(x == y))
-            found.append(QLatin1String(field));
-    };
-    compare("GroupName", a.GroupName, b.GroupName);
-    compare("PPGIndex", a.PPGIndex, b.PPGIndex);
-    compare("FuncName", a.FuncName, b.FuncName);
-    compare("Enabled", a.Enabled, b.Enabled);
-    compare("BaseTime", a.BaseTime, b.BaseTime);
-    compare("ProcTime", a.ProcTime, b.ProcTime);
-    compare("TypeInterval", a.TypeInterval, b.TypeInterval);
-    compare("Interval", a.Interval, b.Interval);
-    compare("StartFrom", a.StartFrom, b.StartFrom);
-    compare("Description", a.Description, b.Description);
-    compare("Purpose", a.Purpose, b.Purpose);
-    compare("DataType", a.DataType, b.DataType);
-    compare("Parameter", a.Parameter, b.Parameter);
-    compare("Filter", a.Filter, b.Filter);
-    compare("TimeBound", a.TimeBound, b.TimeBound);
-    compare("entries", a.StationSensors.size(), b.StationSensors.size());
-    for (size_t i = 0; i < qMin(a.StationSensors.size(), b.StationSensors.size()); ++i) {
-        const TStationSensorInfoItem& x = *a.StationSensors[i];
-        const TStationSensorInfoItem& y = *b.StationSensors[i];
-        if (x.PairText() != y.PairText() || x.POLLUpdate != y.POLLUpdate || x.POLLDataLabel != y.POLLDataLabel ||
-            x.POLLAltLabel != y.POLLAltLabel)
-            found.append(QStringLiteral("entry %1").arg(i + 1));
-    }
-    return found;
-}
-
 } // namespace
 
 class TestCrashSafety : public QObject
@@ -175,11 +142,12 @@ void TestCrashSafety::checkFile(const QByteArray& content, qint64 reported, qint
     QCOMPARE(settings.LogDetail, 2);
     QCOMPARE(groups->Count(), GroupSaves::groupCount());
     for (int slot = 0; slot < GroupSaves::groupCount(); ++slot) {
-        const QStringList fromA = differences(*groups->Items(slot), *GroupSaves::makeGroup(slot, false));
-        const QStringList fromB = differences(*groups->Items(slot), *GroupSaves::makeGroup(slot, true));
+        const QStringList fromA = groupDifferences(*GroupSaves::makeGroup(slot, false), *groups->Items(slot));
+        const QStringList fromB = groupDifferences(*GroupSaves::makeGroup(slot, true), *groups->Items(slot));
         QVERIFY2(fromA.isEmpty() || fromB.isEmpty(),
                  qPrintable(QStringLiteral("%1 is neither version: %2 / %3")
-                                .arg(GroupSaves::groupNames()[slot], fromA.join(u','), fromB.join(u','))));
+                                .arg(GroupSaves::groupNames()[slot], fromA.join(QLatin1String("; ")),
+                                     fromB.join(QLatin1String("; ")))));
     }
     // …nothing that the saves do not own has changed…
     QCOMPARE(foreignLines(content), foreignLines(m_states.first()));

@@ -22,7 +22,9 @@ namespace {
 
 const QString DataSource = u"QVZPG"_s;
 const QStringList Functions{u"AVG"_s, u"MAX"_s, u"MIN"_s};
-constexpr int Stations = 4000; // under each function: long enough for the progress dialog to show
+// Under each function: enough for the progress dialog to show, although new
+// labels are inserted in batches.
+constexpr int Stations = 16000;
 const QString AllRows = u"SELECT STATION_ID || '/' || SENSORNAME || '/' || FUNCTION_NAME || '=' || DATA_LABEL AS T "
                         "FROM QV_PPLIST"_s;
 

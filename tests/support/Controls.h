@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QWidget>
+#include <QAnyStringView>
+#include <QObject>
 #include <QtGlobal>
 
-// A window's control by its object name. A missing control ends the test
-// program with its name: no check of the window could go on without it.
+// A window's control (a widget or an action) by its object name. A missing
+// control ends the test program with its name and the window's class: no
+// check of the window could go on without it, and a null pointer would only
+// crash further on without saying which control it was.
 template <typename T>
-T* child(QWidget& window, const char* name)
+T* child(const QObject& window, QAnyStringView name)
 {
-    T* widget = window.findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
+    const QString objectName = name.toString();
+    T* control = window.findChild<T*>(objectName);
+    if (!control)
+        qFatal("no control %s in %s", qUtf8Printable(objectName), window.metaObject()->className());
+    return control;
 }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class ConfigFile;
+
+// The database login that the main window connects with: read from the
+// configuration file, else from the site's system-wide settings, else typed
+// by the operator; stored back in the configuration file with the password
+// protected.
+class TLoginStore
+{
+public:
+    QString DataSource;
+    QString UserName;
+    QString Password;
+
+    // Neither a data source nor a user name, blanks aside: nothing to connect with.
+    bool isBlank() const;
+    // Forgets the data source and user name (not the password), so that the
+    // next connect reads the stored ones again.
+    void forgetSource();
+
+    // Takes the configuration file's login. A stored password that cannot be
+    // read keeps the one already known.
+    void readStored(const ConfigFile& config);
+    // Takes the login of the system-wide settings (organisation "Quellmark",
+    // application "Torvane", group "Settings"), where a site keeps the ODBC
+    // login that all its programs share.
+    void readSystemSettings();
+
+    // Writes the login into the configuration file. The stored form cannot
+    // carry every password, and a cut one would fail the next start with a
+    // password the operator never typed, so such a password is stored empty
+    // and passwordStored is false. False in `written` when the file refused
+    // the write.
+    struct StoreResult
+    {
+        bool written = false;
+        bool passwordStored = false;
+    };
+    StoreResult store(ConfigFile& config) const;
+};
