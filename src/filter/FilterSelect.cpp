@@ -6,16 +6,15 @@
 #include "DbBackgroundRead.h"
 #include "DbDatabase.h"
 #include "DbQuery.h"
-#include "DbTable.h"
 #include "Exception.h"
 #include "FileDialog.h"
+#include "FilterFields.h"
 #include "FilterFile.h"
 #include "MessageBox.h"
 #include "ProgramFolder.h"
 #include "ReadProgress.h"
 
 #include <QFileInfo>
-#include <QSet>
 
 namespace {
 
@@ -35,24 +34,6 @@ public:
         return AsciiText::compareFolded(text(column), other.text(column)) < 0;
     }
 };
-
-bool isQuoted(TDbFieldType type)
-{
-    return type == TDbFieldType::String || type == TDbFieldType::Date || type == TDbFieldType::Time ||
-           type == TDbFieldType::DateTime;
-}
-
-// One condition line: the condition keeps its own blanks, so "  = " gives
-// "FIELD   =  'VALUE'". The value is used as typed; inside quotes an
-// apostrophe is doubled so that O'Brien stays one SQL literal.
-QString clause(const QString& field, TDbFieldType type, const QString& condition, const QString& value)
-{
-    if (!isQuoted(type))
-        return field + u' ' + condition + u' ' + value;
-    QString literal = value;
-    literal.replace(u'\'', QLatin1String("''"));
-    return field + u' ' + condition + QLatin1String(" '") + literal + u'\'';
-}
 
 } // namespace
 
@@ -91,46 +72,17 @@ void TfrmFilterSelect::buildFieldList()
 {
     m_saved = false;
     ui->cboFilterItem->clear();
-    m_dataLists.clear();
     try {
-        readTable(QStringLiteral("QV_SITES"));
-        readTable(QStringLiteral("QV_SITESENSORS"));
+        m_fields.read(m_database);
     } catch (const Exception& error) {
         // The window still opens, with the fields and values read so far.
         MessageBox::error(this, error.message());
     }
+    for (const TFilterFields::Field& field : m_fields.fields())
+        ui->cboFilterItem->addItem(field.Name);
     if (ui->cboFilterItem->count() > 0) {
         ui->cboFilterItem->setCurrentIndex(0);
         fillValueBox();
-    }
-}
-
-// Appends an entry per column of the table, then its values. A hash set of
-// case-folded values per column finds repeats, so that a large table costs
-// about one pass over its rows.
-void TfrmFilterSelect::readTable(const QString& tableName)
-{
-    TDbTable table(m_database);
-    table.setTableName(tableName);
-    table.open();
-    const int columns = table.fieldCount();
-    const std::size_t first = m_dataLists.size();
-    for (int column = 0; column < columns; ++column) {
-        ui->cboFilterItem->addItem(tableName + u'.' + table.fieldName(column));
-        m_dataLists.push_back(TDataList{{}, table.fieldType(column)});
-    }
-    std::vector<QSet<QString>> seen(columns);
-    while (table.next()) {
-        for (int column = 0; column < columns; ++column) {
-            if (table.isNull(column))
-                continue;
-            const QString value = table.asString(column);
-            QSet<QString>& values = seen[column];
-            const qsizetype before = values.size();
-            values.insert(value.toCaseFolded());
-            if (values.size() != before)
-                m_dataLists[first + column].Values.append(value);
-        }
     }
 }
 
@@ -139,8 +91,9 @@ void TfrmFilterSelect::fillValueBox()
     ui->cboFilterValue->clear();
     ui->cboFilterValue->clearEditText();
     const int field = ui->cboFilterItem->currentIndex();
-    if (field >= 0 && !m_dataLists[field].Values.isEmpty())
-        ui->cboFilterValue->addItems(m_dataLists[field].Values);
+    const std::vector<TFilterFields::Field>& fields = m_fields.fields();
+    if (field >= 0 && !fields[std::size_t(field)].Data.Values.isEmpty())
+        ui->cboFilterValue->addItems(fields[std::size_t(field)].Data.Values);
     else
         ui->cboFilterValue->addItem(NoValues);
     // Nothing is picked for the operator: the value stays empty until chosen.
@@ -191,8 +144,7 @@ void TfrmFilterSelect::btnAddClick()
     const QString value = ui->cboFilterValue->currentText();
     if (field < 0 || ui->cboFilterCondition->currentIndex() < 0 || value.trimmed().isEmpty())
         return;
-    const QString line = clause(ui->cboFilterItem->currentText(), m_dataLists[field].FieldType,
-                                ui->cboFilterCondition->currentText(), value);
+    const QString line = m_fields.clause(field, ui->cboFilterCondition->currentText(), value);
     const QString text = ui->edtText->toPlainText();
     ui->edtText->setPlainText(text.trimmed().isEmpty() ? line : text + QLatin1String(" AND \n") + line);
     m_saved = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataList.h"
+#include "FilterFields.h"
 
 #include <QDialog>
 #include <QString>
@@ -40,7 +40,6 @@ public:
 
 private:
     void buildFieldList();
-    void readTable(const QString& tableName);
     void fillValueBox();
     QStringList textLines() const;
     QString previewQuery() const;
@@ -58,6 +57,6 @@ private:
 
     std::unique_ptr<Ui::TfrmFilterSelect> ui;
     TDbDatabase& m_database;
-    std::vector<TDataList> m_dataLists; // one per entry of cboFilterItem, same order
+    TFilterFields m_fields; // one field per entry of cboFilterItem, same order
     bool m_saved = false;
 };
