@@ -6,8 +6,8 @@
 // bytes to a new file in the same folder for a group save. Prints one
 // "name: value" line per figure; times are the best of a few runs.
 #include "BenchTiming.h"
-#include "ConfigFile.h"
 #include "LargeConfiguration.h"
+#include "config/ConfigFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

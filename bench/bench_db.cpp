@@ -11,12 +11,12 @@
 //   QVZ_PG_DSN_FILE=/tmp/qvz-pg/odbc.ini build/bin/bench_db
 //   tests/db/pgcluster.sh stop /tmp/qvz-pg
 #include "BenchTiming.h"
-#include "DataLabels.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
 #include "LargeConfiguration.h"
 #include "OdbcFixture.h"
+#include "db/DataLabels.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -4,13 +4,13 @@
 // both tables through the same engine. Prints one "name: value" line per
 // figure; the window should cost at most twice the bare read.
 #include "BenchTiming.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
-#include "DbTable.h"
-#include "FilterSelect.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
+#include "db/DbTable.h"
+#include "filter/FilterSelect.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 

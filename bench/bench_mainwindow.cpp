@@ -3,7 +3,7 @@
 // status line costs early and after 10,000 lines. Prints "name: value" lines.
 #include "BenchTiming.h"
 #include "LargeConfiguration.h"
-#include "Main.h"
+#include "app/Main.h"
 
 #include <QApplication>
 #include <QEventLoop>

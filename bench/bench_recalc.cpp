@@ -3,8 +3,8 @@
 // pair then compared and none added). Prints one "name: value" line per
 // figure. Target: recalc_add_all_ms <= 50.
 #include "BenchTiming.h"
-#include "DataDef.h"
-#include "ReCalc.h"
+#include "app/ReCalc.h"
+#include "config/DataDef.h"
 
 #include <QApplication>
 #include <QListWidget>

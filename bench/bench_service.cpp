@@ -1,8 +1,8 @@
 // Measures how the main window keeps up with a chatty service: the stand-in
 // sends 20,000 "MESSAGE" events as fast as it can to a linked window. Prints
 // "name: value" lines. Runs on the session bus (start it under dbus-run-session).
-#include "Main.h"
-#include "ServiceContract.h"
+#include "app/Main.h"
+#include "service/ServiceContract.h"
 
 #include <QApplication>
 #include <QDBusConnectionInterface>

@@ -11,14 +11,14 @@
 // how they grow (open_vs_half_ratio and heap_vs_half_ratio near 2 when
 // linear). Targets: view_change_ms_max <= 200.
 #include "BenchTiming.h"
-#include "ConfigFile.h"
-#include "DbDatabase.h"
-#include "DbSession.h"
-#include "FilterFile.h"
 #include "LargeSite.h"
 #include "OdbcFixture.h"
-#include "Setup.h"
-#include "StationTreeModel.h"
+#include "config/ConfigFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbSession.h"
+#include "filter/FilterFile.h"
+#include "setup/Setup.h"
+#include "setup/StationTreeModel.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,11 +5,11 @@
 // - a save that succeeds reads back as the group that was saved, and every
 //   other group and the log settings read back as they were.
 
-#include "ConfigFile.h"
-#include "DateTimeValue.h"
-#include "Exception.h"
 #include "FuzzSupport.h"
 #include "GroupDifferences.h"
+#include "config/ConfigFile.h"
+#include "platform/DateTimeValue.h"
+#include "platform/Exception.h"
 
 using Fuzz::expect;
 

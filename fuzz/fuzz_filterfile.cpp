@@ -5,8 +5,8 @@
 //   one condition, or an EFilterError when it cannot.
 // - The lines read from any file are written back and read again unchanged.
 
-#include "FilterFile.h"
 #include "FuzzSupport.h"
+#include "filter/FilterFile.h"
 
 using Fuzz::expect;
 

@@ -6,8 +6,8 @@
 //   record, and that password has no ":".
 // - A password that can be protected is recovered unchanged.
 
-#include "Encrypt.h"
 #include "FuzzSupport.h"
+#include "config/Encrypt.h"
 
 #include <QRegularExpression>
 

@@ -5,9 +5,9 @@
 // - leading blanks and the case of a-z change nothing;
 // - time values from 0 up convert to a date and time and back unchanged.
 
-#include "AsciiText.h"
 #include "FuzzSupport.h"
-#include "TimeExpression.h"
+#include "calc/TimeExpression.h"
+#include "platform/AsciiText.h"
 
 #include <cstring>
 

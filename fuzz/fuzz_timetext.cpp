@@ -6,13 +6,13 @@
 //   and dates from 1 January 1900 on; a date written month first reads back
 //   the same.
 
-#include "AsciiText.h"
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
 #include "FuzzSupport.h"
-#include "MessageBox.h"
-#include "TimeText.h"
-#include "TimeTextCheck.h"
+#include "calc/TimeText.h"
+#include "platform/AsciiText.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TimeTextCheck.h"
 
 using Fuzz::expect;
 

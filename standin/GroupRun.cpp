@@ -1,6 +1,6 @@
 #include "GroupRun.h"
 
-#include "DataDef.h"
+#include "config/DataDef.h"
 
 TGroupRun::TGroupRun(QObject* parent) : QObject(parent)
 {

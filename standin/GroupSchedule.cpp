@@ -1,6 +1,6 @@
 #include "GroupSchedule.h"
 
-#include "DateTimeValue.h"
+#include "platform/DateTimeValue.h"
 
 namespace GroupSchedule {
 

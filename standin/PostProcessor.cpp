@@ -1,7 +1,7 @@
 #include "PostProcessor.h"
 
-#include "ConfigFile.h"
-#include "DateTimeValue.h"
+#include "config/ConfigFile.h"
+#include "platform/DateTimeValue.h"
 
 #include <QDBusMessage>
 

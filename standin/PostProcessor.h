@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ConfigFile.h"
-#include "DataDef.h"
 #include "GroupRun.h"
 #include "GroupSchedule.h"
 #include "StandinOptions.h"
+#include "config/ConfigFile.h"
+#include "config/DataDef.h"
 
 #include <QDBusContext>
 #include <QObject>

@@ -2,11 +2,11 @@
 // development and tests. See --help.
 
 #include "IQVZizaVureComAdaptor.h"
-#include "NamedMutex.h"
 #include "PostProcessor.h"
-#include "ServiceContract.h"
 #include "StandinOptions.h"
-#include "TerminationNotifier.h"
+#include "platform/NamedMutex.h"
+#include "platform/TerminationNotifier.h"
+#include "service/ServiceContract.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

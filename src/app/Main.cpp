@@ -4,16 +4,16 @@
 
 #include "AboutForm.h"
 #include "AppLog.h"
-#include "DataLabels.h"
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
 #include "HelpWindow.h"
-#include "MessageBox.h"
 #include "PPLogin.h"
 #include "PollForm.h"
 #include "ReCalc.h"
 #include "ServiceManager.h"
-#include "Setup.h"
+#include "db/DataLabels.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
+#include "setup/Setup.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ConfigFile.h"
-#include "DbDatabase.h"
-#include "DbSession.h"
-#include "LoginStore.h"
-#include "ServiceLink.h"
 #include "StatusLogFile.h"
-#include "UserSettingsFile.h"
+#include "config/ConfigFile.h"
+#include "config/LoginStore.h"
+#include "config/UserSettingsFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbSession.h"
+#include "service/ServiceLink.h"
 
 #include <QMainWindow>
 

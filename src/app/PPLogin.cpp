@@ -2,8 +2,8 @@
 
 #include "ui_PPLogin.h"
 
-#include "AsciiText.h"
-#include "MessageBox.h"
+#include "platform/AsciiText.h"
+#include "widgets/MessageBox.h"
 
 TfrmPPLogin::TfrmPPLogin(QWidget* owner, const QStringList& aliases)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OdbcAliases.h"
+#include "db/OdbcAliases.h"
 
 #include <QDialog>
 #include <QStringList>

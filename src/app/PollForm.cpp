@@ -2,7 +2,7 @@
 
 #include "ui_PollForm.h"
 
-#include "DataDef.h"
+#include "config/DataDef.h"
 
 TfrmPoll::TfrmPoll(const TZizaVureGroups& groups, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

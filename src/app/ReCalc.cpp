@@ -2,12 +2,12 @@
 
 #include "ui_ReCalc.h"
 
-#include "AsciiText.h"
-#include "ComboBoxSelection.h"
-#include "DataDef.h"
-#include "FieldExitWatcher.h"
-#include "TimeText.h"
-#include "TimeTextCheck.h"
+#include "calc/TimeText.h"
+#include "config/DataDef.h"
+#include "platform/AsciiText.h"
+#include "widgets/ComboBoxSelection.h"
+#include "widgets/FieldExitWatcher.h"
+#include "widgets/TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "ServiceManager.h"
 
-#include "Exception.h"
-#include "ServiceContract.h"
+#include "platform/Exception.h"
+#include "service/ServiceContract.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -1,7 +1,7 @@
 #include "StatusLogFile.h"
 
-#include "ProgramFolder.h"
-#include "SharedFolderFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SharedFolderFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "Main.h"
-#include "MessageBox.h"
-#include "NamedMutex.h"
-#include "SingleInstance.h"
-#include "TerminationNotifier.h"
+#include "platform/NamedMutex.h"
+#include "platform/SingleInstance.h"
+#include "platform/TerminationNotifier.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 

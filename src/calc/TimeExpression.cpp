@@ -1,6 +1,6 @@
 #include "TimeExpression.h"
 
-#include "AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace {
 

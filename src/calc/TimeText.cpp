@@ -1,8 +1,8 @@
 #include "TimeText.h"
 
-#include "AsciiText.h"
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
+#include "platform/AsciiText.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 

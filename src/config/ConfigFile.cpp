@@ -1,11 +1,11 @@
 #include "ConfigFile.h"
 
-#include "AsciiText.h"
-#include "CodePage.h"
-#include "DateTimeValue.h"
-#include "Exception.h"
-#include "FormatSettings.h"
-#include "ProgramFolder.h"
+#include "platform/AsciiText.h"
+#include "platform/CodePage.h"
+#include "platform/DateTimeValue.h"
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
+#include "platform/ProgramFolder.h"
 
 #include <QFile>
 #include <QVarLengthArray>

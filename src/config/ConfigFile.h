@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DataDef.h"
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
 #include <QSet>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "DataDef.h"
 
-#include "AsciiText.h"
+#include "platform/AsciiText.h"
 
 #include <algorithm>
 #include <stdexcept>

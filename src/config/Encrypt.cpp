@@ -1,7 +1,7 @@
 #include "Encrypt.h"
 
-#include "CodePage.h"
-#include "FormatSettings.h"
+#include "platform/CodePage.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "ConfigLog.h"
 
-#include "Exception.h"
-#include "ProgramFolder.h"
+#include "platform/Exception.h"
+#include "platform/ProgramFolder.h"
 
 namespace {
 const QByteArray WindowSection = QByteArrayLiteral("Windows Settings");

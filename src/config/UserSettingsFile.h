@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileFile.h"
+#include "platform/ProfileFile.h"
 
 // The main window's position and size in screen pixels.
 struct TWindowBounds

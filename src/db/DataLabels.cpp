@@ -1,10 +1,10 @@
 #include "DataLabels.h"
 
-#include "AsciiText.h"
 #include "DbBatch.h"
 #include "DbDatabase.h"
 #include "DbLog.h"
 #include "DbQuery.h"
+#include "platform/AsciiText.h"
 
 #include <QSet>
 

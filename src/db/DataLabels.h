@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DataDef.h"
+#include "config/DataDef.h"
 
 #include <QString>
 

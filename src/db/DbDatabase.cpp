@@ -1,9 +1,9 @@
 #include "DbDatabase.h"
 
-#include "AsciiText.h"
 #include "DbError.h"
 #include "DbLog.h"
 #include "DbSession.h"
+#include "platform/AsciiText.h"
 
 #include <QAtomicInt>
 #include <QScopeGuard>

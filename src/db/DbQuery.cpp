@@ -1,9 +1,9 @@
 #include "DbQuery.h"
 
-#include "AsciiText.h"
 #include "DbCancel.h"
 #include "DbError.h"
 #include "DbValue.h"
+#include "platform/AsciiText.h"
 
 #include <QSqlResult>
 

@@ -1,7 +1,7 @@
 #include "OdbcAliases.h"
 
-#include "AsciiText.h"
 #include "DbError.h"
+#include "platform/AsciiText.h"
 
 #include <algorithm>
 

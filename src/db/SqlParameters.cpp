@@ -1,6 +1,6 @@
 #include "SqlParameters.h"
 
-#include "AsciiText.h"
+#include "platform/AsciiText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "FilterFields.h"
 
-#include "DbTable.h"
+#include "db/DbTable.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
 #include "FilterFile.h"
 
-#include "CodePage.h"
+#include "platform/CodePage.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 #include <QLatin1String>
 #include <QString>

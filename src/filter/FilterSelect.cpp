@@ -2,17 +2,17 @@
 
 #include "ui_FilterSelect.h"
 
-#include "AsciiText.h"
-#include "DbBackgroundRead.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "Exception.h"
-#include "FileDialog.h"
 #include "FilterFields.h"
 #include "FilterFile.h"
-#include "MessageBox.h"
-#include "ProgramFolder.h"
 #include "ReadProgress.h"
+#include "db/DbBackgroundRead.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "platform/AsciiText.h"
+#include "platform/Exception.h"
+#include "platform/ProgramFolder.h"
+#include "widgets/FileDialog.h"
+#include "widgets/MessageBox.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "ReadProgress.h"
 
-#include "DbBackgroundRead.h"
+#include "db/DbBackgroundRead.h"
 
 #include <QEventLoop>
 #include <QLocale>

@@ -1,11 +1,11 @@
 #include "ServiceLink.h"
 
-#include "DataDef.h"
-#include "FormatSettings.h"
 #include "IQVZizaVureComProxy.h"
-#include "NamedMutex.h"
 #include "ServiceContract.h"
 #include "ServiceLog.h"
+#include "config/DataDef.h"
+#include "platform/FormatSettings.h"
+#include "platform/NamedMutex.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "EventSink.h"
-#include "Exception.h"
+#include "platform/Exception.h"
 
 #include <QObject>
 #include <QString>

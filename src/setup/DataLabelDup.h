@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A data label that another entry of the same station already carries; data
 // labels identify a calculation within their station, so each may be used

@@ -1,9 +1,9 @@
 #include "GroupEdit.h"
 
-#include "AsciiText.h"
-#include "ConfigFile.h"
 #include "DataLabelDup.h"
-#include "DataLabels.h"
+#include "config/ConfigFile.h"
+#include "db/DataLabels.h"
+#include "platform/AsciiText.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DataDef.h"
 #include "GroupEdit.h"
+#include "config/DataDef.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "StationQuery.h"
 
-#include "DataDef.h"
-#include "DbQuery.h"
-#include "FilterFile.h"
+#include "config/DataDef.h"
+#include "db/DbQuery.h"
+#include "filter/FilterFile.h"
 
 QString StationListQuery(const QString& filterFile)
 {

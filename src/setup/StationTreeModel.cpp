@@ -1,7 +1,7 @@
 #include "StationTreeModel.h"
 
-#include "AsciiText.h"
-#include "DataDef.h"
+#include "config/DataDef.h"
+#include "platform/AsciiText.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #include "ComboBoxSelection.h"
 
-#include "AsciiText.h"
+#include "platform/AsciiText.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TimeText.h"
+#include "calc/TimeText.h"
 
 class QWidget;
 

@@ -1,5 +1,5 @@
-#include "AboutForm.h"
 #include "Version.h"
+#include "app/AboutForm.h"
 
 #include <QLabel>
 #include <QPushButton>

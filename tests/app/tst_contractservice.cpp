@@ -3,10 +3,10 @@
 // two events, in a process that holds the service's lock. Nothing of the
 // stand-in is involved.
 #include "DbusMock.h"
-#include "Main.h"
-#include "MessageBox.h"
-#include "ServiceContract.h"
 #include "ServiceWindowBench.h"
+#include "app/Main.h"
+#include "service/ServiceContract.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

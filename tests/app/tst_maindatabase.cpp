@@ -1,13 +1,13 @@
 // The main window's database connection on a real SQLite ODBC data source.
-#include "DbQuery.h"
-#include "Encrypt.h"
-#include "FormatSettings.h"
-#include "Main.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "PPLogin.h"
-#include "ProfileFile.h"
 #include "TestFiles.h"
+#include "app/Main.h"
+#include "app/PPLogin.h"
+#include "config/Encrypt.h"
+#include "db/DbQuery.h"
+#include "platform/FormatSettings.h"
+#include "platform/ProfileFile.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // The main window linked to the real stand-in service on the test's session bus.
-#include "FormatSettings.h"
-#include "Main.h"
-#include "MessageBox.h"
-#include "PollForm.h"
-#include "ServiceContract.h"
 #include "ServiceWindowBench.h"
+#include "app/Main.h"
+#include "app/PollForm.h"
+#include "platform/FormatSettings.h"
+#include "service/ServiceContract.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,14 +1,14 @@
 // The setup editor launched from the main window, with the sample database
 // connected and the stand-in service running.
-#include "FormatSettings.h"
-#include "HelpWindow.h"
-#include "Main.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "ProfileFile.h"
-#include "Setup.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
+#include "app/HelpWindow.h"
+#include "app/Main.h"
+#include "platform/FormatSettings.h"
+#include "platform/ProfileFile.h"
+#include "setup/Setup.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
-#include "Main.h"
-#include "MessageBox.h"
-#include "NamedMutex.h"
-#include "ProfileFile.h"
-#include "SingleInstance.h"
 #include "TestFiles.h"
+#include "app/Main.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
+#include "platform/NamedMutex.h"
+#include "platform/ProfileFile.h"
+#include "platform/SingleInstance.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "DataDef.h"
-#include "PollForm.h"
+#include "app/PollForm.h"
+#include "config/DataDef.h"
 
 #include <QLabel>
 #include <QListWidget>

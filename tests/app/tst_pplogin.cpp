@@ -1,7 +1,7 @@
 #include "Controls.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "PPLogin.h"
+#include "app/PPLogin.h"
+#include "widgets/MessageBox.h"
 
 #include <QComboBox>
 #include <QLabel>

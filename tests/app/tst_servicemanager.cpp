@@ -1,6 +1,6 @@
 #include "DbusMock.h"
-#include "Exception.h"
-#include "ServiceManager.h"
+#include "app/ServiceManager.h"
+#include "platform/Exception.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

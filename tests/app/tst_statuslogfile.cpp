@@ -1,7 +1,7 @@
-#include "ProgramFolder.h"
-#include "StatusLogFile.h"
 #include "TestFiles.h"
-#include "UserSettingsFile.h"
+#include "app/StatusLogFile.h"
+#include "config/UserSettingsFile.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

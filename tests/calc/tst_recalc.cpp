@@ -1,8 +1,8 @@
 #include "Controls.h"
-#include "DataDef.h"
-#include "DateTimeValue.h"
-#include "MessageBox.h"
-#include "ReCalc.h"
+#include "app/ReCalc.h"
+#include "config/DataDef.h"
+#include "platform/DateTimeValue.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "TimeExpression.h"
+#include "calc/TimeExpression.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
-#include "MessageBox.h"
-#include "TimeText.h"
-#include "TimeTextCheck.h"
+#include "calc/TimeText.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TimeTextCheck.h"
 
 #include <QTest>
 

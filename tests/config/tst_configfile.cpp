@@ -1,10 +1,10 @@
-#include "ConfigFile.h"
-#include "DateTimeValue.h"
-#include "Exception.h"
-#include "FormatSettings.h"
 #include "GroupDifferences.h"
 #include "TestFiles.h"
-#include "UserSettingsFile.h"
+#include "config/ConfigFile.h"
+#include "config/UserSettingsFile.h"
+#include "platform/DateTimeValue.h"
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
 
 #include <QDir>
 #include <QFile>

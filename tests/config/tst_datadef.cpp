@@ -1,6 +1,6 @@
-#include "AsciiText.h"
-#include "DataDef.h"
 #include "GroupDifferences.h"
+#include "config/DataDef.h"
+#include "platform/AsciiText.h"
 
 #include <QtTest>
 

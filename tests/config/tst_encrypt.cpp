@@ -1,5 +1,5 @@
-#include "Encrypt.h"
-#include "FormatSettings.h"
+#include "config/Encrypt.h"
+#include "platform/FormatSettings.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

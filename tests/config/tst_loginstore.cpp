@@ -1,5 +1,5 @@
-#include "ConfigFile.h"
-#include "LoginStore.h"
+#include "config/ConfigFile.h"
+#include "config/LoginStore.h"
 
 #include <QTemporaryDir>
 #include <QTest>

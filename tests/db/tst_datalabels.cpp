@@ -1,8 +1,8 @@
-#include "DataLabels.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
 #include "OdbcFixture.h"
+#include "db/DataLabels.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
 
 #include <QtTest>
 

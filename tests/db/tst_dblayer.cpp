@@ -1,13 +1,13 @@
-#include "DbBackgroundRead.h"
-#include "DbBatch.h"
-#include "DbDatabase.h"
-#include "DbError.h"
-#include "DbQuery.h"
-#include "DbSession.h"
-#include "DbTable.h"
-#include "OdbcAliases.h"
 #include "OdbcFixture.h"
-#include "SqlParameters.h"
+#include "db/DbBackgroundRead.h"
+#include "db/DbBatch.h"
+#include "db/DbDatabase.h"
+#include "db/DbError.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
+#include "db/DbTable.h"
+#include "db/OdbcAliases.h"
+#include "db/SqlParameters.h"
 
 #include <QtTest>
 

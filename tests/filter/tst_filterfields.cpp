@@ -1,9 +1,9 @@
-#include "DbDatabase.h"
-#include "DbError.h"
-#include "DbSession.h"
-#include "FilterFields.h"
 #include "OdbcFixture.h"
 #include "TestFiles.h"
+#include "db/DbDatabase.h"
+#include "db/DbError.h"
+#include "db/DbSession.h"
+#include "filter/FilterFields.h"
 
 #include <QTemporaryDir>
 #include <QTest>

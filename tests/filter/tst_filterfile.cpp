@@ -1,6 +1,6 @@
 // Reading, writing and applying filter files on real files.
-#include "FilterFile.h"
 #include "TestFiles.h"
+#include "filter/FilterFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

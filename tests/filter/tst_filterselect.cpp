@@ -1,16 +1,16 @@
 // The "Filters" window on a real SQLite ODBC data source with the sample
 // database, driven through its controls.
 #include "Controls.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
-#include "FileDialog.h"
-#include "FilterFile.h"
-#include "FilterSelect.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
 #include "ReadCanceller.h"
 #include "TestFiles.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
+#include "filter/FilterFile.h"
+#include "filter/FilterSelect.h"
+#include "widgets/FileDialog.h"
+#include "widgets/MessageBox.h"
 
 #include <QComboBox>
 #include <QDir>

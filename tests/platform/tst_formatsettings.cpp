@@ -1,5 +1,5 @@
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "NamedMutex.h"
+#include "platform/NamedMutex.h"
 
 #include <QDir>
 #include <QFile>

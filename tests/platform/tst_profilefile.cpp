@@ -1,6 +1,6 @@
-#include "Exception.h"
-#include "ProfileFile.h"
 #include "TestFiles.h"
+#include "platform/Exception.h"
+#include "platform/ProfileFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

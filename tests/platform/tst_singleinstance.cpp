@@ -1,6 +1,6 @@
-#include "MessageBox.h"
-#include "NamedMutex.h"
-#include "SingleInstance.h"
+#include "platform/NamedMutex.h"
+#include "platform/SingleInstance.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -12,9 +12,9 @@
 // the prefix and the group's number, and exits: two such writers at once must
 // not lose each other's sections.
 
-#include "ConfigFile.h"
-#include "Exception.h"
 #include "GroupSaves.h"
+#include "config/ConfigFile.h"
+#include "platform/Exception.h"
 
 #include <cstdio>
 #include <cstdlib>

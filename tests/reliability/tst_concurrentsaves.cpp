@@ -2,8 +2,8 @@
 // time. Each save holds the file's lock from reading the file to renaming the
 // new one into place, so neither may lose a section that the other saved.
 
-#include "ProfileFile.h"
 #include "TestFiles.h"
+#include "platform/ProfileFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -5,10 +5,10 @@
 // that the saves do not own (comments, foreign sections and keys, blank
 // lines) must be exactly as it was.
 
-#include "ConfigFile.h"
 #include "GroupDifferences.h"
 #include "GroupSaves.h"
 #include "TestFiles.h"
+#include "config/ConfigFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

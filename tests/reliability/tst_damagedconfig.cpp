@@ -6,9 +6,9 @@
 //   it turned the CR into part of a CR LF line ending, and so changed that
 //   line's value, which the save does not own.
 
-#include "ConfigFile.h"
-#include "FormatSettings.h"
 #include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "platform/FormatSettings.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,15 +3,15 @@
 // reading its station list. The test has a cluster of its own (QVZ_PG_STATE),
 // whose server it halts and resumes with tests/db/pgcluster.sh.
 #include "Controls.h"
-#include "DbQuery.h"
-#include "Encrypt.h"
-#include "FilterFile.h"
-#include "Main.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "Setup.h"
-#include "StationQuery.h"
 #include "TestFiles.h"
+#include "app/Main.h"
+#include "config/Encrypt.h"
+#include "db/DbQuery.h"
+#include "filter/FilterFile.h"
+#include "setup/Setup.h"
+#include "setup/StationQuery.h"
+#include "widgets/MessageBox.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -4,14 +4,14 @@
 // report the failure, leave the files byte for byte as they were and leave
 // no temporary file behind, and must succeed once the fault is gone.
 
-#include "ConfigFile.h"
-#include "Exception.h"
-#include "FilterFile.h"
-#include "FormatSettings.h"
-#include "Main.h"
-#include "MessageBox.h"
 #include "TestFiles.h"
-#include "UserSettingsFile.h"
+#include "app/Main.h"
+#include "config/ConfigFile.h"
+#include "config/UserSettingsFile.h"
+#include "filter/FilterFile.h"
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,14 +3,14 @@
 // service. The window must keep turning its event loop, report only what its
 // commands report, leave the configuration alone, and link again once a
 // sound service runs.
-#include "FormatSettings.h"
-#include "Main.h"
-#include "MessageBox.h"
-#include "PollForm.h"
-#include "ServiceContract.h"
-#include "ServiceLink.h"
 #include "ServiceWindowBench.h"
 #include "TestFiles.h"
+#include "app/Main.h"
+#include "app/PollForm.h"
+#include "platform/FormatSettings.h"
+#include "service/ServiceContract.h"
+#include "service/ServiceLink.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

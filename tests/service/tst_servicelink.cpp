@@ -1,10 +1,10 @@
-#include "DateTimeValue.h"
-#include "FormatSettings.h"
-#include "NamedMutex.h"
-#include "ServiceContract.h"
-#include "ServiceLink.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
+#include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
+#include "platform/NamedMutex.h"
+#include "service/ServiceContract.h"
+#include "service/ServiceLink.h"
 
 #include <QDBusInterface>
 #include <QDBusReply>

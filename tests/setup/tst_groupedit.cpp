@@ -1,8 +1,8 @@
-#include "ConfigFile.h"
-#include "DataLabelDup.h"
-#include "DbDatabase.h"
-#include "DbSession.h"
-#include "GroupEdit.h"
+#include "config/ConfigFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbSession.h"
+#include "setup/DataLabelDup.h"
+#include "setup/GroupEdit.h"
 
 #include <QTemporaryDir>
 #include <QTest>

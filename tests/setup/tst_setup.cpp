@@ -1,21 +1,21 @@
 // The setup editor's window and its station/sensor half, driven through its
 // controls on a real SQLite ODBC data source: the sample database, and a
 // generated site of 10,000 pairs.
-#include "AsciiText.h"
-#include "ConfigFile.h"
 #include "Controls.h"
-#include "DataLabelDup.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
-#include "FilterFile.h"
 #include "LargeSite.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
 #include "ReadCanceller.h"
-#include "Setup.h"
-#include "StationTreeModel.h"
 #include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
+#include "filter/FilterFile.h"
+#include "platform/AsciiText.h"
+#include "setup/DataLabelDup.h"
+#include "setup/Setup.h"
+#include "setup/StationTreeModel.h"
+#include "widgets/MessageBox.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,16 +1,16 @@
 // The setup editor's group half: the group actions, the group fields, saving
 // and closing, driven through the real window's controls, with the sample
 // database over SQLite ODBC and a configuration file in a temporary folder.
-#include "ConfigFile.h"
 #include "Controls.h"
-#include "DbDatabase.h"
-#include "DbQuery.h"
-#include "DbSession.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "ProfileFile.h"
-#include "Setup.h"
 #include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbQuery.h"
+#include "db/DbSession.h"
+#include "platform/ProfileFile.h"
+#include "setup/Setup.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>

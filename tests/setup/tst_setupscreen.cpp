@@ -3,12 +3,12 @@
 // QT_SCALE_FACTOR): the window takes its default size, fits the screen, and
 // every button of its screenshot lies inside the screen. The screenshot is
 // left in the test's folder for a person to look at.
-#include "ConfigFile.h"
-#include "DbDatabase.h"
-#include "DbSession.h"
-#include "MessageBox.h"
 #include "OdbcFixture.h"
-#include "Setup.h"
+#include "config/ConfigFile.h"
+#include "db/DbDatabase.h"
+#include "db/DbSession.h"
+#include "setup/Setup.h"
+#include "widgets/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QDir>

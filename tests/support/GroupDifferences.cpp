@@ -1,6 +1,6 @@
 #include "GroupDifferences.h"
 
-#include "DataDef.h"
+#include "config/DataDef.h"
 
 #include <QLocale>
 

@@ -1,8 +1,8 @@
 #include "ServiceWindowBench.h"
 
-#include "Main.h"
-#include "MessageBox.h"
 #include "TestFiles.h"
+#include "app/Main.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "StandinProcess.h"
 
-#include "ServiceContract.h"
-#include "ServiceLink.h"
+#include "service/ServiceContract.h"
+#include "service/ServiceLink.h"
 
 #include <QDBusConnectionInterface>
 #include <QTest>

@@ -8,9 +8,9 @@
 //     groups yet, so that the service has something to schedule.
 // Whatever the file already holds is left as it is, with the program's own
 // settings-file rules.
-#include "ConfigFile.h"
-#include "DateTimeValue.h"
-#include "Exception.h"
+#include "config/ConfigFile.h"
+#include "platform/DateTimeValue.h"
+#include "platform/Exception.h"
 
 #include <QCoreApplication>
 #include <QStringList>
