@@ -5,21 +5,14 @@
 #include "calc/TimeText.h"
 #include "config/DataDef.h"
 #include "platform/AsciiText.h"
-#include "widgets/ComboBoxSelection.h"
 #include "widgets/FieldExitWatcher.h"
+#include "widgets/GroupFieldControls.h"
 #include "widgets/TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
 #include <QSet>
 
 #include <cmath>
-
-namespace {
-
-using ComboBoxSelection::selectIndex;
-using ComboBoxSelection::selectTextIgnoringCase;
-
-} // namespace
 
 TfrmReCalc::TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* database, TZizaVureGroups& groups)
     : QDialog(owner), ui(std::make_unique<Ui::TfrmReCalc>()), m_session(session), m_database(database), m_groups(groups)
@@ -74,16 +67,13 @@ void TfrmReCalc::showGroup(int index)
     if (index < 0 || index >= m_groups.Count())
         return;
     const TZizaVureGroupItem& group = *m_groups.Items(index);
-    ui->chkEnable->setChecked(group.Enabled);
-    selectTextIgnoringCase(ui->cbxFuncName, group.FuncName);
-    ui->edtBase->setText(TimeFieldText(group.BaseTime));
-    ui->edtProcTime->setText(TimeFieldText(group.ProcTime));
-    selectIndex(ui->cbxInterval, group.TypeInterval);
+    // The spin box first: its change writes the day field, which the
+    // group's own day count then replaces.
     const double days = std::floor(group.Interval);
     ui->spnbtnNoChangeInterval->setValue(int(qBound(0.0, days, double(ui->spnbtnNoChangeInterval->maximum()))));
-    ui->edtIntervalDay->setText(QString::number(qint64(days)));
-    ui->edtInterval->setText(TimeFieldText(group.Interval - days));
-    selectIndex(ui->cbxDataFlags, group.DataType);
+    TGroupFieldControls{ui->chkEnable,   ui->cbxFuncName,    ui->edtBase,     ui->edtProcTime,
+                        ui->cbxInterval, ui->edtIntervalDay, ui->edtInterval, ui->cbxDataFlags}
+        .show(group);
     // The field shows upper case only, as the setup editor enters it.
     ui->edtParameters->setText(AsciiText::upper(group.Parameter));
 

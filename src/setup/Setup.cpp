@@ -14,8 +14,8 @@
 #include "filter/FilterSelect.h"
 #include "filter/ReadProgress.h"
 #include "platform/AsciiText.h"
-#include "widgets/ComboBoxSelection.h"
 #include "widgets/FieldExitWatcher.h"
+#include "widgets/GroupFieldControls.h"
 #include "widgets/MessageBox.h"
 #include "widgets/TimeTextCheck.h"
 
@@ -25,12 +25,7 @@
 #include <QSignalBlocker>
 #include <QWindow>
 
-#include <cmath>
-
 namespace {
-
-using ComboBoxSelection::selectIndex;
-using ComboBoxSelection::selectTextIgnoringCase;
 
 constexpr int MaxIntervalDays = 365;
 
@@ -243,14 +238,10 @@ void TfrmOptionSetup::LoadGroup(int index)
 
 void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
 {
-    ui->chkEnable->setChecked(group.Enabled);
-    selectTextIgnoringCase(ui->cbxFuncName, group.FuncName);
+    TGroupFieldControls{ui->chkEnable,   ui->cbxFuncName,    ui->edtBase,     ui->edtProcTime,
+                        ui->cbxInterval, ui->edtIntervalDay, ui->edtInterval, ui->cbxDataFlags}
+        .show(group);
     ui->edtParameters->setText(group.Parameter);
-    ui->edtBase->setText(TimeFieldText(group.BaseTime));
-    selectIndex(ui->cbxInterval, group.TypeInterval);
-    const double days = std::floor(group.Interval);
-    ui->edtIntervalDay->setText(QString::number(qint64(days)));
-    ui->edtInterval->setText(TimeFieldText(group.Interval - days));
     if (QAbstractButton* bound = m_timeBound->button(group.TimeBound)) {
         bound->setChecked(true);
     } else if (QAbstractButton* checked = m_timeBound->checkedButton()) {
@@ -260,8 +251,6 @@ void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
     }
     ui->cbxDateFrom->setCurrentIndex(-1);
     ui->cbxDateFrom->setEditText(group.StartFrom);
-    ui->edtProcTime->setText(TimeFieldText(group.ProcTime));
-    selectIndex(ui->cbxDataFlags, group.DataType);
     ui->edtFilterFile->setText(group.Filter);
 }
 
