@@ -3,6 +3,8 @@
 # formatted as .clang-format says, builds, and runs the whole test suite on
 # a private D-Bus session bus with Qt's offscreen platform. Then, for
 # reliability:
+#   - clang-tidy (.clang-tidy) on the program's, the stand-in's and the tools'
+#     sources, on one core while the fuzzers use the other; a warning fails;
 #   - the whole suite again, built with AddressSanitizer and
 #     UndefinedBehaviorSanitizer in build/asan: a memory error, undefined
 #     behaviour or leak fails the test that met it;
@@ -35,6 +37,13 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_
     -DQVZ_WERROR=ON -DQVZ_FUZZ=ON -DQVZ_BUILD_TESTS=OFF -DQVZ_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build/fuzz --target fuzzers
 mkdir -p build/fuzz/artifacts build/fuzz/logs
+
+# Each fuzzer runs on one core, so the static checks take the other.
+tidy_log=build/clang-tidy.log
+run-clang-tidy -p build -j 1 -quiet "^$PWD/(src|standin|tools)/.*\.cpp\$" >"$tidy_log" 2>&1 &
+tidy_pid=$!
+trap 'kill "$tidy_pid" 2>/dev/null || true' EXIT
+
 for seeds in tests/fuzz/corpus/*/; do
     target=$(basename "$seeds")
     log=build/fuzz/logs/$target.log
@@ -54,3 +63,11 @@ for seeds in tests/fuzz/corpus/*/; do
     corpus=$(find "build/fuzz/corpus/$target" -type f | wc -l)
     echo "$target: $runs inputs in $QVZ_FUZZ_SECONDS s, no failure ($corpus inputs in its corpus)"
 done
+
+echo "== clang-tidy (.clang-tidy)"
+if ! wait "$tidy_pid"; then
+    grep -E '(warning|error): ' "$tidy_log" | sort -u
+    echo "clang-tidy found the faults above; its log is $tidy_log" >&2
+    exit 1
+fi
+echo "clang-tidy: no warning"

@@ -9,7 +9,7 @@ namespace {
 // The values of TypeInterval.
 enum IntervalKind { OneHour, SixHours, TwelveHours, Daily, Weekly, Monthly, AsEntered };
 
-constexpr qint64 MsecsPerHour = 60 * 60 * 1000;
+constexpr qint64 MsecsPerHour = qint64(60) * 60 * 1000;
 constexpr qint64 MsecsPerDay = DateTimeValue::MsecsPerDay;
 
 // The first of anchor + k * step (k any integer) that lies after now.

@@ -9,7 +9,7 @@ namespace {
 
 // The schedule is checked at least this often, so that a change of the
 // clock delays a run by no more than this.
-constexpr qint64 MaxScheduleWaitMs = 60 * 60 * 1000;
+constexpr qint64 MaxScheduleWaitMs = qint64(60) * 60 * 1000;
 
 const QString MessageKind = QStringLiteral("MESSAGE");
 const QString PollGroupKind = QStringLiteral("POLLGROUP");

@@ -10,7 +10,7 @@
 class StatusLogFile
 {
 public:
-    static constexpr qint64 MaxSize = 1024 * 1024;
+    static constexpr qint64 MaxSize = qint64(1024) * 1024;
 
     static QString defaultPath();
 

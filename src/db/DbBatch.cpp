@@ -158,6 +158,8 @@ void TDbBatch::runRows(int first, int count)
     std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
     SQLULEN processed = 0;
     if (m_takesArrays) {
+        // ODBC takes an integer attribute in its pointer argument.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(count)), 0);
         SQLSetStmtAttr(m_statement, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0);
         SQLSetStmtAttr(m_statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);

@@ -82,9 +82,12 @@ void TDbQuery::applyStatementOptions()
     const SQLHSTMT statement = statementHandle(*m_query);
     if (!statement)
         return;
-    // A driver without a time-out says so and runs without one.
-    if (m_timeoutSeconds > 0)
+    // A driver without a time-out says so and runs without one. ODBC takes
+    // an integer attribute in its pointer argument.
+    if (m_timeoutSeconds > 0) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds)), 0);
+    }
     if (m_cancel)
         m_cancel->attach(statement);
 }

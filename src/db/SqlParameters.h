@@ -30,6 +30,9 @@ public:
     int indexOf(const QString& name) const;
 
 private:
+    // Records the parameter whose colon is at colon; returns where it ends.
+    qsizetype takeParameter(const QString& sql, qsizetype colon);
+
     QString m_positionalSql;
     QStringList m_positions;
     QStringList m_names;

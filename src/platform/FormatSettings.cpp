@@ -210,7 +210,7 @@ QString FormatSettings::formatDate(double value) const
 
 QString FormatSettings::formatDateTime(double value) const
 {
-    const QString date = formatDate(value);
+    QString date = formatDate(value);
     if (DateTimeValue::timeOfDay(value) == 0.0)
         return date;
     return date + u' ' + formatLongTime(value);

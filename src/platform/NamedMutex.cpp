@@ -202,7 +202,7 @@ QString NamedMutex::lockFilePath(const QString& name)
 
 QString NamedMutex::localFolder()
 {
-    const QString overridden = lockFolderOverride();
+    QString overridden = lockFolderOverride();
     if (!overridden.isEmpty())
         return overridden;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

@@ -6,7 +6,7 @@
 
 QString StationListQuery(const QString& filterFile)
 {
-    const QString base = StationQueryBase;
+    QString base = StationQueryBase;
     if (filterFile.trimmed().isEmpty())
         return base;
     return ApplyFilterFile(base, filterFile);
