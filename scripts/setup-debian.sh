@@ -10,6 +10,7 @@ packages=(
     libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
     dbus dbus-bin python3-dbusmock
     xvfb xauth
+    file scdoc librsvg2-bin lintian desktop-file-utils appstream
     postgresql sqlite3
 )
 

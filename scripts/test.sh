@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, checks that every tracked C++ source is
 # formatted as .clang-format says, builds, and runs the whole test suite on
-# a private D-Bus session bus with Qt's offscreen platform. Then, for
+# a private D-Bus session bus with Qt's offscreen platform, and builds and
+# checks the Debian packages (tests/packaging/debian-package.sh). Then, for
 # reliability:
 #   - clang-tidy (.clang-tidy) on the program's, the stand-in's and the tools'
 #     sources, on one core while the fuzzers use the other; a warning fails;
@@ -22,6 +23,9 @@ git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 dbus-run-session -- ctest --test-dir build --output-on-failure --timeout 300
+
+echo "== The Debian packages (build/package)"
+tests/packaging/debian-package.sh build
 
 echo "== The test suite with AddressSanitizer and UndefinedBehaviorSanitizer (build/asan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVZ_WERROR=ON -DQVZ_SANITIZE=ON \

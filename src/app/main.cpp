@@ -5,6 +5,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace {
 const QString InstanceMutex = QStringLiteral("QVZizaVureessorGUI");
@@ -24,6 +25,9 @@ int main(int argc, char* argv[])
 
     QApplication::setApplicationName(QStringLiteral("QVZizaVure"));
     QApplication::setApplicationDisplayName(QStringLiteral("QV ZizaVure"));
+    // The desktop entry and icon that the package installs under this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.torvane.QVZizaVure"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.torvane.QVZizaVure")));
     SingleInstance instance(WindowClass);
     instance.listen();
 

@@ -9,14 +9,46 @@
 
 namespace ProgramFolder {
 
+namespace {
+
+QString executableFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+}
+
+} // namespace
+
+QString installedFolder(const QString& executableFolder)
+{
+    // The install folders, relative to the prefix, come from the build, so
+    // that a package unpacked anywhere finds its own folder.
+    const QString folder = QDir::cleanPath(executableFolder);
+    for (const QString& programFolder : {QStringLiteral(QVZ_INSTALL_BINDIR), QStringLiteral(QVZ_INSTALL_LIBEXECDIR)}) {
+        if (!folder.endsWith(u'/' + programFolder))
+            continue;
+        const QString prefix = folder.chopped(programFolder.size() + 1);
+        QString installed = QDir::cleanPath(prefix + u'/' + QStringLiteral(QVZ_INSTALL_STATEDIR));
+        if (QFileInfo(installed).isDir())
+            return installed;
+    }
+    return {};
+}
+
+bool isInstalled()
+{
+    return !installedFolder(executableFolder()).isEmpty();
+}
+
 QString path()
 {
     const QString home = qEnvironmentVariable("QVZIZAVURE_HOME");
     if (!home.isEmpty())
         return QDir(home).absolutePath();
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+    const QString executable = executableFolder();
+    const QString installed = installedFolder(executable);
+    return installed.isEmpty() ? executable : installed;
 }
 
 QString filePath(const QString& fileName)

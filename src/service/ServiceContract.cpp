@@ -1,10 +1,16 @@
 #include "ServiceContract.h"
 
+#include "platform/ProgramFolder.h"
+
 namespace ServiceContract {
 
 bool usesSystemBus()
 {
-    return qEnvironmentVariable("QVZIZAVURE_BUS") == QLatin1String("system");
+    const QString chosen = qEnvironmentVariable("QVZIZAVURE_BUS");
+    if (!chosen.isEmpty())
+        return chosen == QLatin1String("system");
+    // The package installs the service on the system bus.
+    return ProgramFolder::isInstalled();
 }
 
 QDBusConnection bus()
