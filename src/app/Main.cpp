@@ -34,6 +34,7 @@
 namespace {
 
 constexpr int ServiceRetryMs = 5000;
+constexpr int NextRunHintMs = 60 * 1000;
 // How long a service that was just started gets before the first link attempt.
 constexpr int ServiceStartWaitMs = 500;
 
@@ -88,6 +89,10 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     tmrService->setObjectName(QStringLiteral("tmrService"));
     tmrService->setInterval(ServiceRetryMs);
     connect(tmrService, &QTimer::timeout, this, &TfrmZizaVureGUI::retryServiceLink);
+    auto* nextRunHintTimer = new QTimer(this);
+    nextRunHintTimer->setInterval(NextRunHintMs);
+    connect(nextRunHintTimer, &QTimer::timeout, this, &TfrmZizaVureGUI::refreshNextRunHint);
+    nextRunHintTimer->start();
     m_link = std::make_unique<TServiceLink>(*this);
     connect(m_link.get(), &TServiceLink::serviceAnswered, this, &TfrmZizaVureGUI::linkAfterAnswer);
     m_session = std::make_unique<TDbSession>();
@@ -403,10 +408,26 @@ void TfrmZizaVureGUI::showLinkState(const QString& panelText)
     m_linkPanel->setText(panelText);
 }
 
-void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time)
+void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time, const QDateTime& when)
 {
     ui->lblPollGroup->setText(group);
     ui->lblPollTime->setText(time);
+    m_nextRun = when;
+    refreshNextRunHint();
+}
+
+void TfrmZizaVureGUI::setClock(const TClock& clock)
+{
+    m_clock = clock;
+    refreshNextRunHint();
+}
+
+void TfrmZizaVureGUI::refreshNextRunHint()
+{
+    QString hint = QStringLiteral("Next process time");
+    if (m_nextRun.isValid())
+        hint += QStringLiteral(": ") + TimeUntilText(m_clock(), m_nextRun);
+    ui->lblPollTime->setToolTip(hint);
 }
 
 void TfrmZizaVureGUI::startServiceRetryTimer()

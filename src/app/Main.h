@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StatusLogFile.h"
+#include "calc/TimePreview.h"
 #include "config/ConfigFile.h"
 #include "config/LoginStore.h"
 #include "config/UserSettingsFile.h"
@@ -71,6 +72,11 @@ public:
     // Blocks until the configuration load has finished and applies it.
     void waitForConfiguration();
 
+    // The time that the next run's "in 3 h 20 min" is reckoned from; tests fix it.
+    void setClock(const TClock& clock);
+    // Says in the next time's tooltip how long until then; the window does so each minute.
+    void refreshNextRunHint();
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -78,7 +84,7 @@ protected:
 
 private:
     void showLinkState(const QString& panelText) override;
-    void showNextRun(const QString& group, const QString& time) override;
+    void showNextRun(const QString& group, const QString& time, const QDateTime& when) override;
     void startServiceRetryTimer() override;
 
     struct LoadedConfiguration
@@ -131,6 +137,8 @@ private:
     QLabel* m_hintPanel = nullptr;
     QButtonGroup* m_detailButtons = nullptr;
     QTimer* tmrService = nullptr;
+    QDateTime m_nextRun; // invalid while no group is scheduled
+    TClock m_clock = SystemClock;
     HelpWindow* m_help = nullptr;
     std::unique_ptr<TServiceLink> m_link;
     std::unique_ptr<TDbSession> m_session;

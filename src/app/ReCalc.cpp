@@ -2,6 +2,7 @@
 
 #include "ui_ReCalc.h"
 
+#include "calc/TimePreview.h"
 #include "calc/TimeText.h"
 #include "config/DataDef.h"
 #include "platform/AsciiText.h"
@@ -42,9 +43,28 @@ TfrmReCalc::TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* databas
     for (int i = 0; i < m_groups.Count(); ++i)
         ui->cbxGroup->addItem(QString::number(i + 1));
     updateIntervalFields();
+    for (QComboBox* field : {ui->cbxDateFrom, ui->ComboBox1})
+        connect(field, &QComboBox::editTextChanged, this, &TfrmReCalc::updateTimePreviews);
+    updateTimePreviews();
 }
 
 TfrmReCalc::~TfrmReCalc() = default;
+
+void TfrmReCalc::setClock(const TClock& clock)
+{
+    m_clock = clock;
+    updateTimePreviews();
+}
+
+void TfrmReCalc::updateTimePreviews()
+{
+    const QDateTime now = m_clock();
+    const std::optional<qint32> start = EvaluateTimeText(ui->cbxDateFrom->currentText(), ReCalcTimeKeywords(), now);
+    const std::optional<qint32> stop = EvaluateTimeText(ui->ComboBox1->currentText(), ReCalcTimeKeywords(), now);
+    ui->edtStartPreview->setText(TimePreviewText(start));
+    ui->edtStopPreview->setText(TimePreviewText(stop));
+    ui->edtRangeLength->setText(start && stop ? RangeLengthText(*start, *stop) : QString());
+}
 
 void TfrmReCalc::setUpTimeField(QComboBox* field, const QString& text)
 {

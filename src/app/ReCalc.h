@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calc/TimePreview.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -29,11 +31,15 @@ public:
     TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* database, TZizaVureGroups& groups);
     ~TfrmReCalc() override;
 
+    // The time that the start and stop previews are reckoned from; tests fix it.
+    void setClock(const TClock& clock);
+
 private:
     void setUpTimeField(QComboBox* field, const QString& text);
     void showGroup(int index);
     void updateIntervalFields();
     void validateTimeField(QComboBox* field);
+    void updateTimePreviews();
 
     void addPairs(bool selectedOnly);
     void addSelected();
@@ -45,4 +51,5 @@ private:
     TDbSession* m_session;
     TDbDatabase* m_database;
     TZizaVureGroups& m_groups;
+    TClock m_clock = SystemClock;
 };

@@ -4,6 +4,7 @@
 #include "ServiceContract.h"
 #include "ServiceLog.h"
 #include "config/DataDef.h"
+#include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 #include "platform/NamedMutex.h"
 
@@ -185,11 +186,12 @@ void TServiceLink::ShowNextRun()
         return;
     }
     if (group.isEmpty()) {
-        m_host.showNextRun(Disabled, Disabled);
+        m_host.showNextRun(Disabled, Disabled, {});
         return;
     }
     const FormatSettings& format = FormatSettings::current();
-    m_host.showNextRun(group, format.formatDate(time) + u' ' + format.formatLongTime(time));
+    m_host.showNextRun(group, format.formatDate(time) + u' ' + format.formatLongTime(time),
+                       DateTimeValue::toDateTime(time));
 }
 
 void TServiceLink::HandleServiceEvent(const QString& unused, const QString& kind, const QString& text)

@@ -3,6 +3,7 @@
 #include "EventSink.h"
 #include "platform/Exception.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -27,8 +28,8 @@ public:
     virtual int detailLevel() const = 0;
     // "Service Ready" or "Service Stopped".
     virtual void showLinkState(const QString& panelText) = 0;
-    // Both "Disabled" when no group is scheduled.
-    virtual void showNextRun(const QString& group, const QString& time) = 0;
+    // Both "Disabled", and `when` invalid, when no group is scheduled.
+    virtual void showNextRun(const QString& group, const QString& time, const QDateTime& when) = 0;
     virtual void startServiceRetryTimer() = 0;
 };
 

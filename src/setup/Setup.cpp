@@ -150,6 +150,19 @@ void TfrmOptionSetup::connectStartFrom()
 {
     connect(ui->cbxDateFrom, &QComboBox::activated, this, &TfrmOptionSetup::startFromPicked);
     connect(new FieldExitWatcher(ui->cbxDateFrom), &FieldExitWatcher::exited, this, &TfrmOptionSetup::startFromPicked);
+    connect(ui->cbxDateFrom, &QComboBox::editTextChanged, this, &TfrmOptionSetup::updateStartPreview);
+}
+
+void TfrmOptionSetup::setClock(const TClock& clock)
+{
+    m_clock = clock;
+    updateStartPreview();
+}
+
+void TfrmOptionSetup::updateStartPreview()
+{
+    const QString text = ui->cbxDateFrom->currentText();
+    ui->edtStartPreview->setText(TimePreviewText(EvaluateTimeText(text, SetupTimeKeywords(), m_clock())));
 }
 
 bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)

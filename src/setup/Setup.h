@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GroupEdit.h"
+#include "calc/TimePreview.h"
 #include "config/DataDef.h"
 
 #include <QDialog>
@@ -50,6 +51,8 @@ public:
     // itself, or one it opens), so that the modal editor does not block it.
     using HelpOpener = std::function<void(QWidget* owner, const QString& page)>;
     void setHelpOpener(const HelpOpener& openHelp) { m_openHelp = openHelp; }
+    // The time that the start preview is reckoned from; tests fix it.
+    void setClock(const TClock& clock);
 
     // The group that the controls show: the stored group at the current
     // index, or the window's own placeholder while the index is -1.
@@ -119,6 +122,7 @@ private:
     void setUpGroupControls();
     void connectModifiedMarks();
     void connectStartFrom();
+    void updateStartPreview();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void setUpStationControls();
     void setUpPairControls();
@@ -192,6 +196,7 @@ private:
     ConfigFile& m_config;
     StatusSink m_status;
     HelpOpener m_openHelp;
+    TClock m_clock = SystemClock;
     QButtonGroup* m_timeBound = nullptr;
     TStationTreeModel* m_tree = nullptr;
 

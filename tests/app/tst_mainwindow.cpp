@@ -37,6 +37,7 @@ private Q_SLOTS:
     void actionRules_data();
     void actionRules();
     void statusLineFormat();
+    void nextRunHint();
     void statusLinesCappedNewestFirst_data();
     void statusLinesCappedNewestFirst();
     void clearStatus();
@@ -185,6 +186,26 @@ void TestMainWindow::statusLineFormat()
     QVERIFY(line.left(gap).contains(u' '));
     const QDateTime when = DateTimeValue::toDateTime(*stamp);
     QVERIFY2(when >= before.addMSecs(-before.time().msec()) && when <= after, qPrintable(line));
+}
+
+void TestMainWindow::nextRunHint()
+{
+    auto window = createWindow();
+    QDateTime now(QDate(2026, 12, 8), QTime(14, 37, 22));
+    window->setClock([&now] { return now; });
+    IServiceLinkHost& link = *window;
+    auto* label = window->findChild<QLabel*>(QStringLiteral("lblPollTime"));
+    const QDateTime next = now.addSecs(3 * 3600 + 20 * 60);
+
+    link.showNextRun(QStringLiteral("Group 1"), QStringLiteral("12/8/2026 5:57:22 PM"), next);
+    QCOMPARE(label->text(), QStringLiteral("12/8/2026 5:57:22 PM"));
+    QCOMPARE(label->toolTip(), QStringLiteral("Next process time: in 3 h 20 min"));
+    // The minute's refresh after the time has passed.
+    now = next.addSecs(12 * 60 + 5);
+    window->refreshNextRunHint();
+    QCOMPARE(label->toolTip(), QStringLiteral("Next process time: 12 min ago"));
+    link.showNextRun(QStringLiteral("Disabled"), QStringLiteral("Disabled"), {});
+    QCOMPARE(label->toolTip(), QStringLiteral("Next process time"));
 }
 
 void TestMainWindow::statusLinesCappedNewestFirst_data()

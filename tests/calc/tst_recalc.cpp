@@ -2,6 +2,7 @@
 #include "app/ReCalc.h"
 #include "config/DataDef.h"
 #include "platform/DateTimeValue.h"
+#include "platform/FormatSettings.h"
 #include "widgets/MessageBox.h"
 
 #include <QAction>
@@ -16,11 +17,14 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 class TestReCalc : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void emptyGroupList();
     void showsGroup_data();
@@ -30,6 +34,8 @@ private Q_SLOTS:
     void deleteCommands();
     void leavingTimeField_data();
     void leavingTimeField();
+    void timePreviews_data();
+    void timePreviews();
     void calculateAndClose();
 };
 
@@ -75,6 +81,11 @@ void click(QWidget& window, const char* button)
 }
 
 } // namespace
+
+void TestReCalc::initTestCase()
+{
+    FormatSettings::setCurrent(FormatSettings(QStringLiteral("MM/dd/yyyy"), QStringLiteral("HH:mm:ss")));
+}
 
 void TestReCalc::init()
 {
@@ -306,6 +317,45 @@ void TestReCalc::leavingTimeField()
             QStringList{QStringLiteral("Invalid date!  Please enter date in \r\nthe format mm/dd/yyyy HH:MM:SS.")});
         QTRY_COMPARE(QApplication::focusWidget(), box);
     }
+}
+
+void TestReCalc::timePreviews_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<QStringList>("shown"); // start, stop, length
+
+    QTest::newRow("keywords") << "Yesterday"
+                              << "Today"
+                              << QStringList{u"= 12/07/2026 00:00:00"_s, u"= 12/08/2026 00:00:00"_s,
+                                             u"1 day 0:00:00"_s};
+    QTest::newRow("date") << "12/05/2026"
+                          << "now"
+                          << QStringList{u"= 12/05/2026 00:00:00"_s, u"= 12/08/2026 14:37:22"_s, u"3 days 14:37:22"_s};
+    QTest::newRow("stop before start") << "Today"
+                                       << "Last Week"
+                                       << QStringList{u"= 12/08/2026 00:00:00"_s, u"= 11/29/2026 00:00:00"_s,
+                                                      u"Stop is before start"_s};
+    QTest::newRow("invalid stop") << "Yesterday"
+                                  << "13/01/2005" << QStringList{u"= 12/07/2026 00:00:00"_s, u""_s, u""_s};
+}
+
+void TestReCalc::timePreviews()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, stop);
+    QFETCH(QStringList, shown);
+    TZizaVureGroups groups;
+    TfrmReCalc window(nullptr, nullptr, nullptr, groups);
+    window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 37, 22)); });
+    for (const auto& [field, text] : {std::pair{"cbxDateFrom", start}, std::pair{"ComboBox1", stop}}) {
+        child<QComboBox>(window, field)->lineEdit()->clear();
+        QTest::keyClicks(child<QComboBox>(window, field)->lineEdit(), text);
+    }
+    QCOMPARE((QStringList{child<QLineEdit>(window, "edtStartPreview")->text(),
+                          child<QLineEdit>(window, "edtStopPreview")->text(),
+                          child<QLineEdit>(window, "edtRangeLength")->text()}),
+             shown);
 }
 
 void TestReCalc::calculateAndClose()

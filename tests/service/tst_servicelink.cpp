@@ -29,7 +29,10 @@ public:
     void AddStatusLine(const QString& text) override { statusLines.append(text); }
     int detailLevel() const override { return level; }
     void showLinkState(const QString& panelText) override { panelTexts.append(panelText); }
-    void showNextRun(const QString& group, const QString& time) override { nextRuns.append({group, time}); }
+    void showNextRun(const QString& group, const QString& time, const QDateTime&) override
+    {
+        nextRuns.append({group, time});
+    }
     void startServiceRetryTimer() override { ++retryTimerStarts; }
 
     void clear() { *this = FakeHost(); }

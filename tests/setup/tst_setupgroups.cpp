@@ -8,6 +8,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbQuery.h"
 #include "db/DbSession.h"
+#include "platform/FormatSettings.h"
 #include "platform/ProfileFile.h"
 #include "setup/Setup.h"
 #include "widgets/MessageBox.h"
@@ -103,6 +104,8 @@ private Q_SLOTS:
     void deleteGroup();
     void startFrom_data();
     void startFrom();
+    void startPreview_data();
+    void startPreview();
     void intervalDays();
     void daySteps_data();
     void daySteps();
@@ -361,6 +364,31 @@ void TestSetupGroups::startFrom()
     QCOMPARE(MessageBox::shownTexts(), valid ? QStringList() : QStringList{message});
     QCOMPARE(QApplication::focusWidget() == field, !valid);
     QVERIFY(window->isModified());
+}
+
+void TestSetupGroups::startPreview_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("keyword") << u"Last 5 Days"_s << u"= 12/03/2026 00:00:00"_s;
+    QTest::newRow("date") << u"11/30/2026 08:15"_s << u"= 11/30/2026 08:15:00"_s;
+    QTest::newRow("offset") << u"Today-1:00:00"_s << QString();
+    QTest::newRow("invalid") << u"2/30/2005"_s << QString();
+}
+
+void TestSetupGroups::startPreview()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    const FormatSettings previous = FormatSettings::current();
+    FormatSettings::setCurrent(FormatSettings(u"MM/dd/yyyy"_s, u"HH:mm:ss"_s));
+    m_groups->AddGroup(group(1));
+    auto window = openWindow();
+    window->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 37, 22)); });
+    typeStartFrom(*window, text);
+    const QString preview = child<QLineEdit>(*window, "edtStartPreview")->text();
+    FormatSettings::setCurrent(previous);
+    QCOMPARE(preview, shown);
 }
 
 void TestSetupGroups::intervalDays()
