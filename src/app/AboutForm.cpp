@@ -3,6 +3,7 @@
 #include "ui_AboutForm.h"
 
 #include "Version.h"
+#include "widgets/AccessibleNames.h"
 
 TfmAbout::TfmAbout(QWidget* owner, const QString& fileVersion, const QString& productVersion)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -10,8 +11,9 @@ TfmAbout::TfmAbout(QWidget* owner, const QString& fileVersion, const QString& pr
       ui(std::make_unique<Ui::TfmAbout>())
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("About QV ZizaVure"));
+    setWindowTitle(tr("About QV ZizaVure"));
     ui->AppNameLabel->setText(QStringLiteral("QV ZizaVure"));
     ui->PartNumberLabel->setText(QStringLiteral("XXXX-XXXX"));
     ui->lblVersion->setText(
@@ -25,5 +27,5 @@ TfmAbout::~TfmAbout() = default;
 QString TfmAbout::versionLine(const QString& fileVersion, const QString& productVersion)
 {
     const QString build = fileVersion.section(u'.', 3, -1);
-    return QStringLiteral("Version ") + productVersion + QStringLiteral(" (Build ") + build + u')';
+    return tr("Version %1 (Build %2)").arg(productVersion, build);
 }

@@ -76,7 +76,7 @@ public:
 private:
     static QString notFoundPage(const QUrl& name)
     {
-        return QStringLiteral("<html><body><h1>Page not found</h1><p>%1</p></body></html>")
+        return HelpWindow::tr("<html><body><h1>Page not found</h1><p>%1</p></body></html>")
             .arg(name.toString().toHtmlEscaped());
     }
 };
@@ -121,15 +121,16 @@ QList<HelpKeyword> parseHelpKeywords(const QString& text)
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     initHelpResources();
-    setWindowTitle(QStringLiteral("QV ZizaVure Help"));
+    setWindowTitle(tr("QV ZizaVure Help"));
 
     m_contents = new QTreeWidget;
     m_contents->setObjectName(QStringLiteral("treeContents"));
+    m_contents->setAccessibleName(tr("Contents"));
     m_contents->setHeaderHidden(true);
 
     m_indexFilter = new QLineEdit;
     m_indexFilter->setObjectName(QStringLiteral("edtIndexFilter"));
-    m_indexFilter->setPlaceholderText(QStringLiteral("Type the keyword to find"));
+    m_indexFilter->setPlaceholderText(tr("Type the keyword to find"));
     m_indexFilter->setClearButtonEnabled(true);
     m_index = new QListWidget;
     m_index->setObjectName(QStringLiteral("lstIndex"));
@@ -142,11 +143,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName(QStringLiteral("tabsHelp"));
-    m_tabs->addTab(m_contents, QStringLiteral("Contents"));
-    m_tabs->addTab(m_indexPage, QStringLiteral("Index"));
+    m_tabs->addTab(m_contents, tr("Contents"));
+    m_tabs->addTab(m_indexPage, tr("Index"));
 
     m_browser = new HelpBrowser;
     m_browser->setObjectName(QStringLiteral("browserPage"));
+    m_browser->setAccessibleName(tr("Help page"));
     m_browser->setOpenExternalLinks(true);
 
     auto* splitter = new QSplitter(Qt::Horizontal);

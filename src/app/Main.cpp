@@ -13,6 +13,7 @@
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 #include "setup/Setup.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
 
 #include <QAbstractEventDispatcher>
@@ -48,11 +49,14 @@ QString longHint(const QString& hint)
 // How long registering all data labels may take before it shows its progress.
 constexpr int RegisterProgressDelayMs = 500;
 
-void setLabelColour(QLabel* label, const QColor& colour)
+// Navy when connected and red when not, on a light window; on a dark one,
+// light shades of them that stay readable (a contrast of 4.5:1 or more).
+QColor connectionColour(bool connected, const QPalette& palette)
 {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    const bool dark = palette.color(QPalette::Window).lightness() < 128;
+    if (connected)
+        return dark ? QColor(0x9e, 0xb8, 0xff) : QColor(0, 0, 128);
+    return dark ? QColor(0xff, 0x8a, 0x80) : QColor(255, 0, 0);
 }
 
 // A status line is one line of the memo.
@@ -80,6 +84,7 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
       m_statusLog(StatusLogFile::defaultPath())
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     ui->memoStatus->setUndoRedoEnabled(false);
     setUpToolBar();
     setUpStatusBar();
@@ -140,7 +145,7 @@ void TfrmZizaVureGUI::setUpToolBar()
 
 void TfrmZizaVureGUI::setUpStatusBar()
 {
-    m_linkPanel = new QLabel(QStringLiteral("Service Stopped"), this);
+    m_linkPanel = new QLabel(tr("Service Stopped"), this);
     m_linkPanel->setObjectName(QStringLiteral("StatusPanel0"));
     m_linkPanel->setFixedWidth(120);
     m_hintPanel = new QLabel(this);
@@ -251,6 +256,9 @@ ConfigFile& TfrmZizaVureGUI::configFile()
 
 bool TfrmZizaVureGUI::event(QEvent* event)
 {
+    // A change of the desktop's light or dark scheme changes the palette.
+    if (event->type() == QEvent::ApplicationPaletteChange && m_connectionShown)
+        showConnectionState(*m_connectionShown);
     // Hints go to the second status panel instead of replacing the panels.
     if (event->type() == QEvent::StatusTip) {
         m_hintPanel->setText(longHint(static_cast<QStatusTipEvent*>(event)->tip()));
@@ -291,7 +299,7 @@ void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
     // The group list names every group section; a silent failure here would
     // lose the groups added since the last successful save.
     if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
-        MessageBox::error(this, QStringLiteral("Error 1500: ") + m_config->writeError());
+        MessageBox::error(this, tr("Error 1500: ") + m_config->writeError());
     event->accept();
 }
 
@@ -403,6 +411,19 @@ void TfrmZizaVureGUI::showAbout()
     box->exec();
 }
 
+void TfrmZizaVureGUI::showConnectionState(bool connected)
+{
+    m_connectionShown = connected;
+    QLabel* label = ui->lblDataSource1;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, connectionColour(connected, QApplication::palette()));
+    label->setPalette(palette);
+    // Not by colour alone.
+    const QString state = connected ? tr("Connected") : tr("Not connected");
+    label->setToolTip(state);
+    label->setAccessibleDescription(state);
+}
+
 void TfrmZizaVureGUI::showLinkState(const QString& panelText)
 {
     m_linkPanel->setText(panelText);
@@ -424,10 +445,9 @@ void TfrmZizaVureGUI::setClock(const TClock& clock)
 
 void TfrmZizaVureGUI::refreshNextRunHint()
 {
-    QString hint = QStringLiteral("Next process time");
-    if (m_nextRun.isValid())
-        hint += QStringLiteral(": ") + TimeUntilText(m_clock(), m_nextRun);
-    ui->lblPollTime->setToolTip(hint);
+    ui->lblPollTime->setToolTip(m_nextRun.isValid()
+                                    ? tr("Next process time: %1").arg(TimeUntilText(m_clock(), m_nextRun))
+                                    : tr("Next process time"));
 }
 
 void TfrmZizaVureGUI::startServiceRetryTimer()
@@ -481,7 +501,7 @@ void TfrmZizaVureGUI::linkAfterAnswer()
 
 void TfrmZizaVureGUI::reportManagerRefusal(const QString& reason)
 {
-    AddStatusLine(QStringLiteral("The service manager refused: %1").arg(reason));
+    AddStatusLine(tr("The service manager refused: %1").arg(reason));
 }
 
 void TfrmZizaVureGUI::startService()
@@ -490,7 +510,7 @@ void TfrmZizaVureGUI::startService()
         LaunchService([this](const QString& reason) { reportManagerRefusal(reason); });
     } catch (const Exception& error) {
         qCWarning(lcApp, "Service not started: %s", error.what());
-        MessageBox::error(this, QStringLiteral("Error 1502: Failed to start the QVZizaVureess service."));
+        MessageBox::error(this, tr("Error 1502: Failed to start the QVZizaVureess service."));
     }
 }
 
@@ -500,7 +520,7 @@ void TfrmZizaVureGUI::stopService()
         HaltService([this](const QString& reason) { reportManagerRefusal(reason); });
     } catch (const Exception& error) {
         qCWarning(lcApp, "Service not stopped: %s", error.what());
-        MessageBox::error(this, QStringLiteral("Error 1503: Failed to stop the QVZizaVureess service."));
+        MessageBox::error(this, tr("Error 1503: Failed to stop the QVZizaVureess service."));
     }
 }
 
@@ -550,7 +570,7 @@ void TfrmZizaVureGUI::refreshParams()
 bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& userName, const QString& password)
 {
     if (m_log.LogDetail == DetailHigh)
-        AddStatusLine(QStringLiteral("Connecting to database..."));
+        AddStatusLine(tr("Connecting to database..."));
     try {
         m_session->open();
         m_database->setDatabaseName(dataSource);
@@ -559,15 +579,15 @@ bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& 
     } catch (const Exception& error) {
         // The operator's message is the program's own; the driver's reason goes to the log.
         qCWarning(lcApp, "Data source %s not opened: %s", qUtf8Printable(dataSource), error.what());
-        setLabelColour(ui->lblDataSource1, QColor(255, 0, 0));
-        MessageBox::error(this, QStringLiteral("Error 1200: Unable to connect to database."));
+        showConnectionState(false);
+        MessageBox::error(this, tr("Error 1200: Unable to connect to database."));
         m_database->close();
         m_session->close();
         return false;
     }
     ui->lblDataSource1->setText(dataSource);
-    setLabelColour(ui->lblDataSource1, QColor(0, 0, 128));
-    AddStatusLine(QStringLiteral("Connected to database %1.").arg(dataSource));
+    showConnectionState(true);
+    AddStatusLine(tr("Connected to database %1.").arg(dataSource));
     return true;
 }
 
@@ -580,7 +600,7 @@ void TfrmZizaVureGUI::connectAtFirstShow()
         m_databaseConnected = ConnectDatabase(m_credentials.DataSource, m_credentials.UserName, m_credentials.Password);
     updateActions();
     if (!m_databaseConnected)
-        AddStatusLine(QStringLiteral("Database NOT connected."));
+        AddStatusLine(tr("Database NOT connected."));
 }
 
 void TfrmZizaVureGUI::connectDatabaseCommand()
@@ -613,7 +633,7 @@ void TfrmZizaVureGUI::storeDatabaseSettings()
 {
     const TLoginStore::StoreResult stored = m_credentials.store(*m_config);
     if (!stored.passwordStored)
-        AddStatusLine(QStringLiteral("Password not stored: it holds \":\" or is longer than 29 bytes."));
+        AddStatusLine(tr("Password not stored: it holds \":\" or is longer than 29 bytes."));
     if (!stored.written)
         qCWarning(lcApp, "Login not stored: %s", qUtf8Printable(m_config->writeError()));
 }
@@ -622,13 +642,13 @@ void TfrmZizaVureGUI::disconnectDatabase()
 {
     m_database->close();
     m_session->close();
-    AddStatusLine(QStringLiteral("Disconnected from database %1.").arg(m_credentials.DataSource));
+    AddStatusLine(tr("Disconnected from database %1.").arg(m_credentials.DataSource));
     m_databaseConnected = false;
 }
 
 void TfrmZizaVureGUI::saveToDatabase()
 {
-    QProgressDialog progress(QStringLiteral("Registering data labels..."), QString(), 0, 0, this);
+    QProgressDialog progress(tr("Registering data labels..."), QString(), 0, 0, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(RegisterProgressDelayMs);
     RegisterAllDataLabels(*m_database, groups(), [&progress](int done, int total) {
@@ -676,7 +696,7 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
 void TfrmZizaVureGUI::openRecalculation()
 {
     openHeldWindow([this] { return std::make_unique<TfrmReCalc>(this, m_session.get(), m_database.get(), groups()); },
-                   {}, QStringLiteral("Error 1500: "));
+                   {}, tr("Error 1500: "));
 }
 
 void TfrmZizaVureGUI::openSetupEditor()

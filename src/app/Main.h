@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HelpWindow;
 class QDialog;
@@ -84,6 +85,8 @@ protected:
 
 private:
     void showLinkState(const QString& panelText) override;
+    // The data source label's colour, tooltip and description.
+    void showConnectionState(bool connected);
     void showNextRun(const QString& group, const QString& time, const QDateTime& when) override;
     void startServiceRetryTimer() override;
 
@@ -138,6 +141,7 @@ private:
     QButtonGroup* m_detailButtons = nullptr;
     QTimer* tmrService = nullptr;
     QDateTime m_nextRun; // invalid while no group is scheduled
+    std::optional<bool> m_connectionShown;
     TClock m_clock = SystemClock;
     HelpWindow* m_help = nullptr;
     std::unique_ptr<TServiceLink> m_link;

@@ -3,6 +3,7 @@
 #include "ui_PPLogin.h"
 
 #include "platform/AsciiText.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
 
 TfrmPPLogin::TfrmPPLogin(QWidget* owner, const QStringList& aliases)
@@ -11,6 +12,7 @@ TfrmPPLogin::TfrmPPLogin(QWidget* owner, const QStringList& aliases)
       ui(std::make_unique<Ui::TfrmPPLogin>())
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     ui->cboDBAlias->addItems(aliases);
     // Nothing is chosen until the shown values or the operator choose it.
     ui->cboDBAlias->setCurrentIndex(-1);
@@ -36,7 +38,7 @@ void TfrmPPLogin::showEvent(QShowEvent* event)
 void TfrmPPLogin::btnOKClick()
 {
     if (ui->cboDBAlias->currentIndex() < 0) {
-        MessageBox::information(this, QStringLiteral("Please select ODBC connection string"));
+        MessageBox::information(this, tr("Please select ODBC connection string"));
         ui->cboDBAlias->setFocus();
         return;
     }

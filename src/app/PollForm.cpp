@@ -3,6 +3,7 @@
 #include "ui_PollForm.h"
 
 #include "config/DataDef.h"
+#include "widgets/AccessibleNames.h"
 
 TfrmPoll::TfrmPoll(const TZizaVureGroups& groups, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -10,6 +11,7 @@ TfrmPoll::TfrmPoll(const TZizaVureGroups& groups, QWidget* owner)
       ui(std::make_unique<Ui::TfrmPoll>())
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     for (int i = 0; i < groups.Count(); ++i)
         ui->lbxPollGroups->addItem(QString::number(groups.Items(i)->PPGIndex));
     connect(ui->BtnOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -6,6 +6,7 @@
 #include "calc/TimeText.h"
 #include "config/DataDef.h"
 #include "platform/AsciiText.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/FieldExitWatcher.h"
 #include "widgets/GroupFieldControls.h"
 #include "widgets/TimeTextCheck.h"
@@ -19,6 +20,7 @@ TfrmReCalc::TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* databas
     : QDialog(owner), ui(std::make_unique<Ui::TfrmReCalc>()), m_session(session), m_database(database), m_groups(groups)
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     ui->cbxInterval->setCurrentIndex(-1);
     ui->cbxFuncName->setCurrentIndex(-1);
     setUpTimeField(ui->cbxDateFrom, QStringLiteral("Yesterday"));

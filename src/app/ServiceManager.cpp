@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "service/ServiceContract.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -110,7 +111,7 @@ void TServiceManager::SelectService(const QString& name)
     if (loadState == QLatin1String("loaded"))
         m_unitPath = unitPath;
     else
-        m_refusal = QStringLiteral("Unit %1 is %2.").arg(unitName(name), loadState);
+        m_refusal = QCoreApplication::translate("TServiceManager", "Unit %1 is %2.").arg(unitName(name), loadState);
 }
 
 bool TServiceManager::refused(const QDBusMessage& reply)

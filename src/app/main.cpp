@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "AppTranslation.h"
 #include "platform/NamedMutex.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationNotifier.h"
@@ -15,6 +16,7 @@ const QString WindowClass = QStringLiteral("TfrmZizaVureGUI");
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    AppTranslation::install();
 
     // One instance per user session: a second start only brings the first
     // window to the front.

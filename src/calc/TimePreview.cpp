@@ -4,6 +4,7 @@
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -15,11 +16,11 @@ QString spanText(qint64 minutes)
 {
     QStringList parts;
     if (const qint64 days = minutes / MinutesPerDay)
-        parts.append(QStringLiteral("%1 d").arg(days));
+        parts.append(QCoreApplication::translate("TimePreview", "%1 d").arg(days));
     if (const qint64 hours = minutes / 60 % 24)
-        parts.append(QStringLiteral("%1 h").arg(hours));
+        parts.append(QCoreApplication::translate("TimePreview", "%1 h").arg(hours));
     if (const qint64 rest = minutes % 60; rest || parts.isEmpty())
-        parts.append(QStringLiteral("%1 min").arg(rest));
+        parts.append(QCoreApplication::translate("TimePreview", "%1 min").arg(rest));
     return parts.join(u' ');
 }
 
@@ -43,7 +44,8 @@ QString TimePreviewText(std::optional<qint32> time)
         return {};
     const double value = DateTimeValue::fromDateTime(DateTimeFromTimeValue(*time));
     const FormatSettings& format = FormatSettings::current();
-    return QStringLiteral("= ") + format.formatDate(value) + u' ' + format.formatLongTime(value);
+    return QCoreApplication::translate("TimePreview", "= %1")
+        .arg(format.formatDate(value) + u' ' + format.formatLongTime(value));
 }
 
 QString RangeLengthText(qint32 start, qint32 stop)
@@ -51,7 +53,7 @@ QString RangeLengthText(qint32 start, qint32 stop)
     // Time values count every day as 86400 s, as the service does.
     const qint64 seconds = qint64(stop) - start;
     if (seconds < 0)
-        return QStringLiteral("Stop is before start");
+        return QCoreApplication::translate("TimePreview", "Stop is before start");
     const qint64 days = seconds / SecondsPerDay;
     const qint64 rest = seconds % SecondsPerDay;
     QString time = QStringLiteral("%1:%2:%3")
@@ -60,16 +62,18 @@ QString RangeLengthText(qint32 start, qint32 stop)
                        .arg(rest % 60, 2, 10, QLatin1Char('0'));
     if (days == 0)
         return time;
-    return (days == 1 ? QStringLiteral("1 day ") : QStringLiteral("%1 days ").arg(days)) + time;
+    if (days == 1)
+        return QCoreApplication::translate("TimePreview", "1 day %1").arg(time);
+    return QCoreApplication::translate("TimePreview", "%1 days %2").arg(days).arg(time);
 }
 
 QString TimeUntilText(const QDateTime& now, const QDateTime& when)
 {
     const qint64 seconds = now.secsTo(when);
     if (seconds > -60 && seconds < 60)
-        return QStringLiteral("now");
+        return QCoreApplication::translate("TimePreview", "now");
     // A wait is rounded up, so that "in 1 min" never means it is already due.
     if (seconds > 0)
-        return QStringLiteral("in ") + spanText((seconds + 59) / 60);
-    return spanText(-seconds / 60) + QStringLiteral(" ago");
+        return QCoreApplication::translate("TimePreview", "in %1").arg(spanText((seconds + 59) / 60));
+    return QCoreApplication::translate("TimePreview", "%1 ago").arg(spanText(-seconds / 60));
 }

@@ -4,6 +4,8 @@
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 QStringList keywords(std::initializer_list<const char*> names)
@@ -23,7 +25,8 @@ TTimeKeywordSet makeSetupKeywords()
                   "Last 6 Hours", "Last 3 Hours", "Last 2 Hours", "Last Hour",   "This Hour",   "Now",
                   "Next Hour",    "Tomorrow",     "Next Week",    "Next Month",  "Next Year"});
     set.accepted = set.listed;
-    set.message = QStringLiteral("Error 1505: Invalid date.  Please enter date in the format of mm/dd/yyyy HH:MM:SS.");
+    set.message = QCoreApplication::translate(
+        "TimeText", "Error 1505: Invalid date.  Please enter date in the format of mm/dd/yyyy HH:MM:SS.");
     return set;
 }
 
@@ -35,7 +38,8 @@ TTimeKeywordSet makeReCalcKeywords()
                   "This Hour", "Now", "Next Hour", "Tomorrow", "Next Week", "Next Month", "Next Year"});
     // Not offered in the list, but a text typed by hand is still understood.
     set.accepted = set.listed + QStringList{QStringLiteral("Last Hour")};
-    set.message = QStringLiteral("Invalid date!  Please enter date in \r\nthe format mm/dd/yyyy HH:MM:SS.");
+    set.message = QCoreApplication::translate(
+        "TimeText", "Invalid date!  Please enter date in \r\nthe format mm/dd/yyyy HH:MM:SS.");
     return set;
 }
 

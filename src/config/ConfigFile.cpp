@@ -7,6 +7,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/ProgramFolder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QVarLengthArray>
 
@@ -359,12 +360,12 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
             group->PPGIndex = p + 1;
         const QByteArrayList unreadable = readGroupSection(*group, named, p);
         for (const QByteArray& key : unreadable)
-            report(addStatusLine, QStringLiteral("Group %1: %2 cannot be read and takes its default until the group "
-                                                 "is saved.")
+            report(addStatusLine, QCoreApplication::translate("ConfigFile", "Group %1: %2 cannot be read and takes its "
+                                                                            "default until the group is saved.")
                                       .arg(group->GroupName, QString::fromUtf8(key)));
         groups->AddGroup(std::move(group));
     }
-    report(addStatusLine, QStringLiteral("Startup parameters loaded."));
+    report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
     return groups;
 }
 
@@ -399,7 +400,8 @@ bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZiz
     }
     reportRestoredFile();
     if (!added.isEmpty() && added != m_keptAdded)
-        report(m_status, QStringLiteral("Groups that another program added to %1 stay in its group list: %2.")
+        report(m_status, QCoreApplication::translate(
+                             "ConfigFile", "Groups that another program added to %1 stay in its group list: %2.")
                              .arg(path(), added.join(QStringLiteral(", "))));
     m_keptAdded = added;
     return true;
@@ -472,8 +474,9 @@ void ConfigFile::setStatusSink(const StatusSink& addStatusLine)
 void ConfigFile::reportRestoredFile()
 {
     if (m_file.restoresVanishedFile())
-        report(m_status,
-               QStringLiteral("%1 had vanished; it was written again whole from the program's memory.").arg(path()));
+        report(m_status, QCoreApplication::translate(
+                             "ConfigFile", "%1 had vanished; it was written again whole from the program's memory.")
+                             .arg(path()));
 }
 
 TDatabaseSettings ConfigFile::ReadDatabaseSettings() const

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
@@ -42,7 +43,7 @@ QString FilterTextProblem(const QString& condition)
         const QChar next = i + 1 < condition.size() ? condition.at(i + 1) : QChar();
         if (!quote.isNull()) {
             if (c == u'\\')
-                return QStringLiteral("it holds a backslash in quoted text");
+                return QCoreApplication::translate("FilterFile", "it holds a backslash in quoted text");
             if (c == quote && next == quote)
                 ++i; // a doubled quote stands for itself
             else if (c == quote)
@@ -50,19 +51,19 @@ QString FilterTextProblem(const QString& condition)
         } else if (c == u'\'' || c == u'"') {
             quote = c;
         } else if (c == u';' || c == u'$') {
-            return QStringLiteral("it holds \"%1\" outside quoted text").arg(c);
+            return QCoreApplication::translate("FilterFile", "it holds \"%1\" outside quoted text").arg(c);
         } else if (startsComment(c, next)) {
-            return QStringLiteral("it holds a comment marker");
+            return QCoreApplication::translate("FilterFile", "it holds a comment marker");
         } else if (c == u'(') {
             ++depth;
         } else if (c == u')' && --depth < 0) {
-            return QStringLiteral("a \")\" closes more than was opened");
+            return QCoreApplication::translate("FilterFile", "a \")\" closes more than was opened");
         }
     }
     if (!quote.isNull())
-        return QStringLiteral("a quote is left open");
+        return QCoreApplication::translate("FilterFile", "a quote is left open");
     if (depth > 0)
-        return QStringLiteral("a \"(\" is left open");
+        return QCoreApplication::translate("FilterFile", "a \"(\" is left open");
     return {};
 }
 
@@ -123,6 +124,7 @@ QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName)
     try {
         return NarrowStationQuery(baseQuery, condition);
     } catch (const EFilterError& error) {
-        throw EFilterError(QStringLiteral("The filter %1 cannot be used: %2.").arg(filterFileName, error.message()));
+        throw EFilterError(QCoreApplication::translate("FilterFile", "The filter %1 cannot be used: %2.")
+                               .arg(filterFileName, error.message()));
     }
 }

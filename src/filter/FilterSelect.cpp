@@ -11,15 +11,13 @@
 #include "platform/AsciiText.h"
 #include "platform/Exception.h"
 #include "platform/ProgramFolder.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/FileDialog.h"
 #include "widgets/MessageBox.h"
 
 #include <QFileInfo>
 
 namespace {
-
-const QString FileFilter = QStringLiteral("Filter Files(*.flt)");
-const QString NoValues = QStringLiteral("<None Defined>");
 
 // Preview rows order by station as the program compares stations: without
 // regard to the case of a-z.
@@ -45,6 +43,7 @@ TfrmFilterSelect::TfrmFilterSelect(QWidget* owner, TDbSession& session, TDbDatab
     Q_ASSERT(&database.session() == &session);
     Q_UNUSED(session)
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     buildFieldList();
 
     connect(ui->cboFilterItem, &QComboBox::currentIndexChanged, this, &TfrmFilterSelect::fillValueBox);
@@ -95,7 +94,7 @@ void TfrmFilterSelect::fillValueBox()
     if (field >= 0 && !fields[std::size_t(field)].Data.Values.isEmpty())
         ui->cboFilterValue->addItems(fields[std::size_t(field)].Data.Values);
     else
-        ui->cboFilterValue->addItem(NoValues);
+        ui->cboFilterValue->addItem(tr("<None Defined>"));
     // Nothing is picked for the operator: the value stays empty until chosen.
     ui->cboFilterValue->setCurrentIndex(-1);
 }
@@ -121,7 +120,7 @@ bool TfrmFilterSelect::isUsableText()
 {
     const QString problem = FilterTextProblem(ui->edtText->toPlainText());
     if (!problem.isEmpty())
-        MessageBox::error(this, QStringLiteral("The filter cannot be used: %1.").arg(problem));
+        MessageBox::error(this, tr("The filter cannot be used: %1.").arg(problem));
     return problem.isEmpty();
 }
 
@@ -131,7 +130,7 @@ void TfrmFilterSelect::writeFile(const QString& fileName)
     if (!isUsableText())
         return;
     if (!WriteFilterLines(fileName, textLines())) {
-        MessageBox::error(this, QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
+        MessageBox::error(this, tr("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
         return;
     }
     ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
@@ -168,7 +167,7 @@ QString TfrmFilterSelect::startFolder() const
 void TfrmFilterSelect::btnOpenClick()
 {
     const QString fileName =
-        FileDialog::getOpenFileName(this, QStringLiteral(" Open Filter File"), startFolder(), FileFilter);
+        FileDialog::getOpenFileName(this, tr(" Open Filter File"), startFolder(), tr("Filter Files(*.flt)"));
     if (fileName.isEmpty())
         return;
     ui->edtFilterFile->setText(QFileInfo(fileName).absoluteFilePath());
@@ -189,7 +188,7 @@ void TfrmFilterSelect::btnSaveClick()
 void TfrmFilterSelect::btnSaveAsClick()
 {
     QString fileName =
-        FileDialog::getSaveFileName(this, QStringLiteral("Save Filter File As"), startFolder(), FileFilter);
+        FileDialog::getSaveFileName(this, tr("Save Filter File As"), startFolder(), tr("Filter Files(*.flt)"));
     if (fileName.isEmpty())
         return;
     // The dialog asked about the name as typed; a name that gains the
@@ -197,8 +196,9 @@ void TfrmFilterSelect::btnSaveAsClick()
     if (QFileInfo(fileName).suffix().isEmpty()) {
         fileName += QLatin1String(".flt");
         if (QFileInfo::exists(fileName) &&
-            MessageBox::question(this, QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                                           .arg(QFileInfo(fileName).fileName())) != MessageBox::Ok)
+            MessageBox::question(
+                this, tr("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(fileName).fileName())) !=
+                MessageBox::Ok)
             return;
     }
     writeFile(fileName);
@@ -214,7 +214,7 @@ void TfrmFilterSelect::btnExecClick()
     read.start(previewQuery(), [&pairs](const TDbQuery& row) {
         pairs.append({row.asString(QStringLiteral("STATION_ID")), row.asString(QStringLiteral("SENSORNAME"))});
     });
-    WaitForRead(this, read, QStringLiteral("Reading the stations and sensors of the filter..."));
+    WaitForRead(this, read, tr("Reading the stations and sensors of the filter..."));
     // A condition that the database refuses, or a lost connection: the
     // database's own words, and the rows read before stay.
     if (read.failed())
@@ -231,7 +231,7 @@ void TfrmFilterSelect::btnExecClick()
 void TfrmFilterSelect::btnOKClick()
 {
     if (!m_saved) {
-        MessageBox::information(this, QStringLiteral("Please save the filter file before selecting it"));
+        MessageBox::information(this, tr("Please save the filter file before selecting it"));
         return;
     }
     accept();

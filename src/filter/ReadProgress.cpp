@@ -2,6 +2,7 @@
 
 #include "db/DbBackgroundRead.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
 #include <QProgressDialog>
@@ -23,7 +24,7 @@ QWidget* visibleOwner(QWidget* parent)
 
 QString progressText(const QString& label, int rows)
 {
-    return QStringLiteral("%1\n%2 rows read").arg(label, QLocale().toString(rows));
+    return QCoreApplication::translate("ReadProgress", "%1\n%2 rows read").arg(label, QLocale().toString(rows));
 }
 
 } // namespace
@@ -33,9 +34,9 @@ void WaitForRead(QWidget* parent, TDbBackgroundRead& read, const QString& label)
     if (read.wait(ProgressDelayMs))
         return;
 
-    QProgressDialog progress(progressText(label, read.rowsRead()), QStringLiteral("Cancel"), 0, 0,
-                             visibleOwner(parent));
-    progress.setWindowTitle(QStringLiteral("Reading"));
+    QProgressDialog progress(progressText(label, read.rowsRead()),
+                             QCoreApplication::translate("ReadProgress", "Cancel"), 0, 0, visibleOwner(parent));
+    progress.setWindowTitle(QCoreApplication::translate("ReadProgress", "Reading"));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);

@@ -8,16 +8,13 @@
 #include "platform/FormatSettings.h"
 #include "platform/NamedMutex.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QXmlStreamReader>
 
 namespace {
-
-const QString ServiceReady = QStringLiteral("Service Ready");
-const QString ServiceStopped = QStringLiteral("Service Stopped");
-const QString Disabled = QStringLiteral("Disabled");
 
 // Waits for the answer and raises the error it carries.
 template <typename... Types>
@@ -119,8 +116,8 @@ bool TServiceLink::ConnectToService()
         return false;
     }
     if (m_host.detailLevel() == DetailHigh)
-        m_host.AddStatusLine(QStringLiteral("Post processing service started."));
-    m_host.showLinkState(ServiceReady);
+        m_host.AddStatusLine(tr("Post processing service started."));
+    m_host.showLinkState(tr("Service Ready"));
     return true;
 }
 
@@ -171,7 +168,7 @@ void TServiceLink::releaseService()
 void TServiceLink::DisconnectFromService()
 {
     releaseService();
-    m_host.showLinkState(ServiceStopped);
+    m_host.showLinkState(tr("Service Stopped"));
 }
 
 void TServiceLink::ShowNextRun()
@@ -186,7 +183,7 @@ void TServiceLink::ShowNextRun()
         return;
     }
     if (group.isEmpty()) {
-        m_host.showNextRun(Disabled, Disabled, {});
+        m_host.showNextRun(tr("Disabled"), tr("Disabled"), {});
         return;
     }
     const FormatSettings& format = FormatSettings::current();
@@ -206,7 +203,7 @@ void TServiceLink::HandleServiceEvent(const QString& unused, const QString& kind
 
 void TServiceLink::HandleServiceStopped()
 {
-    m_host.AddStatusLine(QStringLiteral("Post processing service stopped."));
+    m_host.AddStatusLine(tr("Post processing service stopped."));
     DisconnectFromService();
     m_host.startServiceRetryTimer();
 }

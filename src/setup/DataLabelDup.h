@@ -2,6 +2,8 @@
 
 #include "platform/Exception.h"
 
+#include <QCoreApplication>
+
 // A data label that another entry of the same station already carries; data
 // labels identify a calculation within their station, so each may be used
 // once per station across all groups.
@@ -10,7 +12,8 @@ class EDataLabelDup : public Exception
 public:
     // `pairIndex` is the entry's place in the list being edited, or -1.
     EDataLabelDup(const QString& dataLabel, const QString& stationId, int pairIndex = -1)
-        : Exception(QStringLiteral("Duplicate datalabel ") + dataLabel + QStringLiteral(" for station ") + stationId),
+        : Exception(QCoreApplication::translate("EDataLabelDup", "Duplicate datalabel %1 for station %2")
+                        .arg(dataLabel, stationId)),
           m_pairIndex(pairIndex)
     {
     }

@@ -5,6 +5,7 @@
 #include "db/DataLabels.h"
 #include "platform/AsciiText.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 namespace {
@@ -145,11 +146,11 @@ QStringList TGroupEdit::otherLabelWarnings(const TZizaVureGroupItem& saved) cons
             const TStationSensorInfoItem* mine =
                 savedPairs.value(AsciiText::upper(pair->PairText() + u'\n' + other.FuncName));
             if (mine && !AsciiText::equalsFolded(mine->POLLDataLabel, pair->POLLDataLabel))
-                warnings.append(QStringLiteral("Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; "
-                                               "the label table keeps only one of them.")
-                                    .arg(mine->PairText(), saved.FuncName, mine->POLLDataLabel,
-                                         QString::number(saved.PPGIndex), pair->POLLDataLabel,
-                                         QString::number(other.PPGIndex)));
+                warnings.append(
+                    QCoreApplication::translate("TGroupEdit", "Warning: %1 with %2 is labelled %3 in group %4 and %5 "
+                                                              "in group %6; the label table keeps only one of them.")
+                        .arg(mine->PairText(), saved.FuncName, mine->POLLDataLabel, QString::number(saved.PPGIndex),
+                             pair->POLLDataLabel, QString::number(other.PPGIndex)));
         }
     }
     return warnings;

@@ -14,6 +14,7 @@
 #include "filter/FilterSelect.h"
 #include "filter/ReadProgress.h"
 #include "platform/AsciiText.h"
+#include "widgets/AccessibleNames.h"
 #include "widgets/FieldExitWatcher.h"
 #include "widgets/GroupFieldControls.h"
 #include "widgets/MessageBox.h"
@@ -41,7 +42,7 @@ double timeOfDay(const QLineEdit* field)
     const QString text = field->text();
     if (const std::optional<double> time = ReadTimeField(text))
         return *time;
-    throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+    throw EConvertError(TfrmOptionSetup::tr("'%1' is not a valid time").arg(text));
 }
 
 } // namespace
@@ -52,6 +53,7 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
       m_groups(groups), m_config(config), m_edit(groups, config, database)
 {
     ui->setupUi(this);
+    NameControlsByTheirLabels(*this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // Return in a field finishes the field; it never runs a button such as "Browse".
@@ -328,7 +330,7 @@ void TfrmOptionSetup::numberPlaceholder(TZizaVureGroupItem& group) const
 {
     const int number = FindFreeGroupNumber();
     if (number == 0)
-        throw EWriteError(QStringLiteral("Unable to write to %1: no group number is left").arg(m_config.path()));
+        throw EWriteError(tr("Unable to write to %1: no group number is left").arg(m_config.path()));
     group.PPGIndex = number;
     group.GroupName = GroupSectionName(number);
 }
@@ -404,7 +406,7 @@ void TfrmOptionSetup::actDeleteExecute()
     const int index = ui->cbxGroup->currentIndex();
     if (index < 0)
         return;
-    if (MessageBox::question(this, QStringLiteral("Are you sure you want to delete this Group?")) != MessageBox::Ok)
+    if (MessageBox::question(this, tr("Are you sure you want to delete this Group?")) != MessageBox::Ok)
         return;
     if (!eraseGroup(index))
         return;
@@ -413,7 +415,7 @@ void TfrmOptionSetup::actDeleteExecute()
 
 void TfrmOptionSetup::actDeleteAllExecute()
 {
-    if (MessageBox::question(this, QStringLiteral("Are you sure you want to delete all the Groups?")) != MessageBox::Ok)
+    if (MessageBox::question(this, tr("Are you sure you want to delete all the Groups?")) != MessageBox::Ok)
         return;
     for (int i = m_groups.Count() - 1; i >= 0; --i) {
         if (!eraseGroup(i))
@@ -462,7 +464,7 @@ bool TfrmOptionSetup::saveIfModified()
 {
     if (!m_modified)
         return true;
-    if (MessageBox::question(this, QStringLiteral("Save all current parameters?")) != MessageBox::Ok)
+    if (MessageBox::question(this, tr("Save all current parameters?")) != MessageBox::Ok)
         return false;
     return trySaveGroup();
 }
@@ -508,7 +510,7 @@ void TfrmOptionSetup::selectAfterDeletion(int index)
 
 void TfrmOptionSetup::reportError(const QString& message)
 {
-    MessageBox::error(this, QStringLiteral("Error 1500: ") + message);
+    MessageBox::error(this, tr("Error 1500: ") + message);
 }
 
 // When the previous group cannot be saved, the selector goes back to it.
@@ -557,7 +559,7 @@ void TfrmOptionSetup::stepDays(int step)
     bool isNumber = false;
     int days = ui->edtIntervalDay->text().toInt(&isNumber);
     if (!isNumber) {
-        MessageBox::error(this, QStringLiteral("Error 1504: Invalid day value"));
+        MessageBox::error(this, tr("Error 1504: Invalid day value"));
         return;
     }
     if (step > 0)
@@ -657,12 +659,12 @@ void TfrmOptionSetup::QueryStations()
         read.setProbe(StationProbeQuery());
     TStationRowReader station;
     read.start(statement, [&rows, &station](const TDbQuery& row) { rows.AddRow(station(row)); });
-    WaitForRead(this, read, QStringLiteral("Reading the stations and sensors..."));
+    WaitForRead(this, read, tr("Reading the stations and sensors..."));
     if (read.wasCancelled())
         return;
     if (read.statementRefused()) {
-        MessageBox::error(
-            this, QStringLiteral("The filter of this group was refused by the database: %1").arg(read.errorMessage()));
+        MessageBox::error(this,
+                          tr("The filter of this group was refused by the database: %1").arg(read.errorMessage()));
         return;
     }
     // A database that fails (a lost connection, no open database) shows the
@@ -734,7 +736,7 @@ void TfrmOptionSetup::reportRefusedStations()
 {
     QStringList lines;
     for (const QString& station : std::as_const(m_refusedStations))
-        lines.append(QStringLiteral("Station %1 cannot be processed: its id contains '.'").arg(station));
+        lines.append(tr("Station %1 cannot be processed: its id contains '.'").arg(station));
     m_refusedStations.clear();
     if (!lines.isEmpty())
         MessageBox::error(this, lines.join(u'\n'));

@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString NullText = QStringLiteral("<NULL>");
-
 using Row = TStationSensorItem;
 
 // The attribute that views 2 to 7 group by.
@@ -75,16 +73,17 @@ std::array<QIcon, TStationTreeModel::ViewCount> makeIcons()
 
 QStringList TStationTreeModel::viewNames()
 {
-    return {QStringLiteral("View By Stations"),
-            QStringLiteral("View By Sensors"),
-            QStringLiteral("View By Basin"),
-            QStringLiteral("View By District"),
-            QStringLiteral("View By City"),
-            QStringLiteral("View By County"),
-            QStringLiteral("View By State"),
-            QStringLiteral("View By Country"),
-            QStringLiteral("View By Primary Channel"),
-            QStringLiteral("View By Random Channel")};
+    return {tr("View By Stations"),      tr("View By Sensors"), tr("View By Basin"),
+            tr("View By District"),      tr("View By City"),    tr("View By County"),
+            tr("View By State"),         tr("View By Country"), tr("View By Primary Channel"),
+            tr("View By Random Channel")};
+}
+
+QString TStationTreeModel::imageKind(int image)
+{
+    const QStringList kinds = {tr("station"), tr("sensor"), tr("basin"),   tr("district"),        tr("city"),
+                               tr("county"),  tr("state"),  tr("country"), tr("primary channel"), tr("random channel")};
+    return image >= 0 && image < ViewCount ? kinds[image] : QString();
 }
 
 QIcon TStationTreeModel::imageIcon(int image)
@@ -154,7 +153,7 @@ void TStationTreeModel::AddTreeRow(const TStationSensorItem& row)
     else if (!m_topLevel.empty())
         reference = m_topLevel.back();
 
-    const QString level1 = isBlank(row.Level1Text) ? NullText : row.Level1Text;
+    const QString level1 = isBlank(row.Level1Text) ? tr("<NULL>") : row.Level1Text;
     int node = reference;
     if (node < 0 || !AsciiText::equalsFolded(m_nodes[std::size_t(node)].text, level1))
         node = addNode(-1, level1, row.Level1Image);
@@ -259,6 +258,9 @@ QVariant TStationTreeModel::data(const QModelIndex& index, int role) const
         return m_nodes[std::size_t(node)].text;
     if (role == Qt::DecorationRole)
         return imageIcon(m_nodes[std::size_t(node)].image);
+    // The badge's meaning in words, for a screen reader and the pointer.
+    if (role == Qt::AccessibleDescriptionRole || role == Qt::ToolTipRole)
+        return imageKind(m_nodes[std::size_t(node)].image);
     return {};
 }
 

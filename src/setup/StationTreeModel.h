@@ -30,6 +30,8 @@ public:
     // "View By Stations" … "View By Random Channel", in view order.
     static QStringList viewNames();
     static QIcon imageIcon(int image);
+    // What a badge stands for: "station", "sensor", "basin", …
+    static QString imageKind(int image);
 
     // Writes the row's level texts and images as `view` arranges it.
     static void fillLevels(TStationSensorItem& row, int view);

@@ -1,0 +1,1252 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>ConfigFile</name>
+    <message>
+        <source>Group %1: %2 cannot be read and takes its default until the group is saved.</source>
+        <translation>Gruppe %1: %2 kann nicht gelesen werden und erhält bis zum Speichern der Gruppe den Standardwert.</translation>
+    </message>
+    <message>
+        <source>Startup parameters loaded.</source>
+        <translation>Startparameter geladen.</translation>
+    </message>
+    <message>
+        <source>Groups that another program added to %1 stay in its group list: %2.</source>
+        <translation>Gruppen, die ein anderes Programm zu %1 hinzugefügt hat, bleiben in dessen Gruppenliste: %2.</translation>
+    </message>
+    <message>
+        <source>%1 had vanished; it was written again whole from the program&apos;s memory.</source>
+        <translation>%1 war nicht mehr vorhanden und wurde vollständig aus dem Programmspeicher neu geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>EDataLabelDup</name>
+    <message>
+        <source>Duplicate datalabel %1 for station %2</source>
+        <translation>Doppelte Datenbezeichnung %1 für Station %2</translation>
+    </message>
+</context>
+<context>
+    <name>FilterFile</name>
+    <message>
+        <source>it holds a backslash in quoted text</source>
+        <translation>er enthält einen Backslash in Text zwischen Anführungszeichen</translation>
+    </message>
+    <message>
+        <source>it holds &quot;%1&quot; outside quoted text</source>
+        <translation>er enthält &quot;%1&quot; außerhalb von Text zwischen Anführungszeichen</translation>
+    </message>
+    <message>
+        <source>it holds a comment marker</source>
+        <translation>er enthält ein Kommentarzeichen</translation>
+    </message>
+    <message>
+        <source>a &quot;)&quot; closes more than was opened</source>
+        <translation>ein &quot;)&quot; schließt mehr Klammern, als geöffnet wurden</translation>
+    </message>
+    <message>
+        <source>a quote is left open</source>
+        <translation>ein Anführungszeichen wird nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>a &quot;(&quot; is left open</source>
+        <translation>ein &quot;(&quot; wird nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>The filter %1 cannot be used: %2.</source>
+        <translation>Der Filter %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindow</name>
+    <message>
+        <source>QV ZizaVure Help</source>
+        <translation>QV ZizaVure-Hilfe</translation>
+    </message>
+    <message>
+        <source>Type the keyword to find</source>
+        <translation>Geben Sie das gesuchte Stichwort ein</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Index</source>
+        <translation>Index</translation>
+    </message>
+    <message>
+        <source>&lt;html&gt;&lt;body&gt;&lt;h1&gt;Page not found&lt;/h1&gt;&lt;p&gt;%1&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;body&gt;&lt;h1&gt;Seite nicht gefunden&lt;/h1&gt;&lt;p&gt;%1&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>Help page</source>
+        <translation>Hilfeseite</translation>
+    </message>
+</context>
+<context>
+    <name>ReadProgress</name>
+    <message>
+        <source>%1
+%2 rows read</source>
+        <translation>%1
+%2 Zeilen gelesen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Wird gelesen</translation>
+    </message>
+</context>
+<context>
+    <name>TGroupEdit</name>
+    <message>
+        <source>Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; the label table keeps only one of them.</source>
+        <translation>Warnung: %1 mit %2 hat in Gruppe %4 die Bezeichnung %3 und in Gruppe %6 die Bezeichnung %5; die Bezeichnungstabelle behält nur eine davon.</translation>
+    </message>
+</context>
+<context>
+    <name>TServiceLink</name>
+    <message>
+        <source>Post processing service started.</source>
+        <translation>Nachbearbeitungsdienst gestartet.</translation>
+    </message>
+    <message>
+        <source>Service Ready</source>
+        <translation>Dienst bereit</translation>
+    </message>
+    <message>
+        <source>Service Stopped</source>
+        <translation>Dienst angehalten</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Deaktiviert</translation>
+    </message>
+    <message>
+        <source>Post processing service stopped.</source>
+        <translation>Nachbearbeitungsdienst angehalten.</translation>
+    </message>
+</context>
+<context>
+    <name>TServiceManager</name>
+    <message>
+        <source>Unit %1 is %2.</source>
+        <translation>Unit %1 ist %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TStationTreeModel</name>
+    <message>
+        <source>View By Stations</source>
+        <translation>Nach Stationen anzeigen</translation>
+    </message>
+    <message>
+        <source>View By Sensors</source>
+        <translation>Nach Sensoren anzeigen</translation>
+    </message>
+    <message>
+        <source>View By Basin</source>
+        <translation>Nach Einzugsgebiet anzeigen</translation>
+    </message>
+    <message>
+        <source>View By District</source>
+        <translation>Nach Bezirk anzeigen</translation>
+    </message>
+    <message>
+        <source>View By City</source>
+        <translation>Nach Stadt anzeigen</translation>
+    </message>
+    <message>
+        <source>View By County</source>
+        <translation>Nach Landkreis anzeigen</translation>
+    </message>
+    <message>
+        <source>View By State</source>
+        <translation>Nach Bundesland anzeigen</translation>
+    </message>
+    <message>
+        <source>View By Country</source>
+        <translation>Nach Land anzeigen</translation>
+    </message>
+    <message>
+        <source>View By Primary Channel</source>
+        <translation>Nach Primärkanal anzeigen</translation>
+    </message>
+    <message>
+        <source>View By Random Channel</source>
+        <translation>Nach Zufallskanal anzeigen</translation>
+    </message>
+    <message>
+        <source>&lt;NULL&gt;</source>
+        <translation>&lt;NULL&gt;</translation>
+    </message>
+    <message>
+        <source>station</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>sensor</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>basin</source>
+        <translation>Einzugsgebiet</translation>
+    </message>
+    <message>
+        <source>district</source>
+        <translation>Bezirk</translation>
+    </message>
+    <message>
+        <source>city</source>
+        <translation>Stadt</translation>
+    </message>
+    <message>
+        <source>county</source>
+        <translation>Landkreis</translation>
+    </message>
+    <message>
+        <source>state</source>
+        <translation>Bundesland</translation>
+    </message>
+    <message>
+        <source>country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>primary channel</source>
+        <translation>Primärkanal</translation>
+    </message>
+    <message>
+        <source>random channel</source>
+        <translation>Zufallskanal</translation>
+    </message>
+</context>
+<context>
+    <name>TfmAbout</name>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Part number:</source>
+        <translation>Teilenummer:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>About QV ZizaVure</source>
+        <translation>Über QV ZizaVure</translation>
+    </message>
+    <message>
+        <source>Version %1 (Build %2)</source>
+        <translation>Version %1 (Build %2)</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmFilterSelect</name>
+    <message>
+        <source>Filters</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Field:</source>
+        <translation>Feld:</translation>
+    </message>
+    <message>
+        <source>Condition:</source>
+        <translation>Bedingung:</translation>
+    </message>
+    <message>
+        <source>Value:</source>
+        <translation>Wert:</translation>
+    </message>
+    <message>
+        <source>Select site attribute to filter by</source>
+        <translation>Wählen Sie das Stationsattribut aus, nach dem gefiltert werden soll</translation>
+    </message>
+    <message>
+        <source>  = </source>
+        <translation>  = </translation>
+    </message>
+    <message>
+        <source>  &gt; </source>
+        <translation>  &gt; </translation>
+    </message>
+    <message>
+        <source>  &lt; </source>
+        <translation>  &lt; </translation>
+    </message>
+    <message>
+        <source>  &gt;= </source>
+        <translation>  &gt;= </translation>
+    </message>
+    <message>
+        <source>  &lt;= </source>
+        <translation>  &lt;= </translation>
+    </message>
+    <message>
+        <source> LIKE </source>
+        <translation> LIKE </translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>&amp;Open</source>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve As</source>
+        <translation>Speichern &amp;unter</translation>
+    </message>
+    <message>
+        <source>Filter File:</source>
+        <translation>Filterdatei:</translation>
+    </message>
+    <message>
+        <source>This file contains the filters specified in QVDesktop</source>
+        <translation>Diese Datei enthält die in QVDesktop festgelegten Filter</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation>Daten</translation>
+    </message>
+    <message>
+        <source>StationID</source>
+        <translation>Stations-ID</translation>
+    </message>
+    <message>
+        <source>SensorName</source>
+        <translation>Sensorname</translation>
+    </message>
+    <message>
+        <source>&amp;Execute</source>
+        <translation>&amp;Ausführen</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Abb&amp;rechen</translation>
+    </message>
+    <message>
+        <source>&lt;None Defined&gt;</source>
+        <translation>&lt;Nicht definiert&gt;</translation>
+    </message>
+    <message>
+        <source>The filter cannot be used: %1.</source>
+        <translation>Der Filter kann nicht verwendet werden: %1.</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1</source>
+        <translation>Schreiben in %1 nicht möglich</translation>
+    </message>
+    <message>
+        <source> Open Filter File</source>
+        <translation> Filterdatei öffnen</translation>
+    </message>
+    <message>
+        <source>Filter Files(*.flt)</source>
+        <translation>Filterdateien (*.flt)</translation>
+    </message>
+    <message>
+        <source>Save Filter File As</source>
+        <translation>Filterdatei speichern unter</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 ist bereits vorhanden.
+Möchten Sie die Datei ersetzen?</translation>
+    </message>
+    <message>
+        <source>Reading the stations and sensors of the filter...</source>
+        <translation>Stationen und Sensoren des Filters werden gelesen...</translation>
+    </message>
+    <message>
+        <source>Please save the filter file before selecting it</source>
+        <translation>Bitte speichern Sie die Filterdatei, bevor Sie sie auswählen</translation>
+    </message>
+    <message>
+        <source>Filter conditions</source>
+        <translation>Filterbedingungen</translation>
+    </message>
+    <message>
+        <source>Stations and sensors of the filter</source>
+        <translation>Stationen und Sensoren des Filters</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmOptionSetup</name>
+    <message>
+        <source>Edit Setup Options</source>
+        <translation>Einrichtungsoptionen bearbeiten</translation>
+    </message>
+    <message>
+        <source>Groups:</source>
+        <translation>Gruppen:</translation>
+    </message>
+    <message>
+        <source>The post-processing groups, by number</source>
+        <translation>Die Nachbearbeitungsgruppen, nach Nummer geordnet</translation>
+    </message>
+    <message>
+        <source>&amp;New</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>Create a new group</source>
+        <translation>Neue Gruppe erstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Create a new group as a copy of this one</source>
+        <translation>Neue Gruppe als Kopie dieser Gruppe erstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Delete this group</source>
+        <translation>Diese Gruppe löschen</translation>
+    </message>
+    <message>
+        <source>Delete &amp;All</source>
+        <translation>&amp;Alle löschen</translation>
+    </message>
+    <message>
+        <source>Delete every group</source>
+        <translation>Alle Gruppen löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Save this group</source>
+        <translation>Diese Gruppe speichern</translation>
+    </message>
+    <message>
+        <source>Group Details</source>
+        <translation>Gruppendetails</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Aktivieren</translation>
+    </message>
+    <message>
+        <source>Function Name:</source>
+        <translation>Funktionsname:</translation>
+    </message>
+    <message>
+        <source>Parameters:</source>
+        <translation>Parameter:</translation>
+    </message>
+    <message>
+        <source>Optional parameters of the function</source>
+        <translation>Optionale Parameter der Funktion</translation>
+    </message>
+    <message>
+        <source>Base Time: </source>
+        <translation>Basiszeit: </translation>
+    </message>
+    <message>
+        <source>99:99:99</source>
+        <translation>99:99:99</translation>
+    </message>
+    <message>
+        <source>00:00:00</source>
+        <translation>00:00:00</translation>
+    </message>
+    <message>
+        <source>Interval:</source>
+        <translation>Intervall:</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+    <message>
+        <source>12 Hours</source>
+        <translation>12 Stunden</translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation>Täglich</translation>
+    </message>
+    <message>
+        <source>Weekly</source>
+        <translation>Wöchentlich</translation>
+    </message>
+    <message>
+        <source>Monthly</source>
+        <translation>Monatlich</translation>
+    </message>
+    <message>
+        <source>As Entered:</source>
+        <translation>Wie eingegeben:</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>One day more</source>
+        <translation>Einen Tag mehr</translation>
+    </message>
+    <message>
+        <source>One day less</source>
+        <translation>Einen Tag weniger</translation>
+    </message>
+    <message>
+        <source>day(s)</source>
+        <translation>Tag(e)</translation>
+    </message>
+    <message>
+        <source>Time Boundaries</source>
+        <translation>Zeitgrenzen</translation>
+    </message>
+    <message>
+        <source>Start &gt;= and &lt; End</source>
+        <translation>Beginn &gt;= und &lt; Ende</translation>
+    </message>
+    <message>
+        <source>Start &gt; and &lt;= End</source>
+        <translation>Beginn &gt; und &lt;= Ende</translation>
+    </message>
+    <message>
+        <source>Start &gt;= and &lt;= End</source>
+        <translation>Beginn &gt;= und &lt;= Ende</translation>
+    </message>
+    <message>
+        <source>Start From:</source>
+        <translation>Beginn ab:</translation>
+    </message>
+    <message>
+        <source>A keyword, or a date as mm/dd/yyyy hh:mm:ss</source>
+        <translation>Ein Schlüsselwort oder ein Datum im Format mm/dd/yyyy hh:mm:ss</translation>
+    </message>
+    <message>
+        <source>What the start means now, as the service reckons it</source>
+        <translation>Welcher Zeitpunkt sich derzeit für den Beginn ergibt, so wie der Dienst ihn berechnet</translation>
+    </message>
+    <message>
+        <source>Data Offset Time:</source>
+        <translation>Datenversatzzeit:</translation>
+    </message>
+    <message>
+        <source>Data Flags:</source>
+        <translation>Datenkennzeichen:</translation>
+    </message>
+    <message>
+        <source>All Data</source>
+        <translation>Alle Daten</translation>
+    </message>
+    <message>
+        <source>Good Data</source>
+        <translation>Gültige Daten</translation>
+    </message>
+    <message>
+        <source>Filter File:</source>
+        <translation>Filterdatei:</translation>
+    </message>
+    <message>
+        <source>The filter file that narrows the station list</source>
+        <translation>Die Filterdatei, die die Stationsliste eingrenzt</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>Durchsuchen</translation>
+    </message>
+    <message>
+        <source>Build or pick a filter file</source>
+        <translation>Filterdatei erstellen oder auswählen</translation>
+    </message>
+    <message>
+        <source>SiteSensors</source>
+        <translation>Stations-Sensoren</translation>
+    </message>
+    <message>
+        <source>How the stations are arranged</source>
+        <translation>Anordnung der Stationen</translation>
+    </message>
+    <message>
+        <source>Double-click to add the pairs under an entry</source>
+        <translation>Doppelklicken Sie auf einen Eintrag, um die Paare darunter hinzuzufügen</translation>
+    </message>
+    <message>
+        <source>Add the pairs under the selected entry</source>
+        <translation>Die Paare unter dem ausgewählten Eintrag hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add every pair</source>
+        <translation>Alle Paare hinzufügen</translation>
+    </message>
+    <message>
+        <source>&gt;&gt;</source>
+        <translation>&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>Remove the selected pair</source>
+        <translation>Ausgewähltes Paar entfernen</translation>
+    </message>
+    <message>
+        <source>Remove every pair</source>
+        <translation>Alle Paare entfernen</translation>
+    </message>
+    <message>
+        <source>&lt;&lt;</source>
+        <translation>&lt;&lt;</translation>
+    </message>
+    <message>
+        <source>Site-Sensors Selected:</source>
+        <translation>Ausgewählte Stations-Sensoren:</translation>
+    </message>
+    <message>
+        <source>Move the selected pair up</source>
+        <translation>Ausgewähltes Paar nach oben verschieben</translation>
+    </message>
+    <message>
+        <source>Move the selected pair down</source>
+        <translation>Ausgewähltes Paar nach unten verschieben</translation>
+    </message>
+    <message>
+        <source>Data Label:</source>
+        <translation>Datenbezeichnung:</translation>
+    </message>
+    <message>
+        <source>Names this calculation within its station</source>
+        <translation>Benennt diese Berechnung innerhalb ihrer Station</translation>
+    </message>
+    <message>
+        <source>Alternate Data Label:</source>
+        <translation>Alternative Datenbezeichnung:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid time</source>
+        <translation>&apos;%1&apos; ist keine gültige Zeitangabe</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1: no group number is left</source>
+        <translation>Schreiben in %1 nicht möglich: Es ist keine Gruppennummer mehr frei</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this Group?</source>
+        <translation>Möchten Sie diese Gruppe wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete all the Groups?</source>
+        <translation>Möchten Sie wirklich alle Gruppen löschen?</translation>
+    </message>
+    <message>
+        <source>Save all current parameters?</source>
+        <translation>Alle aktuellen Parameter speichern?</translation>
+    </message>
+    <message>
+        <source>Error 1500: </source>
+        <translation>Fehler 1500: </translation>
+    </message>
+    <message>
+        <source>Error 1504: Invalid day value</source>
+        <translation>Fehler 1504: Ungültiger Tageswert</translation>
+    </message>
+    <message>
+        <source>Reading the stations and sensors...</source>
+        <translation>Stationen und Sensoren werden gelesen...</translation>
+    </message>
+    <message>
+        <source>The filter of this group was refused by the database: %1</source>
+        <translation>Der Filter dieser Gruppe wurde von der Datenbank abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>Station %1 cannot be processed: its id contains &apos;.&apos;</source>
+        <translation>Station %1 kann nicht verarbeitet werden: Die ID enthält &apos;.&apos;</translation>
+    </message>
+    <message>
+        <source>Stations and sensors</source>
+        <translation>Stationen und Sensoren</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmPPLogin</name>
+    <message>
+        <source>Database Login</source>
+        <translation>Datenbankanmeldung</translation>
+    </message>
+    <message>
+        <source>&amp;Database Alias:</source>
+        <translation>&amp;Datenbank-Alias:</translation>
+    </message>
+    <message>
+        <source>&amp;User Name:</source>
+        <translation>&amp;Benutzername:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Kennwort:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Please select ODBC connection string</source>
+        <translation>Bitte wählen Sie eine ODBC-Verbindungszeichenfolge aus</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmPoll</name>
+    <message>
+        <source>Post Processing Groups</source>
+        <translation>Nachbearbeitungsgruppen</translation>
+    </message>
+    <message>
+        <source>Select Groups:</source>
+        <translation>Gruppen auswählen:</translation>
+    </message>
+    <message>
+        <source>You can select more than 1 poll group for export.</source>
+        <translation>Sie können mehr als 1 Abrufgruppe für den Export auswählen.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>This will export data for the Poll group/s selected.</source>
+        <translation>Exportiert die Daten der ausgewählten Abrufgruppe(n).</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>This will close the form without exporting data.</source>
+        <translation>Schließt das Formular, ohne Daten zu exportieren.</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmReCalc</name>
+    <message>
+        <source>Interactive Calculation</source>
+        <translation>Interaktive Berechnung</translation>
+    </message>
+    <message>
+        <source>Groups:</source>
+        <translation>Gruppen:</translation>
+    </message>
+    <message>
+        <source>List of Poll Groups created.</source>
+        <translation>Liste der erstellten Abrufgruppen.</translation>
+    </message>
+    <message>
+        <source>Group Details</source>
+        <translation>Gruppendetails</translation>
+    </message>
+    <message>
+        <source>Base Time:</source>
+        <translation>Basiszeit:</translation>
+    </message>
+    <message>
+        <source>99:99:99</source>
+        <translation>99:99:99</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Aktivieren</translation>
+    </message>
+    <message>
+        <source>Interval:</source>
+        <translation>Intervall:</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+    <message>
+        <source>12 Hours</source>
+        <translation>12 Stunden</translation>
+    </message>
+    <message>
+        <source>Daily</source>
+        <translation>Täglich</translation>
+    </message>
+    <message>
+        <source>Weekly</source>
+        <translation>Wöchentlich</translation>
+    </message>
+    <message>
+        <source>Monthly</source>
+        <translation>Monatlich</translation>
+    </message>
+    <message>
+        <source>As Entered:</source>
+        <translation>Wie eingegeben:</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>day(s)</source>
+        <translation>Tag(e)</translation>
+    </message>
+    <message>
+        <source>Function Name:</source>
+        <translation>Funktionsname:</translation>
+    </message>
+    <message>
+        <source>Parameters:</source>
+        <translation>Parameter:</translation>
+    </message>
+    <message>
+        <source>Data Offset Time:</source>
+        <translation>Datenversatzzeit:</translation>
+    </message>
+    <message>
+        <source>Data Flags:</source>
+        <translation>Datenkennzeichen:</translation>
+    </message>
+    <message>
+        <source>All Data</source>
+        <translation>Alle Daten</translation>
+    </message>
+    <message>
+        <source>Good Data</source>
+        <translation>Gültige Daten</translation>
+    </message>
+    <message>
+        <source>Calculation Options</source>
+        <translation>Berechnungsoptionen</translation>
+    </message>
+    <message>
+        <source>Start Time:</source>
+        <translation>Startzeit:</translation>
+    </message>
+    <message>
+        <source>Stop Time:</source>
+        <translation>Endzeit:</translation>
+    </message>
+    <message>
+        <source>What the start means now</source>
+        <translation>Welcher Zeitpunkt sich derzeit für den Beginn ergibt</translation>
+    </message>
+    <message>
+        <source>What the stop means now</source>
+        <translation>Welcher Zeitpunkt sich derzeit für das Ende ergibt</translation>
+    </message>
+    <message>
+        <source>Length:</source>
+        <translation>Dauer:</translation>
+    </message>
+    <message>
+        <source>How long the range from start to stop is</source>
+        <translation>Wie lang der Zeitraum vom Beginn bis zum Ende ist</translation>
+    </message>
+    <message>
+        <source>Available Site-Sensors:</source>
+        <translation>Verfügbare Stations-Sensoren:</translation>
+    </message>
+    <message>
+        <source>Add the selected site-sensors</source>
+        <translation>Ausgewählte Stations-Sensoren hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove the selected site-sensors</source>
+        <translation>Ausgewählte Stations-Sensoren entfernen</translation>
+    </message>
+    <message>
+        <source>Add all site-sensors</source>
+        <translation>Alle Stations-Sensoren hinzufügen</translation>
+    </message>
+    <message>
+        <source>&gt;&gt;</source>
+        <translation>&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>Remove all site-sensors</source>
+        <translation>Alle Stations-Sensoren entfernen</translation>
+    </message>
+    <message>
+        <source>&lt;&lt;</source>
+        <translation>&lt;&lt;</translation>
+    </message>
+    <message>
+        <source>Site-Sensors Selected:</source>
+        <translation>Ausgewählte Stations-Sensoren:</translation>
+    </message>
+    <message>
+        <source>&amp;Calculate</source>
+        <translation>&amp;Berechnen</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmZizaVureGUI</name>
+    <message>
+        <source>QV ZizaVure</source>
+        <translation>QV ZizaVure</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Data Sources: </source>
+        <translation>Datenquellen: </translation>
+    </message>
+    <message>
+        <source>Next Group:</source>
+        <translation>Nächste Gruppe:</translation>
+    </message>
+    <message>
+        <source>The group that is processed next.</source>
+        <translation>Die Gruppe, die als Nächstes verarbeitet wird.</translation>
+    </message>
+    <message>
+        <source>Disabled</source>
+        <translation>Deaktiviert</translation>
+    </message>
+    <message>
+        <source>Next Time: </source>
+        <translation>Nächster Zeitpunkt: </translation>
+    </message>
+    <message>
+        <source>Next process time</source>
+        <translation>Nächster Verarbeitungszeitpunkt</translation>
+    </message>
+    <message>
+        <source>Detail Level</source>
+        <translation>Detailstufe</translation>
+    </message>
+    <message>
+        <source>Detail level of status messages.</source>
+        <translation>Detailstufe der Statusmeldungen.</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>Mittel</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Database</source>
+        <translation>Daten&amp;bank</translation>
+    </message>
+    <message>
+        <source>&amp;Post Process</source>
+        <translation>&amp;Nachbearbeitung</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Toolbar</source>
+        <translation>Symbolleiste</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Quits the application</source>
+        <translation>Beendet die Anwendung</translation>
+    </message>
+    <message>
+        <source>&amp;Connect</source>
+        <translation>&amp;Verbinden</translation>
+    </message>
+    <message>
+        <source>&amp;Disconnect</source>
+        <translation>&amp;Trennen</translation>
+    </message>
+    <message>
+        <source>&amp;Save to Database</source>
+        <translation>In &amp;Datenbank speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Start Now...</source>
+        <translation>&amp;Jetzt starten...</translation>
+    </message>
+    <message>
+        <source>Will process the groups immediately</source>
+        <translation>Verarbeitet die Gruppen sofort</translation>
+    </message>
+    <message>
+        <source>S&amp;top</source>
+        <translation>&amp;Stopp</translation>
+    </message>
+    <message>
+        <source>Stop process  now</source>
+        <translation>Verarbeitung jetzt anhalten</translation>
+    </message>
+    <message>
+        <source>St&amp;art Service</source>
+        <translation>Dienst st&amp;arten</translation>
+    </message>
+    <message>
+        <source>Start the service</source>
+        <translation>Dienst starten</translation>
+    </message>
+    <message>
+        <source>&amp;Pause Service...</source>
+        <translation>Dienst &amp;pausieren...</translation>
+    </message>
+    <message>
+        <source>Stop S&amp;ervice</source>
+        <translation>Dienst an&amp;halten</translation>
+    </message>
+    <message>
+        <source>Stop the service</source>
+        <translation>Dienst anhalten</translation>
+    </message>
+    <message>
+        <source>Edit &amp;Setup Parameters</source>
+        <translation>&amp;Einrichtungsparameter bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit export setup parameters</source>
+        <translation>Export-Einrichtungsparameter bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit export parameters.</source>
+        <translation>Exportparameter bearbeiten.</translation>
+    </message>
+    <message>
+        <source>&amp;Interactive Calculation</source>
+        <translation>I&amp;nteraktive Berechnung</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh Params</source>
+        <translation>Parameter a&amp;ktualisieren</translation>
+    </message>
+    <message>
+        <source>Send Refresh command to client apps</source>
+        <translation>Aktualisierungsbefehl an Client-Anwendungen senden</translation>
+    </message>
+    <message>
+        <source>Command client apps to refresh setup parameters.</source>
+        <translation>Weist die Client-Anwendungen an, die Einrichtungsparameter zu aktualisieren.</translation>
+    </message>
+    <message>
+        <source>Clear Status &amp;Messages</source>
+        <translation>Statusmeldungen &amp;löschen</translation>
+    </message>
+    <message>
+        <source>Clear messages</source>
+        <translation>Meldungen löschen</translation>
+    </message>
+    <message>
+        <source>Clear status messages.</source>
+        <translation>Statusmeldungen löschen.</translation>
+    </message>
+    <message>
+        <source>&amp;Log Status Messages</source>
+        <translation>Statusmeldungen p&amp;rotokollieren</translation>
+    </message>
+    <message>
+        <source>Log all status and error messages</source>
+        <translation>Alle Status- und Fehlermeldungen protokollieren</translation>
+    </message>
+    <message>
+        <source>Log status and error messages to disk.</source>
+        <translation>Status- und Fehlermeldungen auf dem Datenträger protokollieren.</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Inhalt</translation>
+    </message>
+    <message>
+        <source>About...</source>
+        <translation>Info...</translation>
+    </message>
+    <message>
+        <source>Service Stopped</source>
+        <translation>Dienst angehalten</translation>
+    </message>
+    <message>
+        <source>Error 1500: </source>
+        <translation>Fehler 1500: </translation>
+    </message>
+    <message>
+        <source>Next process time: %1</source>
+        <translation>Nächster Verarbeitungszeitpunkt: %1</translation>
+    </message>
+    <message>
+        <source>The service manager refused: %1</source>
+        <translation>Der Dienstmanager hat abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>Error 1502: Failed to start the QVZizaVureess service.</source>
+        <translation>Fehler 1502: Der Dienst QVZizaVureess konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Error 1503: Failed to stop the QVZizaVureess service.</source>
+        <translation>Fehler 1503: Der Dienst QVZizaVureess konnte nicht angehalten werden.</translation>
+    </message>
+    <message>
+        <source>Connecting to database...</source>
+        <translation>Verbindung zur Datenbank wird hergestellt...</translation>
+    </message>
+    <message>
+        <source>Error 1200: Unable to connect to database.</source>
+        <translation>Fehler 1200: Verbindung zur Datenbank nicht möglich.</translation>
+    </message>
+    <message>
+        <source>Connected to database %1.</source>
+        <translation>Mit Datenbank %1 verbunden.</translation>
+    </message>
+    <message>
+        <source>Database NOT connected.</source>
+        <translation>Datenbank NICHT verbunden.</translation>
+    </message>
+    <message>
+        <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes.</source>
+        <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte.</translation>
+    </message>
+    <message>
+        <source>Disconnected from database %1.</source>
+        <translation>Verbindung zur Datenbank %1 getrennt.</translation>
+    </message>
+    <message>
+        <source>Registering data labels...</source>
+        <translation>Datenbezeichnungen werden registriert...</translation>
+    </message>
+    <message>
+        <source>Status messages</source>
+        <translation>Statusmeldungen</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+</context>
+<context>
+    <name>TimePreview</name>
+    <message>
+        <source>%1 d</source>
+        <translation>%1 T</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 Std.</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 Min.</translation>
+    </message>
+    <message>
+        <source>= %1</source>
+        <translation>= %1</translation>
+    </message>
+    <message>
+        <source>Stop is before start</source>
+        <translation>Ende liegt vor dem Beginn</translation>
+    </message>
+    <message>
+        <source>1 day %1</source>
+        <translation>1 Tag %1</translation>
+    </message>
+    <message>
+        <source>%1 days %2</source>
+        <translation>%1 Tage %2</translation>
+    </message>
+    <message>
+        <source>now</source>
+        <translation>jetzt</translation>
+    </message>
+    <message>
+        <source>in %1</source>
+        <translation>in %1</translation>
+    </message>
+    <message>
+        <source>%1 ago</source>
+        <translation>vor %1</translation>
+    </message>
+</context>
+<context>
+    <name>TimeText</name>
+    <message>
+        <source>Error 1505: Invalid date.  Please enter date in the format of mm/dd/yyyy HH:MM:SS.</source>
+        <translation>Fehler 1505: Ungültiges Datum.  Bitte geben Sie das Datum im Format mm/dd/yyyy HH:MM:SS ein.</translation>
+    </message>
+    <message>
+        <source>Invalid date!  Please enter date in <byte value="xd"/>
+the format mm/dd/yyyy HH:MM:SS.</source>
+        <translation>Ungültiges Datum!  Bitte geben Sie das Datum <byte value="xd"/>
+im Format mm/dd/yyyy HH:MM:SS ein.</translation>
+    </message>
+</context>
+</TS>
