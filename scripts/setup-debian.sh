@@ -11,6 +11,7 @@ packages=(
     dbus dbus-bin python3-dbusmock
     xvfb xauth
     file scdoc librsvg2-bin lintian desktop-file-utils appstream
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0
     postgresql sqlite3
 )
 
