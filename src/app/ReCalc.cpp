@@ -50,7 +50,10 @@ TfrmReCalc::TfrmReCalc(QWidget* owner, TDbSession* session, TDbDatabase* databas
     updateTimePreviews();
 }
 
-TfrmReCalc::~TfrmReCalc() = default;
+TfrmReCalc::~TfrmReCalc()
+{
+    DisconnectControlsForTeardown(*this);
+}
 
 void TfrmReCalc::setClock(const TClock& clock)
 {

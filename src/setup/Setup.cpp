@@ -88,6 +88,7 @@ TfrmOptionSetup::~TfrmOptionSetup()
     m_tree->clear();
     m_cache.ClearRows();
     ClearPairList();
+    DisconnectControlsForTeardown(*this);
 }
 
 void TfrmOptionSetup::setUpGroupControls()

@@ -23,3 +23,9 @@ void FieldExitWatcher::reportExit()
     if (m_field->window()->isVisible())
         Q_EMIT exited();
 }
+
+void DisconnectControlsForTeardown(QWidget& window)
+{
+    for (const QObject* child : window.findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, &window, nullptr);
+}

@@ -27,3 +27,9 @@ private:
 
     QWidget* m_field;
 };
+
+// A window destroyed while it is shown hides itself on the way, and its
+// focused field then loses the focus: its exit or "activated" would reach
+// slots of a window already half gone. Called in such a window's destructor,
+// this cuts every connection from its controls to the window itself.
+void DisconnectControlsForTeardown(QWidget& window);
