@@ -38,7 +38,9 @@ QString installedFolder(const QString& executableFolder)
 
 bool isInstalled()
 {
-    return !installedFolder(executableFolder()).isEmpty();
+    // Asked at every call to the service; the answer cannot change.
+    static const bool installed = !installedFolder(executableFolder()).isEmpty();
+    return installed;
 }
 
 QString path()

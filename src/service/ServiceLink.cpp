@@ -8,7 +8,6 @@
 #include "platform/FormatSettings.h"
 #include "platform/NamedMutex.h"
 
-#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>

@@ -1,3 +1,4 @@
+#include "FixedClock.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "platform/DateTimeValue.h"
@@ -191,7 +192,7 @@ void TestMainWindow::statusLineFormat()
 void TestMainWindow::nextRunHint()
 {
     auto window = createWindow();
-    QDateTime now(QDate(2026, 12, 8), QTime(14, 37, 22));
+    QDateTime now = FixedNow();
     window->setClock([&now] { return now; });
     IServiceLinkHost& link = *window;
     auto* label = window->findChild<QLabel*>(QStringLiteral("lblPollTime"));

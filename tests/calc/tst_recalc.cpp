@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "FixedClock.h"
 #include "app/ReCalc.h"
 #include "config/DataDef.h"
 #include "platform/DateTimeValue.h"
@@ -347,7 +348,7 @@ void TestReCalc::timePreviews()
     QFETCH(QStringList, shown);
     TZizaVureGroups groups;
     TfrmReCalc window(nullptr, nullptr, nullptr, groups);
-    window.setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 37, 22)); });
+    window.setClock(FixedNow);
     for (const auto& [field, text] : {std::pair{"cbxDateFrom", start}, std::pair{"ComboBox1", stop}}) {
         child<QComboBox>(window, field)->lineEdit()->clear();
         QTest::keyClicks(child<QComboBox>(window, field)->lineEdit(), text);

@@ -1,15 +1,9 @@
+#include "FixedClock.h"
 #include "calc/TimeExpression.h"
 #include "calc/TimePreview.h"
 #include "platform/FormatSettings.h"
 
 #include <QTest>
-
-namespace {
-
-// A Tuesday afternoon.
-const QDateTime Now(QDate(2026, 12, 8), QTime(14, 37, 22));
-
-} // namespace
 
 class TestTimePreview : public QObject
 {
@@ -48,14 +42,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, shown);
-        QCOMPARE(TimePreviewText(EvaluateTimeText(text, SetupTimeKeywords(), Now)), shown);
+        QCOMPARE(TimePreviewText(EvaluateTimeText(text, SetupTimeKeywords(), FixedNow())), shown);
     }
 
     void keywordSetOfTheWindow()
     {
         // "Last 5 Days" belongs to the setup editor only.
-        QVERIFY(EvaluateTimeText(QStringLiteral("Last 5 Days"), SetupTimeKeywords(), Now));
-        QVERIFY(!EvaluateTimeText(QStringLiteral("Last 5 Days"), ReCalcTimeKeywords(), Now));
+        QVERIFY(EvaluateTimeText(QStringLiteral("Last 5 Days"), SetupTimeKeywords(), FixedNow()));
+        QVERIFY(!EvaluateTimeText(QStringLiteral("Last 5 Days"), ReCalcTimeKeywords(), FixedNow()));
     }
 
     void rangeLength_data()
@@ -73,7 +67,7 @@ private Q_SLOTS:
     {
         QFETCH(qint32, seconds);
         QFETCH(QString, shown);
-        const qint32 start = TimeValueFromDateTime(Now);
+        const qint32 start = TimeValueFromDateTime(FixedNow());
         QCOMPARE(RangeLengthText(start, start + seconds), shown);
     }
 
@@ -93,7 +87,7 @@ private Q_SLOTS:
     {
         QFETCH(qint64, seconds);
         QFETCH(QString, shown);
-        QCOMPARE(TimeUntilText(Now, Now.addSecs(seconds)), shown);
+        QCOMPARE(TimeUntilText(FixedNow(), FixedNow().addSecs(seconds)), shown);
     }
 };
 

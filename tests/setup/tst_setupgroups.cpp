@@ -2,6 +2,7 @@
 // and closing, driven through the real window's controls, with the sample
 // database over SQLite ODBC and a configuration file in a temporary folder.
 #include "Controls.h"
+#include "FixedClock.h"
 #include "OdbcFixture.h"
 #include "TestFiles.h"
 #include "config/ConfigFile.h"
@@ -384,7 +385,7 @@ void TestSetupGroups::startPreview()
     FormatSettings::setCurrent(FormatSettings(u"MM/dd/yyyy"_s, u"HH:mm:ss"_s));
     m_groups->AddGroup(group(1));
     auto window = openWindow();
-    window->setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 37, 22)); });
+    window->setClock(FixedNow);
     typeStartFrom(*window, text);
     const QString preview = child<QLineEdit>(*window, "edtStartPreview")->text();
     FormatSettings::setCurrent(previous);
