@@ -103,6 +103,29 @@
     </message>
 </context>
 <context>
+    <name>TConfigSession</name>
+    <message>
+        <source>Unable to write to %1: another program keeps changing %2</source>
+        <translation>Schreiben in %1 nicht möglich: Ein anderes Programm ändert %2 fortlaufend</translation>
+    </message>
+    <message>
+        <source>Unable to write to %1: no group number is left</source>
+        <translation>Schreiben in %1 nicht möglich: Es ist keine Gruppennummer mehr frei</translation>
+    </message>
+    <message>
+        <source>%1 was added by another program.</source>
+        <translation>%1 wurde von einem anderen Programm hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>%1 was changed by another program.</source>
+        <translation>%1 wurde von einem anderen Programm geändert.</translation>
+    </message>
+    <message>
+        <source>%1 was erased by another program.</source>
+        <translation>%1 wurde von einem anderen Programm gelöscht.</translation>
+    </message>
+</context>
+<context>
     <name>TGroupEdit</name>
     <message>
         <source>Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; the label table keeps only one of them.</source>

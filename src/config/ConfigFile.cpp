@@ -17,7 +17,7 @@
 
 namespace {
 
-const QByteArray MainSection = QByteArrayLiteral("DeraDivurir");
+const QByteArray& MainSection = ConfigFile::MainSectionName;
 const QByteArray DatabaseSection = QByteArrayLiteral("Database Settings");
 
 // "ST01.AIRTEMP" is station ST01, sensor AIRTEMP; a text without "." names
@@ -64,19 +64,6 @@ QStringList listedGroupNames(const ProfileFile& file, bool* named = nullptr)
     for (int n = 1; n <= count; ++n)
         names.append(GroupSectionName(n));
     return names;
-}
-
-// Two group names name one section when they match as section names do:
-// without surrounding blanks, a-z folded.
-QString sectionKey(const QString& name)
-{
-    qsizetype begin = 0;
-    qsizetype end = name.size();
-    while (begin < end && (name[begin] == u' ' || name[begin] == u'\t'))
-        ++begin;
-    while (end > begin && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
-        --end;
-    return AsciiText::upper(name.mid(begin, end - begin));
 }
 
 // The name of an entry's key, such as "POLLUpdate12", built without
@@ -294,7 +281,34 @@ double readFileValue(std::optional<QByteArrayView> raw, QByteArrayView key, Pars
     return value.value_or(0.0);
 }
 
+// The lowest number that is not taken and whose section name is neither
+// among `names` (as section keys) nor a section of the file.
+int freeGroupNumber(const ProfileFile& file, QSet<int> taken, QSet<QString> names)
+{
+    for (const QByteArrayView name : file.sectionNames())
+        names.insert(ConfigFile::SectionKey(QString::fromUtf8(name)));
+    for (int number = 1; number <= MaxGroupNumber; ++number) {
+        if (names.contains(ConfigFile::SectionKey(GroupSectionName(number))))
+            taken.insert(number);
+    }
+    return LowestFreeGroupNumber(taken);
+}
+
 } // namespace
+
+const QByteArray ConfigFile::MainSectionName = QByteArrayLiteral("DeraDivurir");
+
+// As section names match: without surrounding blanks, a-z folded.
+QString ConfigFile::SectionKey(const QString& name)
+{
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && (name[begin] == u' ' || name[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (name[end - 1] == u' ' || name[end - 1] == u'\t'))
+        --end;
+    return AsciiText::upper(name.mid(begin, end - begin));
+}
 
 QString ConfigFile::defaultPath()
 {
@@ -351,14 +365,10 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", DetailMedium);
-    bool named = false;
-    const QStringList names = listedGroupNames(m_file, &named);
+    const QStringList names = listedGroupNames(m_file);
     for (int p = 0; p < names.size(); ++p) {
-        auto group = std::make_unique<TZizaVureGroupItem>();
-        group->GroupName = names[p];
-        if (!named)
-            group->PPGIndex = p + 1;
-        const QByteArrayList unreadable = readGroupSection(*group, named, p);
+        QByteArrayList unreadable;
+        std::unique_ptr<TZizaVureGroupItem> group = ReadGroup(names[p], p, &unreadable);
         for (const QByteArray& key : unreadable)
             report(addStatusLine, QCoreApplication::translate("ConfigFile", "Group %1: %2 cannot be read and takes its "
                                                                             "default until the group is saved.")
@@ -381,11 +391,11 @@ bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZiz
             QSet<QString> known = m_erased;
             for (int i = 0; i < groups.Count(); ++i) {
                 names.append(groups.Items(i)->GroupName);
-                known.insert(sectionKey(groups.Items(i)->GroupName));
+                known.insert(ConfigFile::SectionKey(groups.Items(i)->GroupName));
             }
             added.clear();
             for (const QString& name : listedGroupNames(current)) {
-                if (!known.contains(sectionKey(name)))
+                if (!known.contains(ConfigFile::SectionKey(name)))
                     added.append(name);
             }
             names += added;
@@ -407,10 +417,10 @@ bool ConfigFile::SaveZizaVureessSection(const TLogSettings& settings, const TZiz
     return true;
 }
 
-void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
+ProfileFile::KeyValues ConfigFile::GroupFieldKeys(const TZizaVureGroupItem& group)
 {
     const FormatSettings& format = FormatSettings::files();
-    ProfileFile::KeyValues keys = {
+    return {
         {"PPGIndex", QString::number(group.PPGIndex)},
         {"FuncName", group.FuncName},
         {"Enabled", flag(group.Enabled)},
@@ -428,6 +438,12 @@ void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
         {"TimeBound", QString::number(group.TimeBound)},
         {"POLLNumber", QString::number(group.StationSensors.size())},
     };
+}
+
+ProfileFile::KeyValues ConfigFile::GroupSectionKeys(const TZizaVureGroupItem& group)
+{
+    const FormatSettings& format = FormatSettings::files();
+    ProfileFile::KeyValues keys = GroupFieldKeys(group);
     keys.reserve(keys.size() + 4 * qsizetype(group.StationSensors.size()));
     int n = 0;
     for (const auto& entry : group.StationSensors) {
@@ -437,14 +453,52 @@ void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
         keys.append({NumberedKey("POLLDataLabel", n).toByteArray(), entry->POLLDataLabel});
         keys.append({NumberedKey("POLLAltLabel", n).toByteArray(), entry->POLLAltLabel});
     }
-    m_file.writeKeys(group.GroupName.toUtf8(), keys);
+    return keys;
+}
+
+void ConfigFile::SaveGroupSection(const TZizaVureGroupItem& group)
+{
+    m_file.writeKeys(group.GroupName.toUtf8(), GroupSectionKeys(group));
     reportRestoredFile();
+}
+
+std::unique_ptr<TZizaVureGroupItem> ConfigFile::ReadGroup(const QString& name, int position,
+                                                          QByteArrayList* unreadable) const
+{
+    bool named = false;
+    listedGroupNames(m_file, &named);
+    auto group = std::make_unique<TZizaVureGroupItem>();
+    group->GroupName = name;
+    if (!named)
+        group->PPGIndex = position + 1;
+    const QByteArrayList keys = readGroupSection(*group, named, position);
+    if (unreadable)
+        *unreadable = keys;
+    return group;
+}
+
+QStringList ConfigFile::ListedGroupNames() const
+{
+    return listedGroupNames(m_file);
+}
+
+int ConfigFile::FreeGroupNumber() const
+{
+    QSet<QString> names;
+    for (const QString& name : listedGroupNames(m_file))
+        names.insert(SectionKey(name));
+    return freeGroupNumber(m_file, {}, names);
+}
+
+ProfileFile::KeyValues ConfigFile::GroupListKeys(const QStringList& names)
+{
+    return {{"Groups", QString::number(names.size())}, {"GroupNames", names.join(u',')}};
 }
 
 void ConfigFile::EraseGroupSection(const QString& groupName)
 {
     m_file.eraseSection(groupName.toUtf8());
-    m_erased.insert(sectionKey(groupName));
+    m_erased.insert(ConfigFile::SectionKey(groupName));
     reportRestoredFile();
 }
 
@@ -454,16 +508,9 @@ int ConfigFile::NewGroupNumber(const TZizaVureGroups& groups) const
     QSet<QString> names;
     for (int i = 0; i < groups.Count(); ++i) {
         taken.insert(groups.Items(i)->PPGIndex);
-        names.insert(sectionKey(groups.Items(i)->GroupName));
+        names.insert(SectionKey(groups.Items(i)->GroupName));
     }
-    const ProfileFile current(path());
-    for (const QByteArrayView name : current.sectionNames())
-        names.insert(sectionKey(QString::fromUtf8(name)));
-    for (int number = 1; number <= MaxGroupNumber; ++number) {
-        if (names.contains(sectionKey(GroupSectionName(number))))
-            taken.insert(number);
-    }
-    return LowestFreeGroupNumber(taken);
+    return freeGroupNumber(ProfileFile(path()), taken, names);
 }
 
 void ConfigFile::setStatusSink(const StatusSink& addStatusLine)

@@ -56,6 +56,27 @@ public:
     // Writes every key of the group's section. Raises EWriteError.
     void SaveGroupSection(const TZizaVureGroupItem& group);
 
+    // The keys of the group's fields, without its pairs, as the section
+    // holds them; with GroupSectionKeys, every key of the section.
+    static ProfileFile::KeyValues GroupFieldKeys(const TZizaVureGroupItem& group);
+    static ProfileFile::KeyValues GroupSectionKeys(const TZizaVureGroupItem& group);
+
+    // The group named `name` in the file as last read, as LoadConfiguration
+    // reads it at `position` of the list: values that cannot be read (their
+    // keys go to `unreadable`) and a missing section take their defaults.
+    std::unique_ptr<TZizaVureGroupItem> ReadGroup(const QString& name, int position,
+                                                  QByteArrayList* unreadable = nullptr) const;
+    // The names that the file as last read lists.
+    QStringList ListedGroupNames() const;
+    // The lowest number of 1..MaxGroupNumber that neither the file's list nor
+    // any section of the file as last read uses; 0 when none is left.
+    int FreeGroupNumber() const;
+    // Two group names name one section when their keys are equal.
+    static QString SectionKey(const QString& name);
+    // The main section's keys of a group list.
+    static ProfileFile::KeyValues GroupListKeys(const QStringList& names);
+    static const QByteArray MainSectionName;
+
     // Removes the section named by a group's GroupName. Raises EWriteError.
     void EraseGroupSection(const QString& groupName);
 

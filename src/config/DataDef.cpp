@@ -158,8 +158,24 @@ void TZizaVureGroups::AddGroup(std::unique_ptr<TZizaVureGroupItem> group)
 
 void TZizaVureGroups::DeleteGroup(int index)
 {
+    TakeGroup(index);
+}
+
+std::unique_ptr<TZizaVureGroupItem> TZizaVureGroups::TakeGroup(int index)
+{
     checkIndex(index, m_groups);
+    std::unique_ptr<TZizaVureGroupItem> group = std::move(m_groups[std::size_t(index)]);
     m_groups.erase(m_groups.begin() + index);
+    return group;
+}
+
+int TZizaVureGroups::IndexOf(const TZizaVureGroupItem* group) const
+{
+    for (std::size_t i = 0; i < m_groups.size(); ++i) {
+        if (m_groups[i].get() == group)
+            return int(i);
+    }
+    return -1;
 }
 
 void TZizaVureGroups::ClearGroups()

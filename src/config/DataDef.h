@@ -121,6 +121,10 @@ public:
 
     void AddGroup(std::unique_ptr<TZizaVureGroupItem> group);
     void DeleteGroup(int index);
+    // Removes the group at `index` from the list and hands it over.
+    std::unique_ptr<TZizaVureGroupItem> TakeGroup(int index);
+    // The position of the group, or -1.
+    int IndexOf(const TZizaVureGroupItem* group) const;
     // Frees the groups from the last to the first.
     void ClearGroups();
 

@@ -158,6 +158,11 @@ bool ProfileFile::unchangedSinceLastRead() const
     return now && now->sameFile(*m_stamp);
 }
 
+qint64 ProfileFile::modifiedMSecsSinceEpoch() const
+{
+    return m_stamp ? nanoseconds(m_stamp->modified) / 1'000'000 : 0;
+}
+
 bool ProfileFile::FoldedName::operator==(const FoldedName& other) const
 {
     if (text.size() != other.text.size())
@@ -488,17 +493,41 @@ void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
     writeKeys(sectionName, [&keys](const ProfileFile&) { return keys; });
 }
 
-void ProfileFile::writeKeys(QByteArrayView rawSectionName, const KeysFor& keysFor)
+void ProfileFile::writeKeys(QByteArrayView sectionName, const KeysFor& keysFor)
 {
-    const QByteArrayView sectionName = trimmedBlanks(rawSectionName);
-    if (!isStorableName(sectionName, ']'))
-        raiseWriteError();
+    const QByteArray name = sectionName.toByteArray();
+    update([&](const ProfileFile& current) { return Changes{{name, keysFor(current), false}}; });
+}
+
+void ProfileFile::eraseSection(QByteArrayView sectionName)
+{
+    const QByteArray name = sectionName.toByteArray();
+    update([&](const ProfileFile&) { return Changes{{name, {}, true}}; });
+}
+
+void ProfileFile::update(const ChangesFor& changesFor)
+{
     const FileLock lock(m_path, FileLock::Mode::Exclusive);
     if (!lock.isHeld())
         raiseWriteError();
     readForWrite();
+    const Changes changes = changesFor(*this);
+    std::vector<Edit> edits;
+    for (const SectionChange& change : changes) {
+        if (change.erase)
+            addEraseEdit(change.section, edits);
+        else
+            addKeyEdits(change.section, change.keys, edits);
+    }
+    if (!edits.empty())
+        replaceContent(edits);
+}
 
-    KeyValues keys = keysFor(*this);
+void ProfileFile::addKeyEdits(QByteArrayView rawSectionName, KeyValues keys, std::vector<Edit>& edits)
+{
+    const QByteArrayView sectionName = trimmedBlanks(rawSectionName);
+    if (!isStorableName(sectionName, ']'))
+        raiseWriteError();
     for (auto& [key, value] : keys) {
         key = trimmedBlanks(key).toByteArray();
         if (key.isEmpty() || !isStorableName(key, '=') || key.startsWith(';') || key.startsWith('[') ||
@@ -508,57 +537,55 @@ void ProfileFile::writeKeys(QByteArrayView rawSectionName, const KeysFor& keysFo
     const bool windows1252 = holdsWindows1252();
 
     const QByteArray eol = lineEnding();
-    std::vector<Edit> edits;
     const SectionSpan* section = findSection(sectionName);
     if (!section) {
+        // Sections of one rewrite that are new to the file follow each other
+        // at its end; only the first may need a line break before it.
+        const bool firstAppend = std::none_of(edits.begin(), edits.end(),
+                                              [this](const Edit& edit) { return edit.start == m_content.size(); });
         Edit append{m_content.size(), m_content.size(), {}};
-        if (!m_lines.empty() && m_lines.back().eolLength == 0)
+        if (firstAppend && !m_lines.empty() && m_lines.back().eolLength == 0)
             append.text += breakAfterLastLine(lineText(qsizetype(m_lines.size()) - 1), eol);
         append.text += '[' + encoded(QString::fromUtf8(sectionName), windows1252) + ']' + eol;
         for (const auto& [key, value] : keys)
             append.text += key + '=' + encoded(value, windows1252) + eol;
         edits.push_back(std::move(append));
-    } else {
-        // New keys go after the last line of the section that is not blank,
-        // so that blank lines before the next section stay where they are.
-        qsizetype last = section->end - 1;
-        while (last > section->header && trimmedBlanks(lineText(last)).isEmpty())
-            --last;
-        const Line& anchor = m_lines[size_t(last)];
-        const QByteArray lead = anchor.eolLength == 0 ? breakAfterLastLine(lineText(last), eol) : QByteArray();
-        Edit insertion{anchor.end(), anchor.end(), lead};
-
-        const QHash<FoldedName, qsizetype>& existing = keysOf(*section);
-        for (const auto& [key, value] : keys) {
-            const auto it = existing.constFind(FoldedName{key});
-            if (it == existing.cend()) {
-                insertion.text += key + '=' + encoded(value, windows1252) + eol;
-                continue;
-            }
-            // Keep the key as the file spells it; replace what follows "=".
-            const QByteArrayView line = lineText(it.value());
-            const qsizetype valueStart = m_lines[size_t(it.value())].start + line.indexOf('=') + 1;
-            edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), encoded(value, windows1252)});
-        }
-        if (insertion.text.size() > lead.size())
-            edits.push_back(std::move(insertion));
+        return;
     }
-    replaceContent(edits);
+    // New keys go after the last line of the section that is not blank,
+    // so that blank lines before the next section stay where they are.
+    qsizetype last = section->end - 1;
+    while (last > section->header && trimmedBlanks(lineText(last)).isEmpty())
+        --last;
+    const Line& anchor = m_lines[size_t(last)];
+    const QByteArray lead = anchor.eolLength == 0 ? breakAfterLastLine(lineText(last), eol) : QByteArray();
+    Edit insertion{anchor.end(), anchor.end(), lead};
+
+    const QHash<FoldedName, qsizetype>& existing = keysOf(*section);
+    for (const auto& [key, value] : keys) {
+        const auto it = existing.constFind(FoldedName{key});
+        if (it == existing.cend()) {
+            insertion.text += key + '=' + encoded(value, windows1252) + eol;
+            continue;
+        }
+        // Keep the key as the file spells it; replace what follows "=".
+        const QByteArrayView line = lineText(it.value());
+        const qsizetype valueStart = m_lines[size_t(it.value())].start + line.indexOf('=') + 1;
+        edits.push_back({valueStart, m_lines[size_t(it.value())].start + line.size(), encoded(value, windows1252)});
+    }
+    if (insertion.text.size() > lead.size())
+        edits.push_back(std::move(insertion));
 }
 
-void ProfileFile::eraseSection(QByteArrayView sectionName)
+void ProfileFile::addEraseEdit(QByteArrayView sectionName, std::vector<Edit>& edits) const
 {
-    const FileLock lock(m_path, FileLock::Mode::Exclusive);
-    if (!lock.isHeld())
-        raiseWriteError();
-    readForWrite();
     const SectionSpan* section = findSection(sectionName);
     if (!section)
         return;
     const qsizetype start = m_lines[size_t(section->header)].start;
     const qsizetype end =
         section->end < qsizetype(m_lines.size()) ? m_lines[size_t(section->end)].start : m_content.size();
-    replaceContent({{start, end, {}}});
+    edits.push_back({start, end, {}});
 }
 
 void ProfileFile::replaceContent(const std::vector<Edit>& edits)
@@ -567,7 +594,8 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
     ordered.reserve(edits.size());
     for (const Edit& edit : edits)
         ordered.push_back(&edit);
-    std::sort(ordered.begin(), ordered.end(), [](const Edit* a, const Edit* b) { return a->start < b->start; });
+    // Stable: sections appended at the end keep their order.
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Edit* a, const Edit* b) { return a->start < b->start; });
 
     // Edits begin and end at line ends or after "=", so valid UTF-8 stays
     // valid when every inserted text is.

@@ -47,6 +47,15 @@ public:
     using KeyValues = QList<std::pair<QByteArray, QString>>;
     // Chooses the keys to write from the file as read under the lock.
     using KeysFor = std::function<KeyValues(const ProfileFile& current)>;
+    // What one rewrite does to one section: writes its keys, or erases it.
+    struct SectionChange
+    {
+        QByteArray section;
+        KeyValues keys;
+        bool erase = false;
+    };
+    using Changes = QList<SectionChange>;
+    using ChangesFor = std::function<Changes(const ProfileFile& current)>;
 
     // Reads the file; a file that does not exist reads as empty.
     explicit ProfileFile(const QString& path);
@@ -60,6 +69,11 @@ public:
     // Reads the file afresh. A file that vanished keeps the content last read,
     // for the next write to put back.
     void reread();
+    // Whether the file on disk is provably the one last read or written
+    // (see the class comment); false means it may have changed.
+    bool isUpToDate() const { return unchangedSinceLastRead(); }
+    // When the file was last modified, as last read or written; 0 when unknown.
+    qint64 modifiedMSecsSinceEpoch() const;
     // Whether the file was gone at the last read while its content was known,
     // so that the next write (or the one under way) writes that content back.
     bool restoresVanishedFile() const { return m_vanished; }
@@ -69,6 +83,7 @@ public:
     // One section, looked up once for many reads; a missing section reads
     // every key as missing.
     SectionView section(QByteArrayView name) const;
+    bool hasSection(QByteArrayView name) const { return findSection(name) != nullptr; }
     // The name of every section, as UTF-8.
     QList<QByteArrayView> sectionNames() const;
 
@@ -99,6 +114,13 @@ public:
     // Removes the section's header line and every line up to the next
     // section. Raises EWriteError like writeKeys.
     void eraseSection(QByteArrayView section);
+
+    // Applies the changes of several sections in one rewrite under one lock,
+    // so that no reader and no crash ever sees some of them without the
+    // others. `changesFor` chooses them from the file as read under the lock
+    // and may raise to abandon the rewrite. Sections are distinct. Raises
+    // EWriteError like writeKeys.
+    void update(const ChangesFor& changesFor);
 
 private:
     struct Line
@@ -149,6 +171,8 @@ private:
     bool readFromDisk();
     void readForWrite();
     void replaceContent(const std::vector<Edit>& edits);
+    void addKeyEdits(QByteArrayView sectionName, KeyValues keys, std::vector<Edit>& edits);
+    void addEraseEdit(QByteArrayView sectionName, std::vector<Edit>& edits) const;
     QByteArrayView matchingName(QByteArrayView name) const;
     bool holdsWindows1252() const;
     QByteArray encoded(const QString& text, bool windows1252) const;

@@ -1,0 +1,218 @@
+#include "TestFiles.h"
+#include "config/ConfigSession.h"
+#include "platform/ProfileFile.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+// Two operators on one file: this process is one, configoperator the other.
+class TestConfigSession : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void erasedGroupStaysErased();
+    void mergesAnotherWriter_data();
+    void mergesAnotherWriter();
+    void newAndCopyNeverShareANumber();
+    void followsTheFile();
+    void killedAtAnyStep();
+
+private:
+    QString path() const { return m_dir->filePath(u"QVZizaVure.QVS"_s); }
+    QString other(const QStringList& args) const;
+    void open();
+    TZizaVureGroupItem& group(int index) { return *m_groups->Items(index); }
+    // What a window saves: `change` applied to a copy of the group as loaded.
+    TConfigSession::SaveOutcome save(int index, const std::function<void(TZizaVureGroupItem&)>& change,
+                                     const TConfigSession::Resolve& resolve = {});
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ConfigFile> m_config;
+    std::unique_ptr<TZizaVureGroups> m_groups;
+    std::unique_ptr<TConfigSession> m_session;
+};
+
+namespace {
+
+const QByteArray TwoGroups = "[DeraDivurir]\r\nGroups=2\r\nGroupNames=ZizaVureessGroup:1,ZizaVureessGroup:2\r\n"
+                             "[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nDescription=Base\r\nStartFrom=NOW\r\n"
+                             "POLLNumber=1\r\nPOLL1=ST01.TEMP\r\nPOLLDataLabel1=T\r\n"
+                             "[ZizaVureessGroup:2]\r\nPPGIndex=2\r\nDescription=Second\r\n";
+
+// Each listed group has its section, and each group section is listed.
+void verifyListMatchesSections(const QString& path)
+{
+    ConfigFile config(path);
+    const QStringList listed = config.ListedGroupNames();
+    for (const QString& name : listed)
+        QVERIFY2(config.file().hasSection(name.toUtf8()), qPrintable(name + u" is listed without a section"_s));
+    for (const QByteArrayView name : config.file().sectionNames()) {
+        if (name.startsWith("ZizaVureessGroup:"))
+            QVERIFY2(listed.contains(QString::fromUtf8(name)), name.data());
+    }
+}
+
+} // namespace
+
+void TestConfigSession::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    TestFiles::write(path(), TwoGroups);
+    open();
+}
+
+void TestConfigSession::open()
+{
+    m_session.reset();
+    m_config = std::make_unique<ConfigFile>(path());
+    TLogSettings log;
+    m_groups = m_config->LoadConfiguration(log, {});
+    m_session = std::make_unique<TConfigSession>(*m_config, *m_groups);
+}
+
+QString TestConfigSession::other(const QStringList& args) const
+{
+    QProcess process;
+    process.start(QStringLiteral(CONFIGOPERATOR_PATH), QStringList{path()} + args);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qWarning("configoperator failed: %s", process.readAllStandardError().constData());
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+TConfigSession::SaveOutcome TestConfigSession::save(int index, const std::function<void(TZizaVureGroupItem&)>& change,
+                                                    const TConfigSession::Resolve& resolve)
+{
+    TZizaVureGroupItem base;
+    base.AssignFrom(group(index));
+    TZizaVureGroupItem mine;
+    mine.AssignFrom(base);
+    change(mine);
+    return m_session->saveGroup(group(index), base, mine, resolve, [](const QString&) { return true; });
+}
+
+void TestConfigSession::erasedGroupStaysErased()
+{
+    other({u"erase"_s, u"ZizaVureessGroup:2"_s});
+    QCOMPARE(save(0, [](TZizaVureGroupItem& g) { g.StartFrom = u"Yesterday"_s; }), TConfigSession::SaveOutcome::Saved);
+    m_session->writeLogSettings({true, DetailHigh});
+    ConfigFile disk(path());
+    QCOMPARE(disk.ListedGroupNames(), QStringList{u"ZizaVureessGroup:1"_s});
+    QVERIFY(!disk.file().hasSection("ZizaVureessGroup:2"));
+    QCOMPARE(m_session->refresh(), QStringList{u"ZizaVureessGroup:2 was erased by another program."_s});
+    QCOMPARE(m_groups->Count(), 1);
+}
+
+void TestConfigSession::mergesAnotherWriter_data()
+{
+    QTest::addColumn<QStringList>("theirs"); // configoperator's arguments, or "crlf" for a text editor
+    QTest::addColumn<QString>("myDescription");
+    QTest::addColumn<bool>("takeTheirs");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("pairs");
+    QTest::addColumn<int>("conflicts");
+
+    const QStringList setDescription{u"set"_s, u"ZizaVureessGroup:1"_s, u"Description"_s, u"Theirs"_s};
+    const QStringList addPair{u"pair"_s, u"ZizaVureessGroup:1"_s, u"ST02"_s, u"RAIN"_s, u"R"_s};
+    QTest::newRow("their pair, my start") << addPair << u"Base"_s << false << u"Base"_s << 2 << 0;
+    QTest::newRow("their description, my start") << setDescription << u"Base"_s << false << u"Theirs"_s << 1 << 0;
+    QTest::newRow("both descriptions, keep mine") << setDescription << u"Mine"_s << false << u"Mine"_s << 1 << 1;
+    QTest::newRow("both descriptions, take theirs") << setDescription << u"Mine"_s << true << u"Theirs"_s << 1 << 1;
+    QTest::newRow("text editor, CRLF, renamed")
+        << QStringList{u"crlf"_s} << u"Base"_s << false << u"Theirs"_s << 1 << 0;
+}
+
+void TestConfigSession::mergesAnotherWriter()
+{
+    QFETCH(QStringList, theirs);
+    QFETCH(QString, myDescription);
+    QFETCH(bool, takeTheirs);
+    if (theirs == QStringList{u"crlf"_s}) {
+        // Written beside and renamed over, as editors save, without our lock.
+        QByteArray bytes = TestFiles::read(path());
+        bytes.replace("Description=Base", "Description = Theirs");
+        TestFiles::write(path() + u".new"_s, bytes);
+        QVERIFY(QFile::remove(path()) && QFile::rename(path() + u".new"_s, path()));
+    } else {
+        other(theirs);
+    }
+    int asked = 0;
+    QDateTime writtenAt;
+    const auto resolve = [&](QList<TMergeConflict>& conflicts, const QDateTime& written) {
+        asked += int(conflicts.size());
+        writtenAt = written;
+        for (TMergeConflict& conflict : conflicts)
+            conflict.takeTheirs = takeTheirs;
+        return true;
+    };
+    save(
+        0,
+        [&](TZizaVureGroupItem& g) {
+            g.StartFrom = u"Yesterday"_s;
+            g.Description = myDescription;
+        },
+        resolve);
+    QTEST(asked, "conflicts");
+    QCOMPARE(writtenAt.isValid(), asked > 0);
+    ConfigFile disk(path());
+    const std::unique_ptr<TZizaVureGroupItem> saved = disk.ReadGroup(u"ZizaVureessGroup:1"_s, 0);
+    QCOMPARE(saved->StartFrom, u"Yesterday"_s);
+    QTEST(saved->Description, "description");
+    QTEST(int(saved->StationSensors.size()), "pairs");
+    QCOMPARE(group(0).Description, saved->Description); // the list shows what was written
+    QVERIFY(TestFiles::read(path()).contains("StartFrom=Yesterday\r\n"));
+}
+
+void TestConfigSession::newAndCopyNeverShareANumber()
+{
+    QCOMPARE(other({u"add"_s}), u"ZizaVureessGroup:3"_s);
+    QCOMPARE(m_session->addGroup(nullptr).GroupName, u"ZizaVureessGroup:4"_s);
+    QCOMPARE(other({u"copy"_s, u"ZizaVureessGroup:1"_s}), u"ZizaVureessGroup:5"_s);
+    QCOMPARE(m_session->addGroup(&group(0)).GroupName, u"ZizaVureessGroup:6"_s);
+    QCOMPARE(ConfigFile(path()).ListedGroupNames().size(), 6);
+    verifyListMatchesSections(path());
+}
+
+void TestConfigSession::followsTheFile()
+{
+    QSignalSpy changed(m_session.get(), &TConfigSession::fileChanged);
+    other({u"add"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(changed.count() > 0, 2000);
+    QCOMPARE(m_session->refresh(), QStringList{u"ZizaVureessGroup:3 was added by another program."_s});
+    other({u"set"_s, u"ZizaVureessGroup:2"_s, u"Description"_s, u"Changed"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(changed.count() > 1, 2000);
+    QCOMPARE(m_session->refresh(), QStringList{u"ZizaVureessGroup:2 was changed by another program."_s});
+    QCOMPARE(group(1).Description, u"Changed"_s);
+    // The group being edited stays in the list when another erases it.
+    TZizaVureGroupItem* edited = &group(2);
+    other({u"erase"_s, u"ZizaVureessGroup:3"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(changed.count() > 2, 2000);
+    m_session->refresh(edited);
+    QCOMPARE(m_groups->IndexOf(edited), 2);
+    QVERIFY(m_session->erasedElsewhere(*edited));
+}
+
+void TestConfigSession::killedAtAnyStep()
+{
+    for (int run = 0; run < 12; ++run) {
+        QProcess process;
+        process.start(QStringLiteral(CONFIGOPERATOR_PATH), {path(), u"cycle"_s, u"200"_s});
+        QVERIFY(process.waitForReadyRead(10000));
+        QTest::qWait(int(QRandomGenerator::global()->bounded(1, 40)));
+        ::kill(pid_t(process.processId()), SIGKILL);
+        process.waitForFinished();
+        verifyListMatchesSections(path());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestConfigSession)
+#include "tst_configsession.moc"
