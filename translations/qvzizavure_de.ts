@@ -418,6 +418,49 @@ Möchten Sie die Datei ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>TfrmMergeConflicts</name>
+    <message>
+        <source>Changed by another program</source>
+        <translation>Von einem anderen Programm geändert</translation>
+    </message>
+    <message>
+        <source>Another program changed %1 at %2, while you edited it. Choose for each field which value to save.</source>
+        <translation>Ein anderes Programm hat %1 um %2 geändert, während Sie die Gruppe bearbeitet haben. Wählen Sie für jedes Feld, welcher Wert gespeichert wird.</translation>
+    </message>
+    <message>
+        <source>Fields changed on both sides</source>
+        <translation>Auf beiden Seiten geänderte Felder</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Feld</translation>
+    </message>
+    <message>
+        <source>Your value</source>
+        <translation>Ihr Wert</translation>
+    </message>
+    <message>
+        <source>Their value</source>
+        <translation>Deren Wert</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Keep mine</source>
+        <translation>Meinen behalten</translation>
+    </message>
+    <message>
+        <source>Take theirs</source>
+        <translation>Deren übernehmen</translation>
+    </message>
+    <message>
+        <source>Value to save for %1</source>
+        <translation>Zu speichernder Wert für %1</translation>
+    </message>
+</context>
+<context>
     <name>TfrmOptionSetup</name>
     <message>
         <source>Edit Setup Options</source>
@@ -684,10 +727,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>&apos;%1&apos; ist keine gültige Zeitangabe</translation>
     </message>
     <message>
-        <source>Unable to write to %1: no group number is left</source>
-        <translation>Schreiben in %1 nicht möglich: Es ist keine Gruppennummer mehr frei</translation>
-    </message>
-    <message>
         <source>Are you sure you want to delete this Group?</source>
         <translation>Möchten Sie diese Gruppe wirklich löschen?</translation>
     </message>
@@ -722,6 +761,14 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Stations and sensors</source>
         <translation>Stationen und Sensoren</translation>
+    </message>
+    <message>
+        <source>%1 was erased by another program. Save it again?</source>
+        <translation>%1 wurde von einem anderen Programm gelöscht. Erneut speichern?</translation>
+    </message>
+    <message>
+        <source>%1 (erased by another program)</source>
+        <translation>%1 (von einem anderen Programm gelöscht)</translation>
     </message>
 </context>
 <context>
@@ -1214,6 +1261,10 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
+    </message>
+    <message>
+        <source>The status settings were not stored: %1</source>
+        <translation>Die Statuseinstellungen wurden nicht gespeichert: %1</translation>
     </message>
 </context>
 <context>

@@ -222,6 +222,8 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     m_config = std::move(m_loaded.config);
     m_config->setStatusSink([this](const QString& line) { AddStatusLine(line); });
     m_groups = std::move(m_loaded.groups);
+    m_configSession = std::make_unique<TConfigSession>(*m_config, *m_groups);
+    connect(m_configSession.get(), &TConfigSession::fileChanged, this, &TfrmZizaVureGUI::followConfiguration);
     m_log = m_loaded.log;
     // Only the three levels exist; a hand-edited value outside them reads
     // as the usual Medium.
@@ -254,8 +256,22 @@ ConfigFile& TfrmZizaVureGUI::configFile()
     return *m_config;
 }
 
+// Another writer changed the file: the group list follows it. While a
+// modal window is open, which works on the list itself, the next activation
+// catches up.
+void TfrmZizaVureGUI::followConfiguration()
+{
+    if (!m_configSession || QApplication::activeModalWidget())
+        return;
+    for (const QString& line : m_configSession->refresh())
+        AddStatusLine(line);
+}
+
 bool TfrmZizaVureGUI::event(QEvent* event)
 {
+    // A watch alone misses network file systems.
+    if (event->type() == QEvent::WindowActivate)
+        followConfiguration();
     // A change of the desktop's light or dark scheme changes the palette.
     if (event->type() == QEvent::ApplicationPaletteChange && m_connectionShown)
         showConnectionState(*m_connectionShown);
@@ -296,10 +312,8 @@ void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
     if (m_help)
         m_help->close();
     m_link->DisconnectFromService();
-    // The group list names every group section; a silent failure here would
-    // lose the groups added since the last successful save.
-    if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
-        MessageBox::error(this, tr("Error 1500: ") + m_config->writeError());
+    // Nothing of the configuration is written here: each change was written
+    // when it was made, and the list as this window read it may be stale.
     event->accept();
 }
 
@@ -333,7 +347,10 @@ void TfrmZizaVureGUI::updateActions()
 
 void TfrmZizaVureGUI::selectDetailLevel(int level)
 {
+    const bool changed = level != m_log.LogDetail;
     m_log.LogDetail = level;
+    if (changed)
+        writeLogSettings();
     if (!m_link->isLinked())
         return;
     try {
@@ -348,6 +365,19 @@ void TfrmZizaVureGUI::toggleStatusLog()
 {
     m_log.LogMessage = !m_log.LogMessage;
     ui->OptionsLogStatus1->setChecked(m_log.LogMessage);
+    writeLogSettings();
+}
+
+// The settings are written when the operator changes them, never at exit,
+// where they would overwrite another operator's later change.
+void TfrmZizaVureGUI::writeLogSettings()
+{
+    waitForConfiguration();
+    try {
+        m_configSession->writeLogSettings(m_log);
+    } catch (const EWriteError& error) {
+        AddStatusLine(tr("The status settings were not stored: %1").arg(error.message()));
+    }
 }
 
 void TfrmZizaVureGUI::AddStatusLine(const QString& text)
@@ -708,10 +738,5 @@ void TfrmZizaVureGUI::openSetupEditor()
             editor->setHelpOpener(openHelpFor);
             return editor;
         },
-        [this] {
-            // The group list names every group section the editor wrote.
-            if (!m_config->SaveZizaVureessSection(m_log, *m_groups))
-                throw EWriteError(m_config->writeError());
-        },
-        QString());
+        [this] { followConfiguration(); }, QString());
 }

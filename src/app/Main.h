@@ -3,6 +3,7 @@
 #include "StatusLogFile.h"
 #include "calc/TimePreview.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigSession.h"
 #include "config/LoginStore.h"
 #include "config/UserSettingsFile.h"
 #include "db/DbDatabase.h"
@@ -128,6 +129,8 @@ private:
     void refreshParams();
     void updateActions();
     void selectDetailLevel(int level);
+    void writeLogSettings();
+    void followConfiguration();
     void WriteStatusLog(const QString& line);
     void toggleStatusLog();
     void showHelpContents();
@@ -152,6 +155,7 @@ private:
 
     std::unique_ptr<TZizaVureGroups> m_groups;
     std::unique_ptr<ConfigFile> m_config;
+    std::unique_ptr<TConfigSession> m_configSession; // after m_config and m_groups, which it uses
     std::unique_ptr<UserSettingsFile> m_userSettings;
     StatusLogFile m_statusLog;
     TLogSettings m_log{false, 0}; // the detail level reads 0 until the configuration is loaded

@@ -484,10 +484,15 @@ QStringList ConfigFile::ListedGroupNames() const
 
 int ConfigFile::FreeGroupNumber() const
 {
+    // A listed group shows the number of its PPGIndex, or of its position.
+    QSet<int> taken;
     QSet<QString> names;
-    for (const QString& name : listedGroupNames(m_file))
-        names.insert(SectionKey(name));
-    return freeGroupNumber(m_file, {}, names);
+    const QStringList listed = listedGroupNames(m_file);
+    for (int p = 0; p < listed.size(); ++p) {
+        names.insert(SectionKey(listed[p]));
+        taken.insert(m_file.readInteger(listed[p].toUtf8(), "PPGIndex", p + 1));
+    }
+    return freeGroupNumber(m_file, taken, names);
 }
 
 ProfileFile::KeyValues ConfigFile::GroupListKeys(const QStringList& names)
@@ -554,7 +559,7 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
     return true;
 }
 
-void ConfigFile::Reopen()
+bool ConfigFile::Reopen()
 {
-    m_file.reread();
+    return m_file.reread();
 }

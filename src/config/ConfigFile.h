@@ -68,8 +68,9 @@ public:
                                                   QByteArrayList* unreadable = nullptr) const;
     // The names that the file as last read lists.
     QStringList ListedGroupNames() const;
-    // The lowest number of 1..MaxGroupNumber that neither the file's list nor
-    // any section of the file as last read uses; 0 when none is left.
+    // The lowest number of 1..MaxGroupNumber that no listed group's number,
+    // name or position and no section of the file as last read uses; 0 when
+    // none is left.
     int FreeGroupNumber() const;
     // Two group names name one section when their keys are equal.
     static QString SectionKey(const QString& name);
@@ -95,7 +96,8 @@ public:
 
     // Reads the file afresh. A file that vanished keeps what was last read,
     // which the next write puts back whole.
-    void Reopen();
+    // False when the file is there but could not be read.
+    bool Reopen();
 
     // Why the last write that returned false failed: "Unable to write to
     // <path>", with the reason where one is known.

@@ -196,9 +196,10 @@ QStringList TConfigSession::listedWithout(const QString& name) const
 
 QStringList TConfigSession::refresh(const TZizaVureGroupItem* keep)
 {
-    if (m_config.file().isUpToDate())
+    // A file that cannot be read says nothing about the groups: the list
+    // stays as it is until the file can be read again.
+    if (m_config.file().isUpToDate() || !m_config.Reopen())
         return {};
-    m_config.Reopen();
     std::map<QString, std::unique_ptr<TZizaVureGroupItem>> held;
     QStringList heldOrder;
     while (m_groups.Count() > 0) {

@@ -73,8 +73,8 @@ public:
     // Writes the status-memo settings alone. Raises EWriteError.
     void writeLogSettings(const TLogSettings& settings);
 
-    // When the file may have changed: reads it again and brings the list in
-    // line with it, keeping the objects of groups that stay. Returns a status
+    // When the file may have changed: reads it again and, when it could be
+    // read, brings the list in line with it, keeping the objects of groups that stay. Returns a status
     // line for each group that another writer added, changed or erased.
     // `keep`, when given, stays in the list even when erased on disk, and is
     // then erasedElsewhere().

@@ -193,11 +193,13 @@ ProfileFile::ProfileFile(const QString& path) : m_path(path)
     reread();
 }
 
-void ProfileFile::reread()
+bool ProfileFile::reread()
 {
     const FileLock lock(m_path, FileLock::Mode::Shared);
-    if (!readFromDisk())
-        parse({});
+    if (readFromDisk())
+        return true;
+    parse({});
+    return false;
 }
 
 void ProfileFile::parse(QByteArray raw)

@@ -67,8 +67,9 @@ public:
     QString path() const { return m_path; }
 
     // Reads the file afresh. A file that vanished keeps the content last read,
-    // for the next write to put back.
-    void reread();
+    // for the next write to put back. False when the file is there but could
+    // not be read; it then reads as empty.
+    bool reread();
     // Whether the file on disk is provably the one last read or written
     // (see the class comment); false means it may have changed.
     bool isUpToDate() const { return unchangedSinceLastRead(); }

@@ -1,7 +1,6 @@
 #include "GroupEdit.h"
 
 #include "DataLabelDup.h"
-#include "config/ConfigFile.h"
 #include "db/DataLabels.h"
 #include "platform/AsciiText.h"
 
@@ -24,15 +23,22 @@ QString stationLabelKey(const TStationSensorInfoItem& pair)
 
 } // namespace
 
-TGroupEdit::TGroupEdit(TZizaVureGroups& groups, ConfigFile& config, TDbDatabase& database)
-    : m_groups(groups), m_config(config), m_database(database)
+TGroupEdit::TGroupEdit(TConfigSession& session, TDbDatabase& database)
+    : m_session(session), m_groups(session.groups()), m_database(database)
 {
 }
 
 void TGroupEdit::fill(const TZizaVureGroupItem& group)
 {
     clear();
-    m_pairs.reserve(group.StationSensors.size());
+    m_base.ClearStationSensors();
+    m_base.AssignFrom(group);
+    appendPairs(group);
+}
+
+void TGroupEdit::appendPairs(const TZizaVureGroupItem& group)
+{
+    m_pairs.reserve(m_pairs.size() + group.StationSensors.size());
     for (const auto& pair : group.StationSensors) {
         ++m_pairTexts[pairKey(*pair)];
         m_pairs.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
@@ -93,11 +99,13 @@ void TGroupEdit::setLabels(const TZizaVureGroupItem& group, int index, const QSt
     edited.POLLAltLabel = altLabel;
 }
 
-void TGroupEdit::storeInto(TZizaVureGroupItem& target) const
+void TGroupEdit::storeInto(TZizaVureGroupItem& target, const TZizaVureGroupItem* replaced) const
 {
     target.ClearStationSensors();
     QSet<QString> taken;
     for (int g = 0; g < m_groups.Count(); ++g) {
+        if (m_groups.Items(g) == replaced)
+            continue;
         for (const auto& stored : m_groups.Items(g)->StationSensors)
             taken.insert(stationLabelKey(*stored));
     }
@@ -112,24 +120,34 @@ void TGroupEdit::storeInto(TZizaVureGroupItem& target) const
         target.StationSensors.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
 }
 
-QStringList TGroupEdit::save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields)
+TGroupEdit::SaveResult TGroupEdit::save(TZizaVureGroupItem& target,
+                                        const std::function<void(TZizaVureGroupItem&)>& takeFields,
+                                        const TConfigSession::Resolve& resolve,
+                                        const TConfigSession::AskErased& askErased)
 {
-    // A failed save must not leave the group half changed: it goes back to
-    // what it was, and the editor keeps the edits.
-    TZizaVureGroupItem before;
-    before.AssignFrom(target);
-    try {
-        takeFields(target);
-        storeInto(target);
-        m_config.SaveGroupSection(target);
-    } catch (...) {
-        target.ClearStationSensors();
-        target.AssignFrom(before);
-        throw;
+    // The edits go into a copy, so that a failed save leaves the list alone.
+    TZizaVureGroupItem mine;
+    mine.AssignFrom(target);
+    takeFields(mine);
+    const bool stored = m_groups.IndexOf(&target) >= 0;
+    storeInto(mine, stored ? &target : nullptr);
+    SaveResult result;
+    if (stored) {
+        result.outcome = m_session.saveGroup(target, m_base, mine, resolve, askErased);
+        if (result.outcome == TConfigSession::SaveOutcome::Saved ||
+            result.outcome == TConfigSession::SaveOutcome::Merged)
+            result.saved = &target;
+    } else {
+        result.saved = &m_session.addGroup(&mine);
     }
-    for (const auto& entry : target.StationSensors)
-        RegisterDataLabel(m_database, target.FuncName, *entry);
-    return otherLabelWarnings(target);
+    if (!result.saved)
+        return result;
+    m_base.ClearStationSensors();
+    m_base.AssignFrom(*result.saved);
+    for (const auto& entry : result.saved->StationSensors)
+        RegisterDataLabel(m_database, result.saved->FuncName, *entry);
+    result.warnings = otherLabelWarnings(*result.saved);
+    return result;
 }
 
 QStringList TGroupEdit::otherLabelWarnings(const TZizaVureGroupItem& saved) const

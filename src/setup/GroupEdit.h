@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigSession.h"
 #include "config/DataDef.h"
 
 #include <QHash>
@@ -7,7 +8,6 @@
 
 #include <functional>
 
-class ConfigFile;
 class TDbDatabase;
 
 // Editing one group's pairs and saving the group, without a window: the pair
@@ -19,13 +19,16 @@ class TGroupEdit
 {
 public:
     // None of the references is owned.
-    TGroupEdit(TZizaVureGroups& groups, ConfigFile& config, TDbDatabase& database);
+    TGroupEdit(TConfigSession& session, TDbDatabase& database);
 
     // The pair list, in list order.
     const TStationSensorList& pairs() const { return m_pairs; }
-    // Replaces the list by copies of the group's pairs.
+    // Replaces the list by copies of the group's pairs, and takes the group
+    // as the base that a save merges against.
     void fill(const TZizaVureGroupItem& group);
     void clear();
+    // Appends copies of the group's pairs, as edits of the list.
+    void appendPairs(const TZizaVureGroupItem& group);
     // Appends station.sensor, labelled with the sensor's name, unless the
     // list holds it already in any letter case; false when not added.
     bool add(const QString& station, const QString& sensor);
@@ -40,16 +43,25 @@ public:
 
     // Discards the target's pairs and gives it a copy of each pair of the
     // list. Raises EDataLabelDup, naming the list's first pair whose data
-    // label a pair of another group or an earlier pair of the list carries
+    // label a pair of another group (other than `replaced`, the stored group
+    // that the target will replace) or an earlier pair of the list carries
     // for the same station; the target is then left without pairs.
-    void storeInto(TZizaVureGroupItem& target) const;
+    void storeInto(TZizaVureGroupItem& target, const TZizaVureGroupItem* replaced = nullptr) const;
 
-    // Saves `target`: `takeFields` gives it the edited fields, storeInto its
-    // pairs, then its section is written and its data labels registered.
-    // Raises what `takeFields`, storeInto or the write raise, and the target
-    // is then as it was before. Returns the status lines that the operator
-    // should read (see otherLabelWarnings).
-    QStringList save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields);
+    struct SaveResult
+    {
+        TConfigSession::SaveOutcome outcome = TConfigSession::SaveOutcome::Saved;
+        TZizaVureGroupItem* saved = nullptr; // the list's group as written, or null
+        QStringList warnings;                // status lines, see otherLabelWarnings
+    };
+    // Saves the edits of `target`, a group of the list, or a new group when
+    // it is not in the list: `takeFields` gives a copy of it the edited
+    // fields, storeInto the pairs, then the session writes it (merging
+    // another writer's changes, asking through `resolve` and `askErased`) and
+    // its data labels are registered. Raises what `takeFields`, storeInto or
+    // the write raise; the list is then as it was.
+    SaveResult save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields,
+                    const TConfigSession::Resolve& resolve, const TConfigSession::AskErased& askErased);
 
     // The label table keeps one label per station, sensor and function, so a
     // pair that another group calculates with the same function under
@@ -58,9 +70,10 @@ public:
     QStringList otherLabelWarnings(const TZizaVureGroupItem& saved) const;
 
 private:
+    TConfigSession& m_session;
     TZizaVureGroups& m_groups;
-    ConfigFile& m_config;
     TDbDatabase& m_database;
+    TZizaVureGroupItem m_base; // the group as filled, for the merge
     TStationSensorList m_pairs;
     QHash<QString, int> m_pairTexts; // upper-cased pair text -> number of entries
 };

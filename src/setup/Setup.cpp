@@ -3,6 +3,7 @@
 #include "ui_Setup.h"
 
 #include "DataLabelDup.h"
+#include "MergeConflicts.h"
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "calc/TimeText.h"
@@ -50,7 +51,7 @@ double timeOfDay(const QLineEdit* field)
 TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabase& database, TZizaVureGroups& groups,
                                  ConfigFile& config)
     : QDialog(owner), ui(std::make_unique<Ui::TfrmOptionSetup>()), m_session(session), m_database(database),
-      m_groups(groups), m_config(config), m_edit(groups, config, database)
+      m_groups(groups), m_configSession(config, groups), m_edit(m_configSession, database)
 {
     ui->setupUi(this);
     NameControlsByTheirLabels(*this);
@@ -64,12 +65,11 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
     setUpPairControls();
     fillViewSelector();
 
+    fillGroupSelector();
     if (m_groups.Count() == 0) {
         m_placeholder = std::make_unique<TZizaVureGroupItem>();
         LoadGroup(-1);
     } else {
-        for (int i = 0; i < m_groups.Count(); ++i)
-            ui->cbxGroup->addItem(QString::number(m_groups.Items(i)->PPGIndex));
         ui->cbxGroup->setCurrentIndex(0);
         LoadGroup(0);
     }
@@ -79,6 +79,7 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
 
     connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmOptionSetup::updateActions);
+    connect(&m_configSession, &TConfigSession::fileChanged, this, &TfrmOptionSetup::followFile);
     updateActions();
 }
 
@@ -287,33 +288,52 @@ void TfrmOptionSetup::takeGroupFields(TZizaVureGroupItem& target)
     target.Filter = ui->edtFilterFile->text();
 }
 
-void TfrmOptionSetup::SaveGroup()
+bool TfrmOptionSetup::SaveGroup()
 {
-    const bool placeholder = m_groupIndex < 0;
     const auto takeEdits = [&](TZizaVureGroupItem& target) {
-        if (placeholder)
-            numberPlaceholder(target);
         takeGroupFields(target);
-        target.ClearStationSensors();
         if (m_editedPair >= 0)
-            CommitDataLabels(target, m_editedPair);
+            CommitDataLabels(currentGroup(), m_editedPair);
     };
-    QStringList warnings;
+    const auto resolve = [this](QList<TMergeConflict>& conflicts, const QDateTime& written) {
+        return resolveConflicts(conflicts, written);
+    };
+    const auto askErased = [this](const QString& name) {
+        return MessageBox::question(this, tr("%1 was erased by another program. Save it again?").arg(name)) ==
+               MessageBox::Ok;
+    };
+    TGroupEdit::SaveResult result;
+    m_saving = true;
     try {
-        warnings = m_edit.save(currentGroup(), takeEdits);
+        result = m_edit.save(currentGroup(), takeEdits, resolve, askErased);
     } catch (const EDataLabelDup& clash) {
+        m_saving = false;
         showClash(clash);
         throw;
+    } catch (...) {
+        m_saving = false;
+        throw;
     }
-    // Joining after the write keeps a placeholder whose section could not
-    // be written out of the list.
-    if (placeholder)
-        joinPlaceholder();
+    m_saving = false;
+    if (result.outcome == TConfigSession::SaveOutcome::Cancelled)
+        return false;
     if (m_status) {
-        for (const QString& warning : std::as_const(warnings))
+        for (const QString& warning : std::as_const(result.warnings))
             m_status(warning);
     }
+    if (m_placeholder && result.saved)
+        joinPlaceholder(*result.saved);
+    else if (result.outcome != TConfigSession::SaveOutcome::Saved)
+        fillGroupSelector(); // merged or let go: the list and the fields show the file
     m_modified = false;
+    if (result.outcome != TConfigSession::SaveOutcome::Saved)
+        showSelectedGroup();
+    return true;
+}
+
+bool TfrmOptionSetup::resolveConflicts(QList<TMergeConflict>& conflicts, const QDateTime& written)
+{
+    return TfrmMergeConflicts::resolve(this, currentGroup().GroupName, conflicts, written);
 }
 
 // The pair whose label clashes is selected, with its labels in the edits.
@@ -325,33 +345,60 @@ void TfrmOptionSetup::showClash(const EDataLabelDup& clash)
     ShowDataLabels(clash.pairIndex());
 }
 
-// The first group of an empty list takes the lowest number that no section
-// of the file uses either, so that it never writes into another's section.
-void TfrmOptionSetup::numberPlaceholder(TZizaVureGroupItem& group) const
+// The placeholder exists only while the list is empty; the session has
+// put the saved group into the list.
+void TfrmOptionSetup::joinPlaceholder(TZizaVureGroupItem& saved)
 {
-    const int number = FindFreeGroupNumber();
-    if (number == 0)
-        throw EWriteError(tr("Unable to write to %1: no group number is left").arg(m_config.path()));
-    group.PPGIndex = number;
-    group.GroupName = GroupSectionName(number);
-}
-
-// The placeholder exists only while the list is empty.
-void TfrmOptionSetup::joinPlaceholder()
-{
-    const int number = m_placeholder->PPGIndex;
-    m_groups.AddGroup(std::move(m_placeholder));
+    m_placeholder.reset();
+    fillGroupSelector();
     const QSignalBlocker blocker(ui->cbxGroup);
-    ui->cbxGroup->addItem(QString::number(number));
-    ui->cbxGroup->setCurrentIndex(0);
-    m_groupIndex = 0;
+    m_groupIndex = m_groups.IndexOf(&saved);
+    ui->cbxGroup->setCurrentIndex(m_groupIndex);
 }
 
-// A number whose section is in the file is taken even when no group of the
-// list names it, so that a new group never writes into another's section.
-int TfrmOptionSetup::FindFreeGroupNumber() const
+// The selector lists the groups by number; a group that another writer
+// erased while it is shown here says so.
+void TfrmOptionSetup::fillGroupSelector()
 {
-    return m_config.NewGroupNumber(m_groups);
+    const QSignalBlocker blocker(ui->cbxGroup);
+    ui->cbxGroup->clear();
+    for (int i = 0; i < m_groups.Count(); ++i) {
+        const TZizaVureGroupItem& group = *m_groups.Items(i);
+        const QString number = QString::number(group.PPGIndex);
+        ui->cbxGroup->addItem(m_configSession.erasedElsewhere(group) ? tr("%1 (erased by another program)").arg(number)
+                                                                     : number);
+    }
+    ui->cbxGroup->setCurrentIndex(m_groupIndex < m_groups.Count() ? m_groupIndex : -1);
+}
+
+// Another writer changed the file: the selector offers what the file lists,
+// the group being edited stays, and an unmodified group shows the file's
+// version of itself.
+void TfrmOptionSetup::followFile()
+{
+    if (m_saving)
+        return;
+    TZizaVureGroupItem* shown = m_groupIndex >= 0 ? m_groups.Items(m_groupIndex) : nullptr;
+    const QStringList lines = m_configSession.refresh(m_modified ? shown : nullptr);
+    if (lines.isEmpty())
+        return;
+    if (m_status) {
+        for (const QString& line : lines)
+            m_status(line);
+    }
+    m_groupIndex = shown ? m_groups.IndexOf(shown) : -1;
+    if (m_groupIndex < 0 && !m_placeholder && m_groups.Count() > 0)
+        m_groupIndex = 0;
+    fillGroupSelector();
+    if (!m_modified)
+        showSelectedGroup();
+}
+
+bool TfrmOptionSetup::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        followFile();
+    return QDialog::event(event);
 }
 
 bool TfrmOptionSetup::ValidateStartFrom(const QString& text)
@@ -366,39 +413,44 @@ void TfrmOptionSetup::markModified()
 
 void TfrmOptionSetup::actNewExecute()
 {
-    if (!saveIfModified())
-        return;
-    const int number = FindFreeGroupNumber();
-    if (number == 0)
-        return;
-    auto group = std::make_unique<TZizaVureGroupItem>();
-    group->PPGIndex = number;
-    group->GroupName = GroupSectionName(number);
-    TZizaVureGroupItem& added = *group;
-    appendGroup(std::move(group));
-    try {
-        m_config.SaveGroupSection(added);
-    } catch (const EWriteError& error) {
-        reportError(error.message());
-        // The group is in the list but not in the file: a save has to write it.
-        markModified();
-    }
+    if (saveIfModified())
+        addGroup(nullptr);
 }
 
-// A copy lives in memory only until it is saved.
+// The copy is written without its pairs: their labels repeat the source's,
+// which the label rule refuses for the same stations. They wait in the pair
+// list for the operator to relabel and save them.
 void TfrmOptionSetup::actCopyExecute()
 {
     if (!saveIfModified() || m_groupIndex < 0)
         return;
-    const int number = FindFreeGroupNumber();
-    if (number == 0)
+    const TZizaVureGroupItem& source = *m_groups.Items(m_groupIndex);
+    TZizaVureGroupItem fields;
+    fields.AssignFrom(source);
+    fields.ClearStationSensors();
+    if (!addGroup(&fields))
         return;
-    auto group = std::make_unique<TZizaVureGroupItem>();
-    group->AssignFrom(*m_groups.Items(m_groupIndex));
-    group->PPGIndex = number;
-    group->GroupName = GroupSectionName(number);
-    appendGroup(std::move(group));
+    m_edit.appendPairs(source);
+    listPairsFrom(0);
+    selectFirstPairIfNone();
     markModified();
+}
+
+// A new group or a copy is written at once under the number that the file
+// leaves free, so that no other program can take that number meanwhile.
+bool TfrmOptionSetup::addGroup(const TZizaVureGroupItem* source)
+{
+    try {
+        m_configSession.addGroup(source);
+    } catch (const EWriteError& error) {
+        reportError(error.message());
+        return false;
+    }
+    m_placeholder.reset();
+    m_groupIndex = m_groups.Count() - 1;
+    fillGroupSelector();
+    LoadGroup(m_groupIndex);
+    return true;
 }
 
 // Pending changes go with the group; its data labels stay registered.
@@ -450,8 +502,7 @@ bool TfrmOptionSetup::trySaveGroup()
         return false;
     }
     try {
-        SaveGroup();
-        return true;
+        return SaveGroup();
     } catch (const EConvertError& error) {
         MessageBox::error(this, error.message());
     } catch (const Exception& error) {
@@ -465,38 +516,28 @@ bool TfrmOptionSetup::saveIfModified()
 {
     if (!m_modified)
         return true;
-    if (MessageBox::question(this, tr("Save all current parameters?")) != MessageBox::Ok)
+    switch (MessageBox::saveQuestion(this, tr("Save all current parameters?"))) {
+    case MessageBox::Ok:
+        return trySaveGroup();
+    case MessageBox::Discard:
+        m_modified = false;
+        return true;
+    default:
         return false;
-    return trySaveGroup();
-}
-
-// Adds the group to the list and the selector, and shows it.
-void TfrmOptionSetup::appendGroup(std::unique_ptr<TZizaVureGroupItem> group)
-{
-    const QString number = QString::number(group->PPGIndex);
-    m_groups.AddGroup(std::move(group));
-    {
-        const QSignalBlocker blocker(ui->cbxGroup);
-        ui->cbxGroup->addItem(number);
-        ui->cbxGroup->setCurrentIndex(ui->cbxGroup->count() - 1);
     }
-    LoadGroup(ui->cbxGroup->count() - 1);
 }
 
 // A group whose section cannot be erased stays, so that memory and file agree.
 bool TfrmOptionSetup::eraseGroup(int index)
 {
     try {
-        m_config.EraseGroupSection(m_groups.Items(index)->GroupName);
+        m_configSession.eraseGroup(*m_groups.Items(index));
     } catch (const EWriteError& error) {
         reportError(error.message());
         return false;
     }
-    {
-        const QSignalBlocker blocker(ui->cbxGroup);
-        ui->cbxGroup->removeItem(index);
-    }
-    m_groups.DeleteGroup(index);
+    const QSignalBlocker blocker(ui->cbxGroup);
+    ui->cbxGroup->removeItem(index);
     return true;
 }
 

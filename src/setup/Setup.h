@@ -65,17 +65,16 @@ public:
     // name differs. Leaves the group unmodified.
     void LoadGroup(int index);
 
-    // Takes the controls into the current group, writes its section and
-    // registers its data labels; the placeholder joins the list under the
-    // lowest free number.
+    // Takes the controls into the current group, writes its section (merged
+    // with another writer's changes to it, asking where both changed a field)
+    // and registers its data labels; the placeholder joins the list under the
+    // lowest number free in the file. Returns false when the operator
+    // cancelled the merge. A group that another writer erased meanwhile is
+    // written again or, when the operator lets it go, leaves the list.
     // Raises EDataLabelDup, EWriteError, or an error for a time field that
     // holds no time of day; the group in memory is then left as it was before
     // the save, and the controls keep the edits.
-    void SaveGroup();
-
-    // The lowest number of 1..999 that no group and no section of the file
-    // uses, or 0.
-    int FindFreeGroupNumber() const;
+    bool SaveGroup();
 
     // True for a start text the service can read; shows "Error 1505: ..." otherwise.
     bool ValidateStartFrom(const QString& text);
@@ -117,6 +116,9 @@ protected:
     void reject() override;
     // The window opens at its natural size, but never larger than its screen.
     void showEvent(QShowEvent* event) override;
+    // Activation looks whether the file changed: a watch alone misses
+    // network file systems.
+    bool event(QEvent* event) override;
 
 private:
     void setUpGroupControls();
@@ -130,8 +132,10 @@ private:
     void fillViewSelector();
     void showGroupFields(const TZizaVureGroupItem& group);
     void takeGroupFields(TZizaVureGroupItem& target);
-    void numberPlaceholder(TZizaVureGroupItem& group) const;
-    void joinPlaceholder();
+    void joinPlaceholder(TZizaVureGroupItem& saved);
+    void followFile();
+    void fillGroupSelector();
+    bool resolveConflicts(QList<TMergeConflict>& conflicts, const QDateTime& written);
     void markModified();
 
     // The group actions and what they share.
@@ -143,7 +147,7 @@ private:
     void updateActions();
     bool trySaveGroup();
     bool saveIfModified();
-    void appendGroup(std::unique_ptr<TZizaVureGroupItem> group);
+    bool addGroup(const TZizaVureGroupItem* source);
     bool eraseGroup(int index);
     void selectAfterDeletion(int index);
     void reportError(const QString& message);
@@ -193,7 +197,7 @@ private:
     TDbSession& m_session;
     TDbDatabase& m_database;
     TZizaVureGroups& m_groups;
-    ConfigFile& m_config;
+    TConfigSession m_configSession;
     StatusSink m_status;
     HelpOpener m_openHelp;
     TClock m_clock = SystemClock;
@@ -204,6 +208,7 @@ private:
     std::unique_ptr<TZizaVureGroupItem> m_placeholder; // only while the list is empty
     bool m_modified = false;
     bool m_shown = false;
+    bool m_saving = false; // the list must not change under a save
 
     TStationSensorCache m_cache;
     std::optional<QString> m_filterName; // none until the station list is first read

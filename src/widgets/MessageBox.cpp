@@ -29,30 +29,43 @@ QString title()
 
 void MessageBox::error(QWidget* parent, const QString& text)
 {
-    show(parent, text, QMessageBox::Critical, false);
+    show(parent, text, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 void MessageBox::information(QWidget* parent, const QString& text)
 {
-    show(parent, text, QMessageBox::Information, false);
+    show(parent, text, QMessageBox::Information, QMessageBox::Ok);
 }
 
 MessageBox::Answer MessageBox::question(QWidget* parent, const QString& text)
 {
-    return show(parent, text, QMessageBox::Question, true);
+    return show(parent, text, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
 }
 
-MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, int icon, bool withCancel)
+MessageBox::Answer MessageBox::saveQuestion(QWidget* parent, const QString& text)
+{
+    return show(parent, text, QMessageBox::Question, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+}
+
+MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, int icon, int buttons)
 {
     TestState& state = testState();
     if (state.on) {
         state.shown.append(text);
         return state.answers.isEmpty() ? Ok : state.answers.takeFirst();
     }
-    QMessageBox box(QMessageBox::Icon(icon), title(), text,
-                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Ok : Cancel;
+    const auto standardButtons = QMessageBox::StandardButtons(buttons);
+    QMessageBox box(QMessageBox::Icon(icon), title(), text, standardButtons, parent);
+    box.setDefaultButton(standardButtons.testFlag(QMessageBox::Save) ? QMessageBox::Save : QMessageBox::Ok);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+    case QMessageBox::Save:
+        return Ok;
+    case QMessageBox::Discard:
+        return Discard;
+    default:
+        return Cancel;
+    }
 }
 
 void MessageBox::setTestMode(bool on)

@@ -11,11 +11,14 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Answer { Ok, Cancel };
+    enum Answer { Ok, Cancel, Discard };
 
     static void error(QWidget* parent, const QString& text);
     static void information(QWidget* parent, const QString& text);
     static Answer question(QWidget* parent, const QString& text);
+    // Save, Discard and Cancel, for unsaved edits that the operator may
+    // also drop: Ok stands for Save.
+    static Answer saveQuestion(QWidget* parent, const QString& text);
 
     // Tests: while on, no box is shown; each is recorded and answered with
     // the next queued answer, or OK when none is queued.
@@ -25,5 +28,5 @@ public:
     static void clearShownTexts();
 
 private:
-    static Answer show(QWidget* parent, const QString& text, int icon, bool withCancel);
+    static Answer show(QWidget* parent, const QString& text, int icon, int buttons);
 };

@@ -157,8 +157,8 @@ void TestMainSetup::failedSaveStillResumes()
         QVERIFY(QFile::remove(configPath));
         QVERIFY(QDir().mkdir(configPath));
     });
-    QCOMPARE(MessageBox::shownTexts(),
-             QStringList{QStringLiteral("Unable to write to %1: it is not a regular file").arg(configPath)});
+    // Closing the editor writes nothing, and the schedule is resumed.
+    QVERIFY(MessageBox::shownTexts().isEmpty());
     QCOMPARE(window->serviceLink().GetProcessingState(), 1);
     QVERIFY(QDir().rmdir(configPath));
 }

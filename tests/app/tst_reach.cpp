@@ -172,7 +172,10 @@ void TestReach::initTestCase()
     auto group = std::make_unique<TZizaVureGroupItem>();
     group->PPGIndex = 1;
     group->FuncName = u"AVG"_s;
+    // The windows follow the file, which holds the group as after a load.
+    m_config->SaveGroupSection(*group);
     m_groups.AddGroup(std::move(group));
+    m_config->SaveZizaVureessSection({}, m_groups);
 }
 
 void TestReach::init()

@@ -163,6 +163,13 @@ void TestSetupGroups::cleanup()
 
 std::unique_ptr<TfrmOptionSetup> TestSetupGroups::openWindow()
 {
+    // The editor follows the file, so the file must hold what the list holds,
+    // as after a load.
+    for (int i = 0; i < m_groups->Count(); ++i) {
+        if (!ProfileFile(m_config->path()).hasSection(m_groups->Items(i)->GroupName.toUtf8()))
+            m_config->SaveGroupSection(*m_groups->Items(i));
+    }
+    m_config->SaveZizaVureessSection({}, *m_groups);
     auto window = std::make_unique<TfrmOptionSetup>(nullptr, m_session, *m_db, *m_groups, *m_config);
     window->show();
     return window;
@@ -473,14 +480,17 @@ void TestSetupGroups::copyWithPairsFailsAtSave()
     click(*window, "btnCopy");
     QCOMPARE(selectorTexts(*window), (QStringList{u"1"_s, u"2"_s}));
     QVERIFY(window->isModified());
-    QCOMPARE(section(2, "PPGIndex"), u"<none>"_s); // nothing written yet
+    // The copy's number is taken in the file at once; its pairs wait for a save.
+    QCOMPARE(section(2, "PPGIndex"), u"2"_s);
+    QCOMPARE(section(2, "POLLNumber"), u"0"_s);
 
     save(*window);
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Error 1500: Duplicate datalabel TEMP for station ST001"_s});
-    QCOMPARE(section(2, "PPGIndex"), u"<none>"_s);
+    QCOMPARE(section(2, "POLLNumber"), u"0"_s);
     QVERIFY(window->isModified());
-    // The copy in memory keeps its pair; the failed save took nothing from the controls.
-    QCOMPARE(m_groups->Items(1)->StationSensors.size(), 1u);
+    // The pair list keeps the pair; the failed save took nothing from the controls.
+    QCOMPARE(window->pairs().size(), 1u);
+    QVERIFY(m_groups->Items(1)->StationSensors.empty());
 }
 
 void TestSetupGroups::savePrompt_data()
@@ -509,7 +519,7 @@ void TestSetupGroups::savePrompt()
 
     const bool saved = answer == MessageBox::Ok;
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Save all current parameters?"_s});
-    QCOMPARE(section(1, "Parameter"), saved ? u"P1"_s : u"<none>"_s);
+    QCOMPARE(section(1, "Parameter"), saved ? u"P1"_s : QString());
     QCOMPARE(window->isVisible(), !(closing && saved));
     if (!closing) {
         QCOMPARE(window->currentGroupIndex(), saved ? 1 : 0);
@@ -524,8 +534,8 @@ void TestSetupGroups::startTextCheckedBeforeWriting_data()
     QTest::addColumn<bool>("leftField"); // else the text is typed and the field not left
     QTest::addColumn<bool>("byClosing"); // else by Save
     QTest::addColumn<QString>("stored"); // StartFrom in the file afterwards
-    QTest::newRow("invalid, Save") << u"31/12/2005"_s << true << false << u"<none>"_s;
-    QTest::newRow("invalid, Escape and OK") << u"31/12/2005"_s << true << true << u"<none>"_s;
+    QTest::newRow("invalid, Save") << u"31/12/2005"_s << true << false << QString();
+    QTest::newRow("invalid, Escape and OK") << u"31/12/2005"_s << true << true << QString();
     QTest::newRow("valid, typed only, Escape and OK") << u"Today"_s << false << true << u"Today"_s;
 }
 
@@ -551,7 +561,7 @@ void TestSetupGroups::startTextCheckedBeforeWriting()
     QTest::qWait(20);
 
     QCOMPARE(section(1, "StartFrom"), stored);
-    const bool valid = stored != u"<none>"_s;
+    const bool valid = !stored.isEmpty();
     QCOMPARE(window->isVisible(), !valid);
     const QStringList shown = MessageBox::shownTexts();
     QCOMPARE(shown.contains(u"Save all current parameters?"_s), byClosing);
