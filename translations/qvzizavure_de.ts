@@ -1192,6 +1192,30 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>Not connected</source>
         <translation>Nicht verbunden</translation>
     </message>
+    <message>
+        <source>Scheduled processing</source>
+        <translation>Geplante Verarbeitung</translation>
+    </message>
+    <message>
+        <source>Processing active</source>
+        <translation>Verarbeitung aktiv</translation>
+    </message>
+    <message>
+        <source>Processing suspended</source>
+        <translation>Verarbeitung ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by one window</source>
+        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by %1 windows</source>
+        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
+        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
+    </message>
 </context>
 <context>
     <name>TimePreview</name>
