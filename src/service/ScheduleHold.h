@@ -24,9 +24,12 @@
 //    show, which is how a holder counts the others.
 // The file's text is the record: "active" or "suspended", whether the
 // schedule ran when the holders came (active when it ran for any of them),
-// empty when nobody holds. The last holder to leave resumes an active
-// schedule and clears the record. A record with no live holder was left by a
-// program that ended while it held; recoverAbandoned() settles it.
+// empty when nobody holds. Every holder that comes asks for the state, adds
+// it to the record and suspends: the first one thus suspends a running
+// schedule, and a later one also holds a schedule that somebody resumed
+// meanwhile. The last holder to leave resumes an active schedule and clears
+// the record. A record with no live holder was left by a program that ended
+// while it held; recoverAbandoned() settles it.
 //
 // A window of a program that is not linked holds nothing: it cannot suspend.
 class TScheduleHold
