@@ -12,6 +12,7 @@
 #include "db/DataLabels.h"
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
+#include "service/ScheduleHold.h"
 #include "setup/Setup.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
@@ -36,6 +37,9 @@ namespace {
 
 constexpr int ServiceRetryMs = 5000;
 constexpr int NextRunHintMs = 60 * 1000;
+// One short question to the service and, while the schedule is held, a count
+// of lock bytes: cheap enough for an idle window.
+constexpr int ProcessingStateMs = 5000;
 // How long a service that was just started gets before the first link attempt.
 constexpr int ServiceStartWaitMs = 500;
 
@@ -98,8 +102,13 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     nextRunHintTimer->setInterval(NextRunHintMs);
     connect(nextRunHintTimer, &QTimer::timeout, this, &TfrmZizaVureGUI::refreshNextRunHint);
     nextRunHintTimer->start();
+    auto* processingStateTimer = new QTimer(this);
+    processingStateTimer->setInterval(ProcessingStateMs);
+    connect(processingStateTimer, &QTimer::timeout, this, &TfrmZizaVureGUI::refreshProcessingState);
+    processingStateTimer->start();
     m_link = std::make_unique<TServiceLink>(*this);
     connect(m_link.get(), &TServiceLink::serviceAnswered, this, &TfrmZizaVureGUI::linkAfterAnswer);
+    connect(m_link.get(), &TServiceLink::processingStateAnswered, this, &TfrmZizaVureGUI::showProcessingState);
     m_session = std::make_unique<TDbSession>();
     m_database = std::make_unique<TDbDatabase>(*m_session);
     m_login = std::make_unique<TfrmPPLogin>(this);
@@ -148,10 +157,14 @@ void TfrmZizaVureGUI::setUpStatusBar()
     m_linkPanel = new QLabel(tr("Service Stopped"), this);
     m_linkPanel->setObjectName(QStringLiteral("StatusPanel0"));
     m_linkPanel->setFixedWidth(120);
+    m_processingPanel = new QLabel(this);
+    m_processingPanel->setObjectName(QStringLiteral("lblProcessingState"));
+    m_processingPanel->setAccessibleName(tr("Scheduled processing"));
     m_hintPanel = new QLabel(this);
     m_hintPanel->setObjectName(QStringLiteral("StatusPanel1"));
     m_hintPanel->setMinimumWidth(100);
     ui->StatusBar1->addWidget(m_linkPanel);
+    ui->StatusBar1->addWidget(m_processingPanel);
     ui->StatusBar1->addWidget(m_hintPanel, 1);
 }
 
@@ -275,6 +288,8 @@ bool TfrmZizaVureGUI::event(QEvent* event)
     // A change of the desktop's light or dark scheme changes the palette.
     if (event->type() == QEvent::ApplicationPaletteChange && m_connectionShown)
         showConnectionState(*m_connectionShown);
+    if (event->type() == QEvent::WindowActivate)
+        refreshProcessingState();
     // Hints go to the second status panel instead of replacing the panels.
     if (event->type() == QEvent::StatusTip) {
         m_hintPanel->setText(longHint(static_cast<QStatusTipEvent*>(event)->tip()));
@@ -457,6 +472,8 @@ void TfrmZizaVureGUI::showConnectionState(bool connected)
 void TfrmZizaVureGUI::showLinkState(const QString& panelText)
 {
     m_linkPanel->setText(panelText);
+    if (!m_link->isLinked())
+        m_processingPanel->clear();
 }
 
 void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time, const QDateTime& when)
@@ -478,6 +495,26 @@ void TfrmZizaVureGUI::refreshNextRunHint()
     ui->lblPollTime->setToolTip(m_nextRun.isValid()
                                     ? tr("Next process time: %1").arg(TimeUntilText(m_clock(), m_nextRun))
                                     : tr("Next process time"));
+}
+
+void TfrmZizaVureGUI::refreshProcessingState()
+{
+    m_link->AskProcessingState();
+}
+
+void TfrmZizaVureGUI::showProcessingState(int state)
+{
+    if (state == ProcessingActive) {
+        m_processingPanel->setText(tr("Processing active"));
+        return;
+    }
+    const int holders = TScheduleHold::holderCount(ConfigFile::defaultPath());
+    if (holders == 0)
+        m_processingPanel->setText(tr("Processing suspended"));
+    else if (holders == 1)
+        m_processingPanel->setText(tr("Processing held by one window"));
+    else
+        m_processingPanel->setText(tr("Processing held by %1 windows").arg(holders));
 }
 
 void TfrmZizaVureGUI::startServiceRetryTimer()
@@ -507,7 +544,7 @@ void TfrmZizaVureGUI::startServiceLink()
 void TfrmZizaVureGUI::linkAtStart()
 {
     if (m_link->ConnectToService())
-        m_link->ShowNextRun();
+        showLinkedService();
     else
         tmrService->start();
 }
@@ -526,7 +563,15 @@ void TfrmZizaVureGUI::linkAfterAnswer()
     if (!tmrService->isActive() || m_link->isLinked() || !m_link->ConnectToService())
         return;
     tmrService->stop();
+    showLinkedService();
+}
+
+void TfrmZizaVureGUI::showLinkedService()
+{
     m_link->ShowNextRun();
+    if (TScheduleHold::recoverAbandoned(*m_link, ConfigFile::defaultPath()))
+        AddStatusLine(tr("Scheduled processing was left on hold by a program that ended; resumed."));
+    refreshProcessingState();
 }
 
 void TfrmZizaVureGUI::reportManagerRefusal(const QString& reason)
@@ -695,11 +740,9 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
     tmrService->stop();
     m_holdingService = true;
     try {
-        int processingState = ProcessingSuspended;
-        if (m_link->isLinked()) {
-            processingState = m_link->GetProcessingState();
-            m_link->SuspendProcessing();
-        }
+        TScheduleHold hold(*m_link, ConfigFile::defaultPath());
+        hold.take();
+        refreshProcessingState();
         {
             const std::unique_ptr<QDialog> window = createWindow();
             window->exec();
@@ -712,12 +755,12 @@ void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog
         } catch (const Exception& error) {
             report(error);
         }
-        if (m_link->isLinked() && processingState == ProcessingActive)
-            m_link->ResumeProcessing();
+        hold.release();
     } catch (const Exception& error) {
         report(error);
     }
     m_holdingService = false;
+    refreshProcessingState();
     // A service that stopped while the window was open is looked for again.
     if (retrying || !m_link->isLinked())
         tmrService->start();

@@ -78,6 +78,9 @@ public:
     void setClock(const TClock& clock);
     // Says in the next time's tooltip how long until then; the window does so each minute.
     void refreshNextRunHint();
+    // Asks the service for the processing state shown in the status bar; the
+    // window does so every few seconds and when it is activated.
+    void refreshProcessingState();
 
 protected:
     bool event(QEvent* event) override;
@@ -121,6 +124,8 @@ private:
     void linkAtStart();
     void retryServiceLink();
     void linkAfterAnswer();
+    void showLinkedService();
+    void showProcessingState(int state);
     void reportManagerRefusal(const QString& reason);
     void startService();
     void stopService();
@@ -141,6 +146,7 @@ private:
     std::unique_ptr<Ui::TfrmZizaVureGUI> ui;
     QLabel* m_linkPanel = nullptr;
     QLabel* m_hintPanel = nullptr;
+    QLabel* m_processingPanel = nullptr;
     QButtonGroup* m_detailButtons = nullptr;
     QTimer* tmrService = nullptr;
     QDateTime m_nextRun; // invalid while no group is scheduled

@@ -50,4 +50,19 @@ int open(const QString& path, int flags, mode_t mode)
     return fd;
 }
 
+// O_NONBLOCK keeps a FIFO planted in the lock file's place from hanging the
+// open; it does nothing to a regular file.
+int openLockFile(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    struct stat info;
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    if (fd >= 0 && (flags & O_CREAT))
+        ::fchmod(fd, 0660);
+    return fd;
+}
+
 } // namespace SharedFolderFile

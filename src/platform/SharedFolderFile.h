@@ -18,4 +18,10 @@ QString refusal(const QString& path);
 // Never blocks on a FIFO.
 int open(const QString& path, int flags, mode_t mode = 0);
 
+// ::open() of a lock file, which programs of several users share: never
+// through a symbolic link, only a regular file, never blocking. A file opened
+// with O_CREAT is made 0660, whatever the umask of the one who made it, so
+// that every operator of a shared folder can lock it. -1 when refused or failing.
+int openLockFile(const QString& path, int flags);
+
 } // namespace SharedFolderFile

@@ -249,6 +249,22 @@ int TServiceLink::GetProcessingState()
     return answerOf(service().GetProcessingState()).value();
 }
 
+void TServiceLink::AskProcessingState()
+{
+    if (!m_service)
+        return;
+    delete m_stateQuestion;
+    m_stateQuestion = new QDBusPendingCallWatcher(m_service->GetProcessingState(), this);
+    connect(m_stateQuestion, &QDBusPendingCallWatcher::finished, this, [this] {
+        const QDBusPendingReply<int> reply = *m_stateQuestion;
+        m_stateQuestion->deleteLater();
+        m_stateQuestion = nullptr;
+        // An answer that comes after the link has gone describes no service.
+        if (!reply.isError() && m_service)
+            Q_EMIT processingStateAnswered(reply.value());
+    });
+}
+
 void TServiceLink::ProcessGroupNow(int position)
 {
     answerOf(service().ProcessGroupNow(position));

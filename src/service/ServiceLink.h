@@ -73,12 +73,18 @@ public:
     void ResumeProcessing();
     void SuspendProcessing();
     int GetProcessingState();
+    // GetProcessingState without waiting, for the window's display:
+    // processingStateAnswered() follows when the linked service answers.
+    // Does nothing while unlinked; an open earlier question goes unanswered,
+    // so that what a window shows is never older than what it asked last.
+    void AskProcessingState();
     void ProcessGroupNow(int position);
     void StopProcessNow();
 
 Q_SIGNALS:
     // The service answered ProbeService: linking now will not wait long.
     void serviceAnswered();
+    void processingStateAnswered(int state);
 
 private:
     void onProbeFinished();
@@ -91,4 +97,5 @@ private:
     TEventSink m_sink;
     std::unique_ptr<IQVZizaVureComProxy> m_service;
     QDBusPendingCallWatcher* m_probe = nullptr;
+    QDBusPendingCallWatcher* m_stateQuestion = nullptr;
 };

@@ -152,8 +152,11 @@ void TestContractService::everyCommandReachesIt()
     QCOMPARE(m_service->calls(QStringLiteral("StopProcessNow")).size(), 1);
     trigger(*window, "actRefreshParams");
     QCOMPARE(m_service->calls(QStringLiteral("RefreshParams")).size(), 1);
+    // The window also asks for the state that its status bar shows.
+    const qsizetype stateQuestions = m_service->calls(QStringLiteral("GetProcessingState")).size();
     trigger(*window, "actReCalc", [](QWidget* dialog) { dialog->close(); });
-    for (const char* held : {"GetProcessingState", "SuspendProcessing", "ResumeProcessing"})
+    QVERIFY(m_service->calls(QStringLiteral("GetProcessingState")).size() > stateQuestions);
+    for (const char* held : {"SuspendProcessing", "ResumeProcessing"})
         QVERIFY2(m_service->calls(QLatin1String(held)).size() == 1, held);
     QVERIFY(MessageBox::shownTexts().isEmpty());
 }

@@ -1,4 +1,5 @@
 // The main window linked to the real stand-in service on the test's session bus.
+#include "ScheduleHolder.h"
 #include "ServiceWindowBench.h"
 #include "app/Main.h"
 #include "app/PollForm.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusInterface>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -42,6 +44,9 @@ private Q_SLOTS:
     void recalculationHoldsTheService();
     void recalculationWhenUnlinked();
     void recalculationReportsAFailingService();
+    void holdLeftByAProgramThatEnded_data();
+    void holdLeftByAProgramThatEnded();
+    void processingStateShown();
 
 private:
     void openRecalculation(TfrmZizaVureGUI& window, const std::function<void()>& whileOpen);
@@ -97,6 +102,7 @@ void TestMainService::crashThenRelink()
                 .section(u'\n', 0, 0)
                 .endsWith(QStringLiteral("    Post processing service stopped.")));
     QVERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+    QCOMPARE(panel(*window, "lblProcessingState"), QString());
 
     QVERIFY(m_bench->startService());
     QTRY_COMPARE_WITH_TIMEOUT(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"), RelinkTimeoutMs);
@@ -276,6 +282,76 @@ void TestMainService::recalculationReportsAFailingService()
     QCOMPARE(MessageBox::shownTexts().size(), 1);
     QVERIFY2(MessageBox::shownTexts()[0].startsWith(QStringLiteral("Error 1500: GetProcessingState failed")),
              qPrintable(MessageBox::shownTexts()[0]));
+}
+
+void TestMainService::holdLeftByAProgramThatEnded_data()
+{
+    QTest::addColumn<bool>("relink");
+    QTest::addColumn<bool>("holderKilled");
+    QTest::newRow("at start") << false << true;
+    QTest::newRow("at relink") << true << true;
+    QTest::newRow("suspended on purpose: left alone") << false << false;
+}
+
+// Another program held the schedule and was killed, or somebody suspended it
+// without a hold, before this program linked.
+void TestMainService::holdLeftByAProgramThatEnded()
+{
+    QFETCH(bool, relink);
+    QFETCH(bool, holderKilled);
+    const QString resumedLine =
+        QStringLiteral("    Scheduled processing was left on hold by a program that ended; resumed.");
+    std::unique_ptr<TfrmZizaVureGUI> window;
+    if (relink) {
+        // Unlinked, with the retry timer held back until the hold is left.
+        window = ServiceWindowBench::openWindow();
+        QTRY_VERIFY(window->findChild<QTimer*>(QStringLiteral("tmrService"))->isActive());
+        window->findChild<QTimer*>(QStringLiteral("tmrService"))->stop();
+    }
+    QVERIFY(m_bench->startService());
+    ScheduleHolder other;
+    if (holderKilled) {
+        QVERIFY(other.start(m_bench->configPath()));
+        QVERIFY(other.kill());
+    } else {
+        QDBusInterface(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::InterfaceName,
+                       ServiceContract::bus())
+            .call(QStringLiteral("SuspendProcessing"));
+    }
+    if (relink)
+        window->findChild<QTimer*>(QStringLiteral("tmrService"))->start();
+    else
+        window = ServiceWindowBench::openWindow();
+
+    QTRY_COMPARE_WITH_TIMEOUT(panel(*window, "StatusPanel0"), QStringLiteral("Service Ready"), RelinkTimeoutMs);
+    QCOMPARE(window->serviceLink().GetProcessingState(), int(holderKilled));
+    QCOMPARE(ServiceWindowBench::statusMemo(*window).count(resumedLine), int(holderKilled));
+    QTRY_COMPARE(panel(*window, "lblProcessingState"),
+                 holderKilled ? QStringLiteral("Processing active") : QStringLiteral("Processing suspended"));
+}
+
+// Held by another program, then by this one's window too, then by nobody.
+void TestMainService::processingStateShown()
+{
+    QVERIFY(m_bench->startService());
+    auto window = ServiceWindowBench::openWindow();
+    QTRY_COMPARE(panel(*window, "lblProcessingState"), QStringLiteral("Processing active"));
+    ScheduleHolder other;
+    QVERIFY(other.start(m_bench->configPath()));
+    window->refreshProcessingState();
+    QTRY_COMPARE(panel(*window, "lblProcessingState"), QStringLiteral("Processing held by one window"));
+
+    openRecalculation(*window, [&] {
+        QTRY_COMPARE(panel(*window, "lblProcessingState"), QStringLiteral("Processing held by 2 windows"));
+    });
+    QTRY_COMPARE(panel(*window, "lblProcessingState"), QStringLiteral("Processing held by one window"));
+    QCOMPARE(window->serviceLink().GetProcessingState(), 0);
+
+    QVERIFY(other.release());
+    window->refreshProcessingState();
+    QTRY_COMPARE(panel(*window, "lblProcessingState"), QStringLiteral("Processing active"));
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lblProcessingState"))->accessibleName(),
+             QStringLiteral("Scheduled processing"));
 }
 
 QTEST_MAIN(TestMainService)

@@ -1,8 +1,10 @@
+#include "ScheduleHolder.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 #include "platform/NamedMutex.h"
+#include "service/ScheduleHold.h"
 #include "service/ServiceContract.h"
 #include "service/ServiceLink.h"
 
@@ -107,8 +109,13 @@ private Q_SLOTS:
     void suspendAndResume();
     void refreshRereadsConfiguration();
     void burstOfEvents();
+    void holdOfTwoPrograms_data();
+    void holdOfTwoPrograms();
+    void abandonedHold_data();
+    void abandonedHold();
 
 private:
+    QString configPath() const { return m_dir->filePath(QStringLiteral("QVZizaVure.QVS")); }
     void writeConfiguration(const QByteArray& content);
     bool startService(const QStringList& arguments = {});
 
@@ -145,7 +152,7 @@ void TestServiceLink::cleanup()
 
 void TestServiceLink::writeConfiguration(const QByteArray& content)
 {
-    TestFiles::write(m_dir->filePath(QStringLiteral("QVZizaVure.QVS")), content);
+    TestFiles::write(configPath(), content);
 }
 
 bool TestServiceLink::startService(const QStringList& arguments)
@@ -412,6 +419,91 @@ void TestServiceLink::burstOfEvents()
     askService(QStringLiteral("GetStatusText"));
     QTRY_COMPARE_WITH_TIMEOUT(m_host.statusLines.size(), 500, StartTimeoutMs);
     QCOMPARE(m_host.statusLines.last(), QStringLiteral("Burst message 500 of 500."));
+}
+
+void TestServiceLink::holdOfTwoPrograms_data()
+{
+    QTest::addColumn<bool>("hereFirst");
+    QTest::addColumn<bool>("hereLeavesFirst");
+    QTest::addColumn<bool>("activeBefore");
+    QTest::newRow("first to come, first to leave") << true << true << true;
+    QTest::newRow("first to come, last to leave") << true << false << true;
+    QTest::newRow("other program first, first to leave") << false << false << true;
+    QTest::newRow("suspended before: nobody resumes") << false << true << false;
+}
+
+// This program and another one hold the schedule at once; only the last to
+// leave resumes it, and only when it ran before.
+void TestServiceLink::holdOfTwoPrograms()
+{
+    QFETCH(bool, hereFirst);
+    QFETCH(bool, hereLeavesFirst);
+    QFETCH(bool, activeBefore);
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    if (!activeBefore)
+        m_link->SuspendProcessing();
+    TScheduleHold hold(*m_link, configPath());
+    ScheduleHolder other;
+    if (hereFirst)
+        hold.take();
+    QVERIFY(other.start(configPath()));
+    if (!hereFirst)
+        hold.take();
+    QCOMPARE(TScheduleHold::holderCount(configPath()), 2);
+    QCOMPARE(m_link->GetProcessingState(), 0);
+
+    if (hereLeavesFirst)
+        hold.release();
+    else
+        QVERIFY(other.release());
+    QCOMPARE(TScheduleHold::holderCount(configPath()), 1);
+    QCOMPARE(m_link->GetProcessingState(), 0);
+
+    if (hereLeavesFirst)
+        QVERIFY(other.release());
+    else
+        hold.release();
+    QCOMPARE(TScheduleHold::holderCount(configPath()), 0);
+    QCOMPARE(m_link->GetProcessingState(), int(activeBefore));
+    QCOMPARE(TestFiles::read(TScheduleHold::holdPath(configPath())), QByteArray());
+}
+
+void TestServiceLink::abandonedHold_data()
+{
+    QTest::addColumn<bool>("activeBefore");
+    QTest::addColumn<bool>("holderKilled");
+    QTest::addColumn<bool>("resumed");
+    QTest::addColumn<int>("stateAfter");
+    QTest::newRow("holder killed, schedule ran") << true << true << true << 1;
+    QTest::newRow("holder killed, schedule suspended before") << false << true << false << 0;
+    QTest::newRow("holder alive") << true << false << false << 0;
+}
+
+// Another program holds the schedule and may be killed; this one links and
+// settles what was left.
+void TestServiceLink::abandonedHold()
+{
+    QFETCH(bool, activeBefore);
+    QFETCH(bool, holderKilled);
+    QFETCH(bool, resumed);
+    QFETCH(int, stateAfter);
+    QVERIFY(startService());
+    QVERIFY(m_link->ConnectToService());
+    if (!activeBefore)
+        m_link->SuspendProcessing();
+    ScheduleHolder other;
+    QVERIFY(other.start(configPath()));
+    if (holderKilled)
+        QVERIFY(other.kill());
+    const QString holdPath = TScheduleHold::holdPath(configPath());
+    QVERIFY(!TestFiles::read(holdPath).isEmpty());
+
+    QCOMPARE(TScheduleHold::recoverAbandoned(*m_link, configPath()), resumed);
+    QCOMPARE(m_link->GetProcessingState(), stateAfter);
+    // Settled once: a live holder's record stays for its own release.
+    QCOMPARE(TestFiles::read(holdPath).isEmpty(), holderKilled);
+    QVERIFY(!TScheduleHold::recoverAbandoned(*m_link, configPath()));
 }
 
 QTEST_GUILESS_MAIN(TestServiceLink)
