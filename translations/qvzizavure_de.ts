@@ -1266,6 +1266,30 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>The status settings were not stored: %1</source>
         <translation>Die Statuseinstellungen wurden nicht gespeichert: %1</translation>
     </message>
+    <message>
+        <source>Scheduled processing</source>
+        <translation>Geplante Verarbeitung</translation>
+    </message>
+    <message>
+        <source>Processing active</source>
+        <translation>Verarbeitung aktiv</translation>
+    </message>
+    <message>
+        <source>Processing suspended</source>
+        <translation>Verarbeitung ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by one window</source>
+        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by %1 windows</source>
+        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
+        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
+    </message>
 </context>
 <context>
     <name>TimePreview</name>
