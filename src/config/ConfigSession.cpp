@@ -82,45 +82,22 @@ TConfigSession::SaveOutcome TConfigSession::saveGroup(TZizaVureGroupItem& target
                                                       const AskErased& askErased)
 {
     const QString name = mine.GroupName;
-    const QByteArray section = name.toUtf8();
     for (int round = 1;; ++round) {
         m_config.Reopen();
         const QStringList listed = m_config.ListedGroupNames();
         const int position = indexOfName(listed, name) >= 0 ? indexOfName(listed, name) : int(listed.size());
-        const bool onDisk = m_config.file().hasSection(section);
+        const bool onDisk = m_config.file().hasSection(name.toUtf8());
         const std::unique_ptr<TZizaVureGroupItem> theirs = onDisk ? m_config.ReadGroup(name, position) : nullptr;
-        std::unique_ptr<TZizaVureGroupItem> written;
-        SaveOutcome outcome = SaveOutcome::Saved;
-        if (!onDisk && indexOfName(listed, name) < 0) {
-            if (!askErased(name)) {
-                m_erasedElsewhere.remove(ConfigFile::SectionKey(name));
-                const int index = m_groups.IndexOf(&target);
-                if (index >= 0)
-                    m_groups.DeleteGroup(index);
-                return SaveOutcome::LetGo;
-            }
-            written = copyOf(mine);
-        } else if (!theirs || sameGroup(*theirs, base)) {
-            written = copyOf(mine);
-        } else {
-            TGroupMerge merge(base, mine, *theirs);
-            const QDateTime when = QDateTime::fromMSecsSinceEpoch(m_config.file().modifiedMSecsSinceEpoch());
-            if (!merge.conflicts().isEmpty() && !resolve(merge.conflicts(), when))
-                return SaveOutcome::Cancelled;
-            written = merge.result();
-            if (!sameGroup(*written, mine))
-                outcome = SaveOutcome::Merged;
+        if (!onDisk && indexOfName(listed, name) < 0 && !askErased(name)) {
+            letGo(target);
+            return SaveOutcome::LetGo;
         }
+        SaveOutcome outcome = SaveOutcome::Saved;
+        const std::unique_ptr<TZizaVureGroupItem> written = versionToWrite(base, mine, theirs.get(), resolve, outcome);
+        if (!written)
+            return SaveOutcome::Cancelled;
         try {
-            m_config.file().update([&](const ProfileFile& current) {
-                const bool stillOnDisk = current.hasSection(section);
-                if (stillOnDisk != onDisk || (onDisk && !sameGroup(*m_config.ReadGroup(name, position), *theirs)))
-                    throw SectionMoved();
-                ProfileFile::Changes changes{{section, ConfigFile::GroupSectionKeys(*written), false}};
-                if (indexOfName(m_config.ListedGroupNames(), name) < 0)
-                    changes.append({ConfigFile::MainSectionName, ConfigFile::GroupListKeys(listedWith(name)), false});
-                return changes;
-            });
+            writeGroup(*written, position, theirs.get());
         } catch (const SectionMoved&) {
             if (round < MaxMergeRounds)
                 continue;
@@ -130,6 +107,51 @@ TConfigSession::SaveOutcome TConfigSession::saveGroup(TZizaVureGroupItem& target
         replaceInList(target, *written);
         return outcome;
     }
+}
+
+void TConfigSession::letGo(TZizaVureGroupItem& target)
+{
+    m_erasedElsewhere.remove(ConfigFile::SectionKey(target.GroupName));
+    const int index = m_groups.IndexOf(&target);
+    if (index >= 0)
+        m_groups.DeleteGroup(index);
+}
+
+// Mine as it is, when the file holds the group as the window loaded it or
+// holds none; else the merge, after the operator chose where both changed a
+// field. None when the operator cancelled.
+std::unique_ptr<TZizaVureGroupItem> TConfigSession::versionToWrite(const TZizaVureGroupItem& base,
+                                                                   const TZizaVureGroupItem& mine,
+                                                                   const TZizaVureGroupItem* theirs,
+                                                                   const Resolve& resolve, SaveOutcome& outcome) const
+{
+    if (!theirs || sameGroup(*theirs, base))
+        return copyOf(mine);
+    TGroupMerge merge(base, mine, *theirs);
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(m_config.file().modifiedMSecsSinceEpoch());
+    if (!merge.conflicts().isEmpty() && !resolve(merge.conflicts(), when))
+        return nullptr;
+    std::unique_ptr<TZizaVureGroupItem> merged = merge.result();
+    if (!sameGroup(*merged, mine))
+        outcome = SaveOutcome::Merged;
+    return merged;
+}
+
+// Raises SectionMoved when the section is no longer `theirs` (none: no
+// section) under the lock, so that the merge is made again.
+void TConfigSession::writeGroup(const TZizaVureGroupItem& written, int position, const TZizaVureGroupItem* theirs)
+{
+    const QString& name = written.GroupName;
+    const QByteArray section = name.toUtf8();
+    m_config.file().update([&](const ProfileFile& current) {
+        const bool onDisk = current.hasSection(section);
+        if (onDisk != (theirs != nullptr) || (onDisk && !sameGroup(*m_config.ReadGroup(name, position), *theirs)))
+            throw SectionMoved();
+        ProfileFile::Changes changes{{section, ConfigFile::GroupSectionKeys(written), false}};
+        if (indexOfName(m_config.ListedGroupNames(), name) < 0)
+            changes.append({ConfigFile::MainSectionName, ConfigFile::GroupListKeys(listedWith(name)), false});
+        return changes;
+    });
 }
 
 void TConfigSession::replaceInList(TZizaVureGroupItem& target, const TZizaVureGroupItem& written)

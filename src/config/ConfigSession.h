@@ -89,6 +89,11 @@ private:
     void watch();
     void onWatchEvent();
     void replaceInList(TZizaVureGroupItem& target, const TZizaVureGroupItem& written);
+    void letGo(TZizaVureGroupItem& target);
+    std::unique_ptr<TZizaVureGroupItem> versionToWrite(const TZizaVureGroupItem& base, const TZizaVureGroupItem& mine,
+                                                       const TZizaVureGroupItem* theirs, const Resolve& resolve,
+                                                       SaveOutcome& outcome) const;
+    void writeGroup(const TZizaVureGroupItem& written, int position, const TZizaVureGroupItem* theirs);
     QStringList listedWith(const QString& name) const;
     QStringList listedWithout(const QString& name) const;
 
