@@ -3,8 +3,10 @@
 #include "DbCancel.h"
 #include "DbError.h"
 #include "DbValue.h"
+#include "OdbcTextParameters.h"
 #include "platform/AsciiText.h"
 
+#include <QScopeGuard>
 #include <QSqlResult>
 
 #include <sqlext.h>
@@ -106,17 +108,25 @@ void TDbQuery::setParam(const QString& name, const QString& value)
     m_values[index] = value;
 }
 
+// The values are bound here rather than by Qt (see OdbcTextParameters); Qt
+// then runs the statement with the bindings that it finds.
 void TDbQuery::run()
 {
     close();
     prepare();
-    const QStringList& positions = m_parameters.positions();
-    for (int position = 0; position < positions.size(); ++position) {
-        const std::optional<QString>& value = m_values[m_parameters.indexOf(positions.at(position))];
+    const SQLHSTMT statement = statementHandle(*m_query);
+    if (!statement)
+        throw EDatabaseError(QStringLiteral("The driver gives no statement handle"));
+    OdbcTextParameters values(1);
+    for (const QString& name : m_parameters.positions()) {
+        const std::optional<QString>& value = m_values[m_parameters.indexOf(name)];
         if (!value)
-            throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(positions.at(position)));
-        m_query->bindValue(position, *value);
+            throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(name));
+        values.add({*value});
     }
+    values.bind(statement);
+    // No binding may outlive the values.
+    const auto unbind = qScopeGuard([statement] { SQLFreeStmt(statement, SQL_RESET_PARAMS); });
     raiseIfCancelled();
     if (!m_query->exec())
         raise(QStringLiteral("The statement failed"));
