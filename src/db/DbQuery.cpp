@@ -25,6 +25,16 @@ SQLHSTMT statementHandle(const QSqlQuery& query)
     return *static_cast<const SQLHSTMT*>(handle.constData());
 }
 
+// Whether the driver takes a statement time-out of `seconds`: one without says
+// so (MariaDB's changes the value to 0).
+bool setDriverTimeout(SQLHSTMT statement, int seconds)
+{
+    // ODBC takes an integer attribute in its pointer argument.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    return SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(seconds)), 0) ==
+           SQL_SUCCESS;
+}
+
 } // namespace
 
 TDbQuery::TDbQuery(TDbDatabase& database) : m_database(database)
@@ -84,12 +94,9 @@ void TDbQuery::applyStatementOptions()
     const SQLHSTMT statement = statementHandle(*m_query);
     if (!statement)
         return;
-    // A driver without a time-out says so and runs without one. ODBC takes
-    // an integer attribute in its pointer argument.
-    if (m_timeoutSeconds > 0) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr)
-        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds)), 0);
-    }
+    // Where the driver has no time-out, the server's own limit stands in.
+    if (m_timeoutSeconds > 0 && !setDriverTimeout(statement, m_timeoutSeconds))
+        m_database.limitStatementTime(m_timeoutSeconds);
     if (m_cancel)
         m_cancel->attach(statement);
 }
