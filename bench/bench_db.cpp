@@ -103,7 +103,8 @@ int main(int argc, char* argv[])
     session.open();
     try {
         measureEngine(u"sqlite"_s, *openDatabase(session, {u"BenchSqlite"_s, {}, {}}), groups);
-        const std::optional<OdbcFixture::Login> pg = odbc.addPostgresDataSource(u"BenchPostgres"_s);
+        const std::optional<OdbcFixture::Login> pg =
+            odbc.addServerDataSource(OdbcFixture::Engine::Postgres, u"BenchPostgres"_s);
         if (!pg) {
             print(u"register_pg_ms"_s, u"skipped"_s);
             return 0;

@@ -92,7 +92,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_odbc.isValid());
-        const auto login = m_odbc.addPostgresDataSource(DataSource);
+        const auto login = m_odbc.addServerDataSource(OdbcFixture::Engine::Postgres, DataSource);
         QVERIFY2(login && !qEnvironmentVariableIsEmpty("QVZ_PG_STATE"), "the test's PostgreSQL cluster is missing");
         m_login = *login;
         m_session.open();
