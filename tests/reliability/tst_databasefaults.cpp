@@ -48,14 +48,6 @@ QStringList pairTexts(const TStationSensorList& pairs)
     return texts;
 }
 
-// The windows' enable rules run when the event loop waits.
-void waitIdle()
-{
-    QEventLoop idle;
-    QTimer::singleShot(20, &idle, &QEventLoop::quit);
-    idle.exec();
-}
-
 // Runs `inside` on the modal window that `action` opens, then closes that window.
 void whileModal(QAction* action, const std::function<void(QWidget&)>& inside)
 {
