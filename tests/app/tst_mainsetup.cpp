@@ -205,25 +205,6 @@ int sqlNumber(TDbDatabase& db, const QString& sql)
     return query.next() ? query.asInteger(0) : -1;
 }
 
-// Every row of QV_PPLIST as "STATION/SENSOR/LABEL/FUNCTION", from the bytes stored.
-QStringList labelRows(TDbDatabase& db)
-{
-    TDbQuery query(db);
-    query.setSql(u"SELECT %1, %2, %3, %4 FROM QV_PPLIST"_s.arg(
-        OdbcFixture::hexOf(u"STATION_ID"_s), OdbcFixture::hexOf(u"SENSORNAME"_s), OdbcFixture::hexOf(u"DATA_LABEL"_s),
-        OdbcFixture::hexOf(u"FUNCTION_NAME"_s)));
-    query.open();
-    QStringList rows;
-    while (query.next()) {
-        QStringList values;
-        for (int column = 0; column < 4; ++column)
-            values.append(OdbcFixture::fromHex(query.asString(column)));
-        rows.append(values.join(u'/'));
-    }
-    rows.sort();
-    return rows;
-}
-
 } // namespace
 
 // README's first session: the window connects with the stored login; in the
@@ -276,7 +257,9 @@ void TestMainSetup::firstSession()
     });
     QVERIFY(!expected.isEmpty());
     expected.sort();
-    QCOMPARE(labelRows(db), expected);
+    QStringList rows = OdbcFixture::labelRows(db);
+    rows.sort();
+    QCOMPARE(rows, expected);
     QVERIFY(MessageBox::shownTexts().isEmpty());
 }
 

@@ -100,25 +100,10 @@ std::unique_ptr<TZizaVureGroups> TestDataLabels::groupsOf(const QList<Entry>& en
     return groups;
 }
 
-// Every row as "STATION/SENSOR/LABEL/FUNCTION", in key order, read from the
-// bytes stored: each value must be exactly the text registered.
+// Read from the bytes stored: each value must be exactly the text registered.
 QStringList TestDataLabels::rows()
 {
-    const QStringList columns{u"STATION_ID"_s, u"SENSORNAME"_s, u"DATA_LABEL"_s, u"FUNCTION_NAME"_s};
-    QStringList hex;
-    for (const QString& column : columns)
-        hex.append(OdbcFixture::hexOf(column) + u" AS "_s + column);
-    TDbQuery query(*m_db);
-    query.setSql(u"SELECT "_s + hex.join(u", "_s) + u" FROM QV_PPLIST ORDER BY 1, 2, 4"_s);
-    query.open();
-    QStringList result;
-    while (query.next()) {
-        QStringList values;
-        for (const QString& column : columns)
-            values.append(OdbcFixture::fromHex(query.asString(column)));
-        result.append(values.join(u'/'));
-    }
-    return result;
+    return OdbcFixture::labelRows(*m_db);
 }
 
 void TestDataLabels::execute(const QString& sql)

@@ -1,5 +1,7 @@
 #include "OdbcFixture.h"
 
+#include "db/DbQuery.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -97,6 +99,26 @@ QString OdbcFixture::hexOf(const QString& column)
 QString OdbcFixture::fromHex(const QString& hex)
 {
     return QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));
+}
+
+QStringList OdbcFixture::labelRows(TDbDatabase& db)
+{
+    const QStringList columns{QStringLiteral("STATION_ID"), QStringLiteral("SENSORNAME"), QStringLiteral("DATA_LABEL"),
+                              QStringLiteral("FUNCTION_NAME")};
+    QStringList hex;
+    for (const QString& column : columns)
+        hex.append(hexOf(column));
+    TDbQuery query(db);
+    query.setSql(QStringLiteral("SELECT %1 FROM QV_PPLIST ORDER BY 1, 2, 4").arg(hex.join(QStringLiteral(", "))));
+    query.open();
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int column = 0; column < columns.size(); ++column)
+            values.append(fromHex(query.asString(column)));
+        rows.append(values.join(u'/'));
+    }
+    return rows;
 }
 
 std::optional<OdbcFixture::Login> OdbcFixture::addEngineDataSource(const QString& name)

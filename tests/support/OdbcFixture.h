@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class TDbDatabase;
+
 // A private ODBC setup for one test process: ODBCSYSINI and ODBCINI point into
 // a temporary folder, whose odbcinst.ini copies the machine's driver list,
 // odbc.ini holds the system data sources and user.ini the user ones. The
@@ -62,6 +64,9 @@ public:
     // driver makes of them.
     static QString hexOf(const QString& column);
     static QString fromHex(const QString& hex);
+    // Every row of QV_PPLIST as "STATION/SENSOR/LABEL/FUNCTION" in key order,
+    // each value from the bytes stored.
+    static QStringList labelRows(TDbDatabase& db);
 
     // A data source on the test engine with the sample schema and data,
     // registered as `name`: a new SQLite database, or the server's database,
