@@ -6,10 +6,14 @@
 // (target >= 10 on each engine).
 //
 // SQLite always runs, in a private ODBC setup. PostgreSQL runs when
-// QVZ_PG_DSN_FILE names a data source file as tests/db/pgcluster.sh writes it:
+// QVZ_PG_DSN_FILE names a data source file as tests/db/pgcluster.sh writes it,
+// and MariaDB when QVZ_MARIADB_DSN_FILE names one of
+// tests/db/mariadbcluster.sh:
 //   tests/db/pgcluster.sh start /tmp/qvz-pg
-//   QVZ_PG_DSN_FILE=/tmp/qvz-pg/odbc.ini build/bin/bench_db
+//   tests/db/mariadbcluster.sh start /tmp/qvz-mariadb
+//   QVZ_PG_DSN_FILE=/tmp/qvz-pg/odbc.ini QVZ_MARIADB_DSN_FILE=/tmp/qvz-mariadb/odbc.ini build/bin/bench_db
 //   tests/db/pgcluster.sh stop /tmp/qvz-pg
+//   tests/db/mariadbcluster.sh stop /tmp/qvz-mariadb
 #include "BenchTiming.h"
 #include "LargeConfiguration.h"
 #include "OdbcFixture.h"
@@ -31,6 +35,15 @@ namespace {
 
 constexpr int GroupCount = 200;
 constexpr int EntriesPerGroup = 100;
+
+// The servers measured when their data source is given, with the name that
+// their figures carry.
+struct Server
+{
+    OdbcFixture::Engine engine;
+    const char* name;
+};
+constexpr Server Servers[] = {{OdbcFixture::Engine::Postgres, "pg"}, {OdbcFixture::Engine::MariaDb, "mariadb"}};
 
 void print(const QString& name, const QString& value)
 {
@@ -103,12 +116,14 @@ int main(int argc, char* argv[])
     session.open();
     try {
         measureEngine(u"sqlite"_s, *openDatabase(session, {u"BenchSqlite"_s, {}, {}}), groups);
-        const std::optional<OdbcFixture::Login> pg = odbc.addPostgresDataSource(u"BenchPostgres"_s);
-        if (!pg) {
-            print(u"register_pg_ms"_s, u"skipped"_s);
-            return 0;
+        for (const Server& server : Servers) {
+            const QString name = QString::fromLatin1(server.name);
+            const std::optional<OdbcFixture::Login> login = odbc.addServerDataSource(server.engine, u"Bench "_s + name);
+            if (login)
+                measureEngine(name, *openDatabase(session, *login), groups);
+            else
+                print(u"register_%1_ms"_s.arg(name), u"skipped"_s);
         }
-        measureEngine(u"pg"_s, *openDatabase(session, *pg), groups);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

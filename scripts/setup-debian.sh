@@ -7,12 +7,12 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format clang-tidy
     clang-14 libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-    libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
+    libqt6sql6-odbc unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql odbc-mariadb
     dbus dbus-bin python3-dbusmock
     xvfb xauth
     file scdoc librsvg2-bin lintian desktop-file-utils appstream
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0
-    postgresql sqlite3
+    postgresql mariadb-server sqlite3
 )
 
 missing=()

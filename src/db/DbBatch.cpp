@@ -1,6 +1,7 @@
 #include "DbBatch.h"
 
 #include "DbError.h"
+#include "OdbcTextParameters.h"
 
 #include <QScopeGuard>
 #include <QSqlDriver>
@@ -10,31 +11,7 @@
 
 #include <algorithm>
 
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager must take UTF-16 text");
-
 namespace {
-
-// The values of one "?" for every set, packed side by side at a fixed width
-// as ODBC's column-wise arrays of parameters want them.
-struct ParameterArray
-{
-    std::vector<char16_t> text;
-    std::vector<SQLLEN> lengths;
-    SQLLEN width = 1;
-
-    ParameterArray(const std::vector<QString>& values, int first, int count)
-    {
-        for (int row = first; row < first + count; ++row)
-            width = std::max<SQLLEN>(width, values[row].size() + 1);
-        text.assign(std::size_t(width) * count, u'\0');
-        lengths.reserve(count);
-        for (int row = first; row < first + count; ++row) {
-            const QString& value = values[row];
-            std::copy(value.utf16(), value.utf16() + value.size(), text.begin() + (row - first) * width);
-            lengths.push_back(value.size() * SQLLEN(sizeof(char16_t)));
-        }
-    }
-};
 
 QString diagnostic(SQLHSTMT statement)
 {
@@ -141,20 +118,10 @@ void TDbBatch::execute()
 
 void TDbBatch::runRows(int first, int count)
 {
-    const QStringList& positions = m_parameters.positions();
-    std::vector<ParameterArray> arrays;
-    arrays.reserve(positions.size());
-    for (int position = 0; position < positions.size(); ++position) {
-        ParameterArray& array =
-            arrays.emplace_back(m_values[m_parameters.indexOf(positions.at(position))], first, count);
-        if (!SQL_SUCCEEDED(SQLBindParameter(m_statement, SQLUSMALLINT(position + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                            SQL_WVARCHAR, SQLULEN(array.width - 1 > 0 ? array.width - 1 : 1), 0,
-                                            array.text.data(), array.width * SQLLEN(sizeof(char16_t)),
-                                            array.lengths.data()))) {
-            SQLFreeStmt(m_statement, SQL_RESET_PARAMS);
-            throw EDatabaseError(QStringLiteral("A value could not be bound"));
-        }
-    }
+    OdbcTextParameters values(count);
+    for (const QString& name : m_parameters.positions())
+        values.add(m_values[m_parameters.indexOf(name)], first);
+    values.bind(m_statement);
     std::vector<SQLUSMALLINT> status(count, SQL_PARAM_UNUSED);
     SQLULEN processed = 0;
     if (m_takesArrays) {

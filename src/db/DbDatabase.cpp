@@ -10,6 +10,8 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <sqlext.h>
+
 #include <algorithm>
 
 namespace {
@@ -34,6 +36,14 @@ QString connectionValue(const QString& value)
     QString escaped = value;
     escaped.replace(QStringLiteral("}"), QStringLiteral("}}"));
     return u'{' + escaped + u'}';
+}
+
+// Runs a statement of the layer's own on the connection.
+void runStatement(const QSqlDatabase& connection, const QString& sql, const QString& fallback)
+{
+    QSqlQuery statement(connection);
+    if (!statement.exec(sql))
+        throw EDatabaseError::fromSqlError(statement.lastError(), fallback);
 }
 
 } // namespace
@@ -88,6 +98,28 @@ void TDbDatabase::open()
         throw error;
     }
     m_connection = connection;
+    m_server = serverOf(connection);
+}
+
+// By the product name that the driver reports: Qt's own guess does not know
+// MariaDB.
+TDbDatabase::Server TDbDatabase::serverOf(const QSqlDatabase& connection)
+{
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHDBC))
+        return Server::Other;
+    SQLWCHAR name[64];
+    SQLSMALLINT bytes = 0;
+    if (!SQL_SUCCEEDED(
+            SQLGetInfoW(*static_cast<const SQLHDBC*>(handle.constData()), SQL_DBMS_NAME, name, sizeof(name), &bytes)))
+        return Server::Other;
+    const QString product = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
+                                               std::min<qsizetype>(bytes / sizeof(SQLWCHAR), std::size(name) - 1));
+    if (product == QLatin1String("PostgreSQL"))
+        return Server::PostgreSql;
+    if (product == QLatin1String("MariaDB"))
+        return Server::MariaDb;
+    return product == QLatin1String("MySQL") ? Server::MySql : Server::Other;
 }
 
 void TDbDatabase::close()
@@ -147,13 +179,28 @@ void TDbDatabase::runReadOnly(const std::function<void()>& read)
             qCWarning(lcDb, "Read-only run not rolled back: %s", error.what());
         }
     });
-    QSqlDatabase database = connection();
-    if (database.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
-        QSqlQuery readOnly(database);
-        if (!readOnly.exec(QStringLiteral("SET TRANSACTION READ ONLY")))
-            throw EDatabaseError::fromSqlError(readOnly.lastError(), QStringLiteral("No read-only transaction"));
+    switch (m_server) {
+    case Server::PostgreSql:
+        // It starts its transaction at the first statement, this one.
+        runStatement(connection(), QStringLiteral("SET TRANSACTION READ ONLY"), QStringLiteral("No read-only run"));
+        break;
+    case Server::MariaDb:
+    case Server::MySql:
+        // A SET TRANSACTION here would wait for the next transaction when
+        // this one ran no statement, so the transaction starts now.
+        runStatement(connection(), QStringLiteral("START TRANSACTION READ ONLY"), QStringLiteral("No read-only run"));
+        break;
+    case Server::Other:
+        break;
     }
     read();
+}
+
+void TDbDatabase::limitStatementTime(int seconds)
+{
+    if (m_server == Server::MariaDb)
+        runStatement(connection(), QStringLiteral("SET SESSION max_statement_time = %1").arg(seconds),
+                     QStringLiteral("No statement time limit"));
 }
 
 void TDbDatabase::attach(Statement* statement)

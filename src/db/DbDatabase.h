@@ -63,16 +63,27 @@ public:
     bool inTransaction() const { return m_inTransaction; }
 
     // Runs `read` in a transaction that is rolled back afterwards, and that
-    // is read-only where the database has that mode (PostgreSQL), so that a
-    // statement holding text from a shared file changes nothing. Errors of
-    // `read` pass on; raises EDatabaseError when no transaction can start.
+    // is read-only where the database has that mode (PostgreSQL, MariaDB,
+    // MySQL), so that a statement holding text from a shared file changes
+    // nothing. Errors of `read` pass on; raises EDatabaseError when no
+    // transaction can start.
     void runReadOnly(const std::function<void()>& read);
+
+    // Has the server end every later statement of this connection that runs
+    // longer than `seconds`, for a driver without a statement time-out of its
+    // own (see TDbQuery::setTimeout). Only MariaDB has such a limit; on other
+    // databases this does nothing. Raises EDatabaseError.
+    void limitStatementTime(int seconds);
 
     // The Qt connection behind an open database, for queries and tables.
     // Raises EDatabaseError when the database is closed.
     QSqlDatabase connection() const;
 
 private:
+    // The database products whose SQL differs where this layer cares.
+    enum class Server { Other, PostgreSql, MariaDb, MySql };
+    static Server serverOf(const QSqlDatabase& connection);
+
     friend class TDbBatch;
     friend class TDbQuery;
     friend class TDbTable;
@@ -84,6 +95,7 @@ private:
     QString m_databaseName;
     QStringList m_params;
     QSqlDatabase m_connection;
+    Server m_server = Server::Other;
     bool m_inTransaction = false;
     std::vector<Statement*> m_statements;
 };

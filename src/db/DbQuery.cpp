@@ -3,8 +3,10 @@
 #include "DbCancel.h"
 #include "DbError.h"
 #include "DbValue.h"
+#include "OdbcTextParameters.h"
 #include "platform/AsciiText.h"
 
+#include <QScopeGuard>
 #include <QSqlResult>
 
 #include <sqlext.h>
@@ -21,6 +23,16 @@ SQLHSTMT statementHandle(const QSqlQuery& query)
     if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHSTMT))
         return nullptr;
     return *static_cast<const SQLHSTMT*>(handle.constData());
+}
+
+// Whether the driver takes a statement time-out of `seconds`: one without says
+// so (MariaDB's changes the value to 0).
+bool setDriverTimeout(SQLHSTMT statement, int seconds)
+{
+    // ODBC takes an integer attribute in its pointer argument.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    return SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(seconds)), 0) ==
+           SQL_SUCCESS;
 }
 
 } // namespace
@@ -82,12 +94,9 @@ void TDbQuery::applyStatementOptions()
     const SQLHSTMT statement = statementHandle(*m_query);
     if (!statement)
         return;
-    // A driver without a time-out says so and runs without one. ODBC takes
-    // an integer attribute in its pointer argument.
-    if (m_timeoutSeconds > 0) {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr)
-        SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeoutSeconds)), 0);
-    }
+    // Where the driver has no time-out, the server's own limit stands in.
+    if (m_timeoutSeconds > 0 && !setDriverTimeout(statement, m_timeoutSeconds))
+        m_database.limitStatementTime(m_timeoutSeconds);
     if (m_cancel)
         m_cancel->attach(statement);
 }
@@ -106,17 +115,25 @@ void TDbQuery::setParam(const QString& name, const QString& value)
     m_values[index] = value;
 }
 
+// The values are bound here rather than by Qt (see OdbcTextParameters); Qt
+// then runs the statement with the bindings that it finds.
 void TDbQuery::run()
 {
     close();
     prepare();
-    const QStringList& positions = m_parameters.positions();
-    for (int position = 0; position < positions.size(); ++position) {
-        const std::optional<QString>& value = m_values[m_parameters.indexOf(positions.at(position))];
+    const SQLHSTMT statement = statementHandle(*m_query);
+    if (!statement)
+        throw EDatabaseError(QStringLiteral("The driver gives no statement handle"));
+    OdbcTextParameters values(1);
+    for (const QString& name : m_parameters.positions()) {
+        const std::optional<QString>& value = m_values[m_parameters.indexOf(name)];
         if (!value)
-            throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(positions.at(position)));
-        m_query->bindValue(position, *value);
+            throw EDatabaseError(QStringLiteral("No value for parameter %1").arg(name));
+        values.add({*value});
     }
+    values.bind(statement);
+    // No binding may outlive the values.
+    const auto unbind = qScopeGuard([statement] { SQLFreeStmt(statement, SQL_RESET_PARAMS); });
     raiseIfCancelled();
     if (!m_query->exec())
         raise(QStringLiteral("The statement failed"));

@@ -40,7 +40,10 @@ public:
     // Lets `cancel` stop the statement from another thread (see TDbCancel).
     void setCancel(std::shared_ptr<TDbCancel> cancel) { m_cancel = std::move(cancel); }
     // Ends each run after `seconds` where the driver has a statement
-    // time-out; 0 for no limit. Takes effect at the next prepare.
+    // time-out, else where the server has a limit of its own, which then
+    // holds for every later statement of the connection (MariaDB, see
+    // TDbDatabase::limitStatementTime); 0 for no limit. Takes effect at the
+    // next prepare.
     void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
 
     // Prepares the statement now rather than at its first run.

@@ -1,10 +1,16 @@
 // The setup editor launched from the main window, with the sample database
-// connected and the stand-in service running.
+// connected and the stand-in service running. The sample database is SQLite's,
+// or the throwaway PostgreSQL or MariaDB server's when QVZ_TEST_ENGINE names
+// one (see OdbcFixture), where the first session is run.
+#include "Controls.h"
 #include "OdbcFixture.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
 #include "app/HelpWindow.h"
 #include "app/Main.h"
+#include "config/Encrypt.h"
+#include "db/DbQuery.h"
+#include "platform/AsciiText.h"
 #include "platform/FormatSettings.h"
 #include "platform/ProfileFile.h"
 #include "setup/Setup.h"
@@ -12,12 +18,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+using namespace Qt::StringLiterals;
 
 class TestMainSetup : public QObject
 {
@@ -32,6 +45,7 @@ private Q_SLOTS:
     void launchWhenUnlinked();
     void failedSaveStillResumes();
     void helpOpensAtTheEditorsPage();
+    void firstSession();
 
 private:
     std::unique_ptr<TfrmZizaVureGUI> openWindow(bool expectLink);
@@ -39,6 +53,7 @@ private:
     void editSetup(TfrmZizaVureGUI& window, const std::function<void()>& whileOpen);
 
     std::unique_ptr<OdbcFixture> m_odbc;
+    OdbcFixture::Login m_login;
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<StandinProcess> m_service;
 };
@@ -48,10 +63,9 @@ void TestMainSetup::initTestCase()
     FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
     m_odbc = std::make_unique<OdbcFixture>();
     QVERIFY(m_odbc->isValid());
-    QVERIFY(!m_odbc
-                 ->addSqliteDataSource(QStringLiteral("QVTEST"), {OdbcFixture::sampleFile(QStringLiteral("schema.sql")),
-                                                                  OdbcFixture::sampleFile(QStringLiteral("data.sql"))})
-                 .isEmpty());
+    const auto login = m_odbc->addEngineDataSource(QStringLiteral("QVTEST"));
+    QVERIFY2(login, "the test engine's data source is not available");
+    m_login = *login;
 }
 
 void TestMainSetup::init()
@@ -61,10 +75,12 @@ void TestMainSetup::init()
     qputenv("QVZIZAVURE_LOCK_DIR", QFile::encodeName(m_home->path()));
     MessageBox::setTestMode(true);
     TestFiles::write(m_home->filePath(QStringLiteral("QVZizaVure.QVS")),
-                     "[Database Settings]\r\nODBC Data Source=QVTEST\r\nODBC Username=demo\r\n"
-                     "[DeraDivurir]\r\nLogMessage=0\r\nGroupNames=ZizaVureessGroup:1\r\n"
-                     "[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=AVG\r\nEnabled=1\r\nPOLLNumber=1\r\n"
-                     "POLL1=ST001.TEMP\r\nPOLLDataLabel1=TEMP_AVG\r\n");
+                     "[Database Settings]\r\nODBC Data Source=QVTEST\r\nODBC Username=" + m_login.user.toUtf8() +
+                         "\r\nODBC Password=" + ProtectPassword(m_login.password).value_or(QString()).toUtf8() +
+                         "\r\n"
+                         "[DeraDivurir]\r\nLogMessage=0\r\nGroupNames=ZizaVureessGroup:1\r\n"
+                         "[ZizaVureessGroup:1]\r\nPPGIndex=1\r\nFuncName=AVG\r\nEnabled=1\r\nPOLLNumber=1\r\n"
+                         "POLL1=ST001.TEMP\r\nPOLLDataLabel1=TEMP_AVG\r\n");
 }
 
 void TestMainSetup::cleanup()
@@ -177,6 +193,74 @@ void TestMainSetup::helpOpensAtTheEditorsPage()
         QCOMPARE(help->currentPage().fileName(), QStringLiteral("setup.html"));
         QCOMPARE(help->parentWidget(), editor); // a modal window does not block its own windows
     });
+}
+
+namespace {
+
+int sqlNumber(TDbDatabase& db, const QString& sql)
+{
+    TDbQuery query(db);
+    query.setSql(sql);
+    query.open();
+    return query.next() ? query.asInteger(0) : -1;
+}
+
+} // namespace
+
+// README's first session: the window connects with the stored login; in the
+// setup editor a new group's filter narrows the stations, a station of the
+// narrowed tree goes into the group with a label of the operator's, and Save
+// registers every pair of the group in QV_PPLIST, byte for byte.
+void TestMainSetup::firstSession()
+{
+    const QString filter = m_home->filePath(u"north.flt"_s);
+    TestFiles::write(filter, "QV_SITES.BASIN = 'North Fork'\r\n");
+    auto window = openWindow(false);
+    QTRY_VERIFY(window->isDatabaseConnected());
+    QVERIFY(child<QPlainTextEdit>(*window, "memoStatus")->toPlainText().contains(u"Connected to database QVTEST."_s));
+    TDbDatabase& db = window->database();
+    TDbQuery empty(db);
+    empty.setSql(u"DELETE FROM QV_PPLIST"_s);
+    empty.execute();
+    const QString stations = u"SELECT COUNT(DISTINCT UPPER(STATION_ID)) FROM QV_SITES JOIN QV_SITESENSORS "
+                             "ON STATION_ID = STE_STATION_ID"_s;
+
+    QStringList expected;
+    editSetup(*window, [&] {
+        auto& editor = *qobject_cast<TfrmOptionSetup*>(QApplication::activeModalWidget());
+        auto* tree = child<QTreeView>(editor, "tvwLeftTree");
+        QCOMPARE(tree->model()->rowCount(), sqlNumber(db, stations));
+        child<QPushButton>(editor, "btnNew")->click();
+        child<QComboBox>(editor, "cbxFuncName")->setCurrentText(u"MAX"_s);
+        auto* filterField = child<QLineEdit>(editor, "edtFilterFile");
+        filterField->setText(filter);
+        QTest::keyClick(filterField, Qt::Key_Return);
+        QCOMPARE(tree->model()->rowCount(), sqlNumber(db, stations + u" WHERE BASIN = 'North Fork'"_s));
+
+        // The first station that can be processed: LK.2 cannot.
+        int row = 0;
+        while (tree->model()->index(row, 0).data().toString().contains(u'.'))
+            ++row;
+        tree->setCurrentIndex(tree->model()->index(row, 0));
+        child<QToolButton>(editor, "btnSetupSitesSensorsAdd")->click();
+        auto* label = child<QLineEdit>(editor, "edtDataLabel");
+        label->selectAll();
+        QTest::keyClicks(label, u"north_max"_s);
+        waitIdle(); // Save follows the group's state
+        child<QPushButton>(editor, "btnSave")->click();
+        QVERIFY(!editor.isModified());
+        QVERIFY(editor.pairs().size() > 1);
+        QCOMPARE(editor.pairs()[0]->POLLDataLabel, u"north_max"_s);
+        for (const auto& pair : editor.pairs())
+            expected.append(
+                AsciiText::upper(u"%1/%2/%3/MAX"_s.arg(pair->StationId, pair->SensorName, pair->POLLDataLabel)));
+    });
+    QVERIFY(!expected.isEmpty());
+    expected.sort();
+    QStringList rows = OdbcFixture::labelRows(db);
+    rows.sort();
+    QCOMPARE(rows, expected);
+    QVERIFY(MessageBox::shownTexts().isEmpty());
 }
 
 QTEST_MAIN(TestMainSetup)

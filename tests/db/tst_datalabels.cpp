@@ -12,8 +12,8 @@
 using namespace Qt::StringLiterals;
 
 // Data-label registration into QV_PPLIST on a real ODBC data source: SQLite
-// by default, the throwaway PostgreSQL cluster when QVZ_TEST_ENGINE is
-// "postgresql".
+// by default, the throwaway PostgreSQL or MariaDB server when QVZ_TEST_ENGINE
+// is "postgresql" or "mariadb".
 class TestDataLabels : public QObject
 {
     Q_OBJECT
@@ -100,20 +100,10 @@ std::unique_ptr<TZizaVureGroups> TestDataLabels::groupsOf(const QList<Entry>& en
     return groups;
 }
 
-// Every row as "STATION/SENSOR/LABEL/FUNCTION", in key order.
+// Read from the bytes stored: each value must be exactly the text registered.
 QStringList TestDataLabels::rows()
 {
-    TDbQuery query(*m_db);
-    query.setSql(u"SELECT * FROM QV_PPLIST ORDER BY STATION_ID, SENSORNAME, FUNCTION_NAME"_s);
-    query.open();
-    QStringList result;
-    while (query.next()) {
-        QStringList values;
-        for (const QString& column : {u"STATION_ID"_s, u"SENSORNAME"_s, u"DATA_LABEL"_s, u"FUNCTION_NAME"_s})
-            values.append(query.asString(column));
-        result.append(values.join(u'/'));
-    }
-    return result;
+    return OdbcFixture::labelRows(*m_db);
 }
 
 void TestDataLabels::execute(const QString& sql)
@@ -201,10 +191,10 @@ void TestDataLabels::missingTableIsDropped()
 
 void TestDataLabels::failingEntryKeepsTheOthers()
 {
-    // PostgreSQL refuses a label longer than its column; SQLite ignores
-    // column lengths, so a trigger refuses one there.
+    // PostgreSQL and MariaDB refuse a label longer than its column; SQLite
+    // ignores column lengths, so a trigger refuses one there.
     QString refused = QString(300, u'r');
-    if (!OdbcFixture::onPostgres()) {
+    if (OdbcFixture::onSqlite()) {
         refused = u"refused"_s;
         execute(u"CREATE TRIGGER QV_PPLIST_REFUSE BEFORE INSERT ON QV_PPLIST WHEN NEW.DATA_LABEL = 'REFUSED' "
                 u"BEGIN SELECT RAISE(ABORT, 'label refused'); END"_s);
@@ -222,29 +212,47 @@ void TestDataLabels::failingEntryKeepsTheOthers()
 
 void TestDataLabels::bulkMatchesOneByOne_data()
 {
+    QTest::addColumn<QString>("collation");   // of the table's text, when not the one it was made with
     QTest::addColumn<QStringList>("stored");  // rows as "station/sensor/label/function"
     QTest::addColumn<QStringList>("entries"); // as "function/station/sensor/label"
 
     QStringList many;
     for (int i = 0; i < 100; ++i)
         many.append(u"OTHER%1/TEMP/L/AVG"_s.arg(i));
-    QTest::newRow("new keys") << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"max/st1/temp/b"_s};
-    QTest::newRow("stored key") << QStringList{u"ST1/TEMP/OLD/AVG"_s, u"ST2/TEMP/OLD/AVG"_s}
-                                << QStringList{u"avg/st1/temp/new"_s, u"avg/st3/temp/c"_s};
-    QTest::newRow("stored in other letter case")
-        << QStringList{u"st1/Temp/OLD/avg"_s} << QStringList{u"avg/st1/temp/new"_s};
-    QTest::newRow("accents and blanks") << QStringList{u"ST\u00c9 1 /TEMP/OLD/AVG"_s}
-                                        << QStringList{u"avg/st\u00e9 1/temp/new"_s, u"avg/ste1/temp/x"_s};
-    QTest::newRow("key repeated") << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"avg/ST1/TEMP/b"_s};
-    QTest::newRow("table larger than the entries")
-        << (many << u"ST1/TEMP/OLD/AVG"_s) << QStringList{u"avg/st1/temp/new"_s, u"avg/st2/temp/b"_s};
+    // MariaDB's default collation folds letter case and accents, as a site's
+    // database may: the keys read must still find the rows that it matches.
+    QStringList collations{QString()};
+    if (OdbcFixture::engine() == OdbcFixture::Engine::MariaDb)
+        collations.append(u"utf8mb4_general_ci"_s);
+    for (const QString& collation : std::as_const(collations)) {
+        const auto row = [&collation](const QString& name) -> QTestData& {
+            return QTest::newRow(qPrintable(collation.isEmpty() ? name : name + u", "_s + collation)) << collation;
+        };
+        row(u"new keys"_s) << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"max/st1/temp/b"_s};
+        row(u"stored key"_s) << QStringList{u"ST1/TEMP/OLD/AVG"_s, u"ST2/TEMP/OLD/AVG"_s}
+                             << QStringList{u"avg/st1/temp/new"_s, u"avg/st3/temp/c"_s};
+        row(u"stored in other letter case"_s)
+            << QStringList{u"st1/Temp/OLD/avg"_s} << QStringList{u"avg/st1/temp/new"_s};
+        row(u"accents and blanks"_s) << QStringList{u"ST\u00c9 1 /TEMP/OLD/AVG"_s}
+                                     << QStringList{u"avg/st\u00e9 1/temp/new"_s, u"avg/ste1/temp/x"_s};
+        row(u"key repeated"_s) << QStringList() << QStringList{u"avg/st1/temp/a"_s, u"avg/ST1/TEMP/b"_s};
+        row(u"table larger than the entries"_s)
+            << (QStringList(many) << u"ST1/TEMP/OLD/AVG"_s) << QStringList{u"avg/st1/temp/new"_s, u"avg/st2/temp/b"_s};
+    }
 }
 
 // Registering in bulk leaves the table as registering entry by entry does.
 void TestDataLabels::bulkMatchesOneByOne()
 {
+    QFETCH(QString, collation);
     QFETCH(QStringList, stored);
     QFETCH(QStringList, entries);
+
+    const QString convert = u"ALTER TABLE QV_PPLIST CONVERT TO CHARACTER SET utf8mb4 COLLATE %1"_s;
+    if (!collation.isEmpty()) {
+        execute(convert.arg(collation));
+        m_cleanup.append(convert.arg(u"utf8mb4_bin"_s));
+    }
 
     QList<Entry> list;
     for (const QString& entry : std::as_const(entries)) {

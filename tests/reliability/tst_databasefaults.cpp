@@ -48,14 +48,6 @@ QStringList pairTexts(const TStationSensorList& pairs)
     return texts;
 }
 
-// The windows' enable rules run when the event loop waits.
-void waitIdle()
-{
-    QEventLoop idle;
-    QTimer::singleShot(20, &idle, &QEventLoop::quit);
-    idle.exec();
-}
-
 // Runs `inside` on the modal window that `action` opens, then closes that window.
 void whileModal(QAction* action, const std::function<void(QWidget&)>& inside)
 {
@@ -92,7 +84,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_odbc.isValid());
-        const auto login = m_odbc.addPostgresDataSource(DataSource);
+        const auto login = m_odbc.addServerDataSource(OdbcFixture::Engine::Postgres, DataSource);
         QVERIFY2(login && !qEnvironmentVariableIsEmpty("QVZ_PG_STATE"), "the test's PostgreSQL cluster is missing");
         m_login = *login;
         m_session.open();

@@ -52,14 +52,6 @@ void click(QWidget& window, const char* button)
     QTest::mouseClick(child<QAbstractButton>(window, button), Qt::LeftButton);
 }
 
-// Lets the event loop block once, which is when the actions refresh their state.
-void waitIdle()
-{
-    QEventLoop loop;
-    QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 QStringList selectorTexts(QWidget& window)
 {
     auto* selector = child<QComboBox>(window, "cbxGroup");

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAnyStringView>
+#include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 #include <QtGlobal>
 
 // A window's control (a widget or an action) by its object name. A missing
@@ -16,4 +18,13 @@ T* child(const QObject& window, QAnyStringView name)
     if (!control)
         qFatal("no control %s in %s", qUtf8Printable(objectName), window.metaObject()->className());
     return control;
+}
+
+// Lets the event loop wait once, which is when the windows' enable rules run
+// (as for an operator, whose window is idle between two clicks).
+inline void waitIdle()
+{
+    QEventLoop idle;
+    QTimer::singleShot(20, &idle, &QEventLoop::quit);
+    idle.exec();
 }

@@ -1,5 +1,7 @@
 #include "OdbcFixture.h"
 
+#include "db/DbQuery.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -66,29 +68,79 @@ QString OdbcFixture::addSqliteDataSource(const QString& name, const QStringList&
     return path;
 }
 
-bool OdbcFixture::onPostgres()
+OdbcFixture::Engine OdbcFixture::engine()
 {
-    return qEnvironmentVariable("QVZ_TEST_ENGINE") == QLatin1String("postgresql");
+    const QString name = qEnvironmentVariable("QVZ_TEST_ENGINE");
+    if (name == QLatin1String("postgresql"))
+        return Engine::Postgres;
+    return name == QLatin1String("mariadb") ? Engine::MariaDb : Engine::Sqlite;
+}
+
+QString OdbcFixture::forEngine(const QString& sqlite, const QString& postgres, const QString& mariaDb)
+{
+    switch (engine()) {
+    case Engine::Postgres:
+        return postgres;
+    case Engine::MariaDb:
+        return mariaDb;
+    case Engine::Sqlite:
+        break;
+    }
+    return sqlite;
+}
+
+QString OdbcFixture::hexOf(const QString& column)
+{
+    return forEngine(QStringLiteral("hex(%1)"), QStringLiteral("encode(convert_to(%1, 'UTF8'), 'hex')"),
+                     QStringLiteral("HEX(%1)"))
+        .arg(column);
+}
+
+QString OdbcFixture::fromHex(const QString& hex)
+{
+    return QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));
+}
+
+QStringList OdbcFixture::labelRows(TDbDatabase& db)
+{
+    const QStringList columns{QStringLiteral("STATION_ID"), QStringLiteral("SENSORNAME"), QStringLiteral("DATA_LABEL"),
+                              QStringLiteral("FUNCTION_NAME")};
+    QStringList hex;
+    for (const QString& column : columns)
+        hex.append(hexOf(column));
+    TDbQuery query(db);
+    query.setSql(QStringLiteral("SELECT %1 FROM QV_PPLIST ORDER BY 1, 2, 4").arg(hex.join(QStringLiteral(", "))));
+    query.open();
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int column = 0; column < columns.size(); ++column)
+            values.append(fromHex(query.asString(column)));
+        rows.append(values.join(u'/'));
+    }
+    return rows;
 }
 
 std::optional<OdbcFixture::Login> OdbcFixture::addEngineDataSource(const QString& name)
 {
-    if (onPostgres())
-        return addPostgresDataSource(name);
+    if (!onSqlite())
+        return addServerDataSource(engine(), name);
     const QStringList sample{sampleFile(QStringLiteral("schema.sql")), sampleFile(QStringLiteral("data.sql"))};
     if (addSqliteDataSource(name, sample).isEmpty())
         return std::nullopt;
     return Login{name, {}, {}};
 }
 
-std::optional<OdbcFixture::Login> OdbcFixture::addPostgresDataSource(const QString& name)
+std::optional<OdbcFixture::Login> OdbcFixture::addServerDataSource(Engine engine, const QString& name)
 {
-    QFile source(qEnvironmentVariable("QVZ_PG_DSN_FILE"));
+    QFile source(qEnvironmentVariable(engine == Engine::MariaDb ? "QVZ_MARIADB_DSN_FILE" : "QVZ_PG_DSN_FILE"));
     if (source.fileName().isEmpty() || !source.open(QIODevice::ReadOnly | QIODevice::Text))
         return std::nullopt;
     Login login;
     login.dataSource = name;
     Keys keys;
+    // The login keys of psqlODBC and of MariaDB Connector/ODBC.
+    const QStringList userKeys{QStringLiteral("Username"), QStringLiteral("User")};
     while (!source.atEnd()) {
         const QString line = QString::fromUtf8(source.readLine()).trimmed();
         const qsizetype separator = line.indexOf(u'=');
@@ -96,7 +148,7 @@ std::optional<OdbcFixture::Login> OdbcFixture::addPostgresDataSource(const QStri
             continue;
         const QString key = line.left(separator).trimmed();
         const QString value = line.mid(separator + 1).trimmed();
-        if (key.compare(QLatin1String("Username"), Qt::CaseInsensitive) == 0)
+        if (userKeys.contains(key, Qt::CaseInsensitive))
             login.user = value;
         else if (key.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0)
             login.password = value;
