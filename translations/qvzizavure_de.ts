@@ -133,6 +133,13 @@
     </message>
 </context>
 <context>
+    <name>TPairListControls</name>
+    <message>
+        <source>Station %1 cannot be processed: its id contains &apos;.&apos;</source>
+        <translation>Station %1 kann nicht verarbeitet werden: Die ID enthält '.'</translation>
+    </message>
+</context>
+<context>
     <name>TServiceLink</name>
     <message>
         <source>Post processing service started.</source>
@@ -753,10 +760,6 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>The filter of this group was refused by the database: %1</source>
         <translation>Der Filter dieser Gruppe wurde von der Datenbank abgelehnt: %1</translation>
-    </message>
-    <message>
-        <source>Station %1 cannot be processed: its id contains &apos;.&apos;</source>
-        <translation>Station %1 kann nicht verarbeitet werden: Die ID enthält &apos;.&apos;</translation>
     </message>
     <message>
         <source>Stations and sensors</source>

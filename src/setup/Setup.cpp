@@ -4,6 +4,7 @@
 
 #include "DataLabelDup.h"
 #include "MergeConflicts.h"
+#include "PairListControls.h"
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "calc/TimeText.h"
@@ -88,7 +89,7 @@ TfrmOptionSetup::~TfrmOptionSetup()
     // The tree refers to the cache's rows, so it goes first.
     m_tree->clear();
     m_cache.ClearRows();
-    ClearPairList();
+    m_pairs->clear();
     DisconnectControlsForTeardown(*this);
 }
 
@@ -197,17 +198,12 @@ void TfrmOptionSetup::setUpStationControls()
 
 void TfrmOptionSetup::setUpPairControls()
 {
-    connect(ui->btnSetupSitesSensorsDelete, &QToolButton::clicked, this, &TfrmOptionSetup::removeSelectedPair);
-    connect(ui->btnSetupSitesSensorsDeleteAll, &QToolButton::clicked, this, &TfrmOptionSetup::removeAllPairs);
-    connect(ui->BitBtn1, &QToolButton::clicked, this, &TfrmOptionSetup::movePairUp);
-    connect(ui->BitBtn2, &QToolButton::clicked, this, &TfrmOptionSetup::movePairDown);
-    connect(ui->lbxSiteSensor, &QListWidget::itemSelectionChanged, this, &TfrmOptionSetup::selectionStep);
-    connect(ui->lbxSiteSensor, &QListWidget::itemDoubleClicked, this, &TfrmOptionSetup::removeSelectedPair);
-
-    connect(ui->edtDataLabel, &QLineEdit::textEdited, this, &TfrmOptionSetup::dataLabelEdited);
-    connect(ui->edtDataLabel, &QLineEdit::editingFinished, this, &TfrmOptionSetup::dataLabelEdited);
-    connect(ui->edtAltDataLabel, &QLineEdit::textEdited, this, &TfrmOptionSetup::altDataLabelEdited);
-    connect(ui->edtAltDataLabel, &QLineEdit::editingFinished, this, &TfrmOptionSetup::altDataLabelEdited);
+    m_pairs =
+        new TPairListControls(this,
+                              {ui->lbxSiteSensor, ui->edtDataLabel, ui->edtAltDataLabel, ui->btnSetupSitesSensorsDelete,
+                               ui->btnSetupSitesSensorsDeleteAll, ui->BitBtn1, ui->BitBtn2},
+                              m_edit, [this]() -> TZizaVureGroupItem& { return currentGroup(); });
+    connect(m_pairs, &TPairListControls::modified, this, &TfrmOptionSetup::markModified);
 }
 
 // The buttons run their commands and follow their enabled state.
@@ -244,7 +240,7 @@ void TfrmOptionSetup::LoadGroup(int index)
         m_placeholder.reset(); // the list is no longer empty
     const TZizaVureGroupItem& group = stored ? *m_groups.Items(index) : *m_placeholder;
     showGroupFields(group);
-    FillPairList(group);
+    m_pairs->fill(group);
     m_groupIndex = ui->cbxGroup->currentIndex();
 
     const QString filter = ui->edtFilterFile->text().trimmed();
@@ -292,8 +288,7 @@ bool TfrmOptionSetup::SaveGroup()
 {
     const auto takeEdits = [&](TZizaVureGroupItem& target) {
         takeGroupFields(target);
-        if (m_editedPair >= 0)
-            CommitDataLabels(currentGroup(), m_editedPair);
+        m_pairs->commitEdited();
     };
     const auto resolve = [this](QList<TMergeConflict>& conflicts, const QDateTime& written) {
         return resolveConflicts(conflicts, written);
@@ -308,7 +303,7 @@ bool TfrmOptionSetup::SaveGroup()
         result = m_edit.save(currentGroup(), takeEdits, resolve, askErased);
     } catch (const EDataLabelDup& clash) {
         m_saving = false;
-        showClash(clash);
+        m_pairs->showClash(clash);
         throw;
     } catch (...) {
         m_saving = false;
@@ -334,15 +329,6 @@ bool TfrmOptionSetup::SaveGroup()
 bool TfrmOptionSetup::resolveConflicts(QList<TMergeConflict>& conflicts, const QDateTime& written)
 {
     return TfrmMergeConflicts::resolve(this, currentGroup().GroupName, conflicts, written);
-}
-
-// The pair whose label clashes is selected, with its labels in the edits.
-void TfrmOptionSetup::showClash(const EDataLabelDup& clash)
-{
-    if (clash.pairIndex() < 0)
-        return;
-    selectPair(clash.pairIndex());
-    ShowDataLabels(clash.pairIndex());
 }
 
 // The placeholder exists only while the list is empty; the session has
@@ -430,10 +416,7 @@ void TfrmOptionSetup::actCopyExecute()
     fields.ClearStationSensors();
     if (!addGroup(&fields))
         return;
-    m_edit.appendPairs(source);
-    listPairsFrom(0);
-    selectFirstPairIfNone();
-    markModified();
+    m_pairs->append(source);
 }
 
 // A new group or a copy is written at once under the number that the file
@@ -730,236 +713,13 @@ void TfrmOptionSetup::addSelectedNode()
     const QModelIndexList selected = ui->tvwLeftTree->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    const std::size_t first = m_edit.pairs().size();
-    AddNodePairs(selected.first());
-    listPairsFrom(first);
-    selectFirstPairIfNone();
-    reportRefusedStations();
+    m_pairs->addNodes(*m_tree, {selected.first()});
 }
 
 void TfrmOptionSetup::addAllNodes()
 {
-    const std::size_t first = m_edit.pairs().size();
+    QModelIndexList nodes;
     for (int i = 0; i < m_tree->rowCount(); ++i)
-        AddNodePairs(m_tree->index(i, 0));
-    listPairsFrom(first);
-    selectFirstPairIfNone();
-    reportRefusedStations();
-}
-
-// A node with children stands for the pairs of all of them, in tree order.
-void TfrmOptionSetup::AddNodePairs(const QModelIndex& node)
-{
-    const int children = m_tree->rowCount(node);
-    if (children > 0) {
-        for (int i = 0; i < children; ++i)
-            AddNodePairs(m_tree->index(i, 0, node));
-        return;
-    }
-    if (const TStationSensorItem* row = m_tree->rowAt(node))
-        AddPair(row->STATION_ID, row->SENSORNAME);
-}
-
-void TfrmOptionSetup::AddPair(const QString& station, const QString& sensor)
-{
-    // The pair is stored as "station.sensor" and split at its first ".", here
-    // and by the service: such a station would be read as another.
-    if (station.contains(u'.')) {
-        if (!m_refusedStations.contains(station))
-            m_refusedStations.append(station);
-        return;
-    }
-    if (m_edit.add(station, sensor))
-        markModified();
-}
-
-// One message for all the stations that the last add left out.
-void TfrmOptionSetup::reportRefusedStations()
-{
-    QStringList lines;
-    for (const QString& station : std::as_const(m_refusedStations))
-        lines.append(tr("Station %1 cannot be processed: its id contains '.'").arg(station));
-    m_refusedStations.clear();
-    if (!lines.isEmpty())
-        MessageBox::error(this, lines.join(u'\n'));
-}
-
-void TfrmOptionSetup::selectFirstPairIfNone()
-{
-    if (!m_edit.pairs().empty() && selectedPairIndex() < 0) {
-        selectPair(0);
-        selectionStep();
-    }
-}
-
-// Lists the pairs from `first` on in one insert, which for the 100,000 pairs
-// of a large site is several times faster than entry by entry.
-void TfrmOptionSetup::listPairsFrom(std::size_t first)
-{
-    const TStationSensorList& pairs = m_edit.pairs();
-    QStringList texts;
-    texts.reserve(qsizetype(pairs.size() - first));
-    for (std::size_t i = first; i < pairs.size(); ++i)
-        texts.append(pairs[i]->PairText());
-    const QSignalBlocker blocker(ui->lbxSiteSensor);
-    ui->lbxSiteSensor->addItems(texts);
-}
-
-void TfrmOptionSetup::FillPairList(const TZizaVureGroupItem& group)
-{
-    ClearPairList();
-    m_edit.fill(group);
-    listPairsFrom(0);
-    m_editedPair = -1;
-    // With no pairs this empties the label edits, which would otherwise
-    // still show the previous group's labels.
-    selectPair(m_edit.pairs().empty() ? -1 : 0);
-    selectionStep();
-}
-
-void TfrmOptionSetup::ClearPairList()
-{
-    {
-        const QSignalBlocker blocker(ui->lbxSiteSensor);
-        ui->lbxSiteSensor->clear();
-    }
-    m_edit.clear();
-}
-
-void TfrmOptionSetup::removeSelectedPair()
-{
-    const int selected = selectedPairIndex();
-    if (selected >= 0)
-        RemovePair(selected);
-}
-
-void TfrmOptionSetup::RemovePair(int index)
-{
-    m_edit.remove(index);
-    {
-        const QSignalBlocker blocker(ui->lbxSiteSensor);
-        delete ui->lbxSiteSensor->takeItem(index);
-    }
-    m_editedPair = -1;
-    selectPair(index > 0 ? index - 1 : (m_edit.pairs().empty() ? -1 : 0));
-    selectionStep();
-    markModified();
-}
-
-void TfrmOptionSetup::removeAllPairs()
-{
-    ClearPairList();
-    m_editedPair = -1;
-    ui->edtDataLabel->clear();
-    ui->edtAltDataLabel->clear();
-    markModified();
-}
-
-// Moving keeps the labels being typed with their pair: the edited index
-// follows the entry, and nothing is committed.
-void TfrmOptionSetup::movePairUp()
-{
-    const int selected = selectedPairIndex();
-    if (selected <= 0)
-        return;
-    exchangePairs(selected, selected - 1);
-    selectPair(selected - 1);
-    markModified();
-}
-
-void TfrmOptionSetup::movePairDown()
-{
-    const int selected = selectedPairIndex();
-    if (selected < 0 || selected + 1 >= int(m_edit.pairs().size()))
-        return;
-    exchangePairs(selected, selected + 1);
-    selectPair(selected + 1);
-    markModified();
-}
-
-void TfrmOptionSetup::exchangePairs(int first, int second)
-{
-    m_edit.exchange(first, second);
-    ui->lbxSiteSensor->item(first)->setText(m_edit.pairs()[std::size_t(first)]->PairText());
-    ui->lbxSiteSensor->item(second)->setText(m_edit.pairs()[std::size_t(second)]->PairText());
-    if (m_editedPair == first)
-        m_editedPair = second;
-    else if (m_editedPair == second)
-        m_editedPair = first;
-}
-
-int TfrmOptionSetup::selectedPairIndex() const
-{
-    const QList<QListWidgetItem*> selected = ui->lbxSiteSensor->selectedItems();
-    return selected.isEmpty() ? -1 : ui->lbxSiteSensor->row(selected.first());
-}
-
-// Selects without running the selection step; the callers decide whether it runs.
-void TfrmOptionSetup::selectPair(int index)
-{
-    const QSignalBlocker blocker(ui->lbxSiteSensor);
-    if (index < 0) {
-        ui->lbxSiteSensor->clearSelection();
-        ui->lbxSiteSensor->setCurrentItem(nullptr);
-    } else {
-        ui->lbxSiteSensor->setCurrentRow(index);
-    }
-}
-
-// Another pair selected: the labels typed for the previous one reach it,
-// unless they would repeat a label of its station, in which case they are
-// dropped without a word.
-void TfrmOptionSetup::selectionStep()
-{
-    if (m_editedPair >= 0) {
-        try {
-            CommitDataLabels(currentGroup(), m_editedPair);
-        } catch (const EDataLabelDup&) {
-        }
-    }
-    ShowDataLabels(selectedPairIndex());
-}
-
-void TfrmOptionSetup::ShowDataLabels(int index)
-{
-    if (index < 0) {
-        ui->edtDataLabel->clear();
-        ui->edtAltDataLabel->clear();
-        m_editedPair = -1;
-        return;
-    }
-    const TStationSensorInfoItem& pair = *m_edit.pairs().at(std::size_t(index));
-    ui->edtDataLabel->setText(pair.POLLDataLabel);
-    ui->edtAltDataLabel->setText(pair.POLLAltLabel);
-    m_editedPair = index;
-}
-
-void TfrmOptionSetup::dataLabelEdited()
-{
-    if (m_editedPair >= 0 && ui->edtDataLabel->text() != m_edit.pairs().at(std::size_t(m_editedPair))->POLLDataLabel)
-        markModified();
-}
-
-void TfrmOptionSetup::altDataLabelEdited()
-{
-    if (m_editedPair >= 0 && ui->edtAltDataLabel->text() != m_edit.pairs().at(std::size_t(m_editedPair))->POLLAltLabel)
-        markModified();
-}
-
-void TfrmOptionSetup::CommitDataLabels(const TZizaVureGroupItem& group, int index)
-{
-    m_edit.setLabels(group, index, ui->edtDataLabel->text(), ui->edtAltDataLabel->text());
-}
-
-void TfrmOptionSetup::storePairs(TZizaVureGroupItem& target)
-{
-    target.ClearStationSensors();
-    if (m_editedPair >= 0)
-        CommitDataLabels(target, m_editedPair);
-    try {
-        m_edit.storeInto(target);
-    } catch (const EDataLabelDup& clash) {
-        showClash(clash);
-        throw;
-    }
+        nodes.append(m_tree->index(i, 0));
+    m_pairs->addNodes(*m_tree, nodes);
 }

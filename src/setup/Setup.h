@@ -18,6 +18,7 @@ class QModelIndex;
 class QPushButton;
 class TDbDatabase;
 class TDbSession;
+class TPairListControls;
 class TStationTreeModel;
 
 namespace Ui {
@@ -89,26 +90,9 @@ public:
     QString filterName() const { return m_filterName.value_or(QString()); }
     const TStationSensorCache& stationCache() const { return m_cache; }
 
-    // Replaces the pair list by copies of the group's pairs and selects the first.
-    void FillPairList(const TZizaVureGroupItem& group);
-    void ClearPairList();
-    // The pair list's entries, in list order.
+    // The pair list and its label edits (see TPairListControls).
+    TPairListControls& pairList() { return *m_pairs; }
     const TStationSensorList& pairs() const { return m_edit.pairs(); }
-    // The pair whose labels the two label edits show, or -1.
-    int editedPairIndex() const { return m_editedPair; }
-
-    // Stores the label edits into the pair list's entry at `index`. Raises
-    // EDataLabelDup, and stores nothing, when another pair of the same station
-    // already carries the new data label: any pair of another group, or a
-    // stored pair of `group` other than the one at `index`.
-    void CommitDataLabels(const TZizaVureGroupItem& group, int index);
-
-    // The pairs' part of saving `target`: its pairs are discarded, the edited
-    // pair's labels are committed, every pair of the list is checked, then the
-    // target takes a copy of every entry of the pair list. Raises
-    // EDataLabelDup, with the clashing pair selected, and the target is then
-    // left without pairs.
-    void storePairs(TZizaVureGroupItem& target);
 
 protected:
     // Every way of closing ends here: the start text is checked and a
@@ -165,33 +149,11 @@ private:
     bool FormCloseQuery();
 
     void QueryStations();
-    void showClash(const EDataLabelDup& clash);
     void BuildTree(int view);
 
     // Adding pairs from the tree.
     void addSelectedNode();
     void addAllNodes();
-    void AddNodePairs(const QModelIndex& node);
-    void AddPair(const QString& station, const QString& sensor);
-    void reportRefusedStations();
-    void selectFirstPairIfNone();
-
-    // Changing the pair list.
-    void listPairsFrom(std::size_t first);
-    void removeSelectedPair();
-    void RemovePair(int index);
-    void removeAllPairs();
-    void movePairUp();
-    void movePairDown();
-    void exchangePairs(int first, int second);
-
-    // The selection and the label edits.
-    int selectedPairIndex() const;
-    void selectPair(int index);
-    void selectionStep();
-    void ShowDataLabels(int index);
-    void dataLabelEdited();
-    void altDataLabelEdited();
 
     std::unique_ptr<Ui::TfrmOptionSetup> ui;
     TDbSession& m_session;
@@ -214,6 +176,5 @@ private:
     std::optional<QString> m_filterName; // none until the station list is first read
 
     TGroupEdit m_edit;
-    QStringList m_refusedStations; // stations with "." met by the add under way
-    int m_editedPair = -1;
+    TPairListControls* m_pairs = nullptr;
 };

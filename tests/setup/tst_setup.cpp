@@ -13,6 +13,7 @@
 #include "filter/FilterFile.h"
 #include "platform/AsciiText.h"
 #include "setup/DataLabelDup.h"
+#include "setup/PairListControls.h"
 #include "setup/Setup.h"
 #include "setup/StationTreeModel.h"
 #include "widgets/MessageBox.h"
@@ -454,7 +455,7 @@ void TestSetup::addAllInSensorView()
     for (std::size_t i = 1; i < pairs.size(); ++i)
         QVERIFY2(AsciiText::compareFolded(pairs[i - 1]->SensorName, pairs[i]->SensorName) <= 0,
                  qPrintable(pairs[i]->PairText()));
-    QCOMPARE(window->editedPairIndex(), 0);
+    QCOMPARE(window->pairList().editedIndex(), 0);
 }
 
 void TestSetup::removeAndMove()
@@ -472,11 +473,11 @@ void TestSetup::removeAndMove()
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn1"), Qt::LeftButton);
     QCOMPARE(list->item(1)->text(), u"LK.RAIN"_s);
     QCOMPARE(list->currentRow(), 1);
-    QCOMPARE(window->editedPairIndex(), 1);
+    QCOMPARE(window->pairList().editedIndex(), 1);
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn2"), Qt::LeftButton);
     QTest::mouseClick(child<QToolButton>(*window, "BitBtn2"), Qt::LeftButton);
     QCOMPARE(list->item(3)->text(), u"LK.RAIN"_s);
-    QCOMPARE(window->editedPairIndex(), 3);
+    QCOMPARE(window->pairList().editedIndex(), 3);
     QCOMPARE(label->text(), u"P_AVG"_s);
     clickPair(*window, 0);
     QCOMPARE(window->pairs()[3]->POLLDataLabel, u"P_AVG"_s);
@@ -495,7 +496,7 @@ void TestSetup::removeAndMove()
     // Remove all empties the edits; adding again shows the new first pair's labels.
     QTest::mouseClick(child<QToolButton>(*window, "btnSetupSitesSensorsDeleteAll"), Qt::LeftButton);
     QCOMPARE(list->count(), 0);
-    QCOMPARE(window->editedPairIndex(), -1);
+    QCOMPARE(window->pairList().editedIndex(), -1);
     QCOMPARE(label->text(), QString());
     QCOMPARE(child<QLineEdit>(*window, "edtAltDataLabel")->text(), QString());
     addNode(*window, 0, {u"ST003"_s});
@@ -546,7 +547,7 @@ void TestSetup::duplicateLabels()
     TZizaVureGroupItem& target = window->currentGroup();
     QString raised;
     try {
-        window->storePairs(target);
+        window->pairList().storeInto(target);
     } catch (const EDataLabelDup& error) {
         raised = error.message();
     }
@@ -583,13 +584,13 @@ void TestSetup::wholeGroupChecked()
     chooseGroup(*window, 1);
     QString raised;
     try {
-        window->storePairs(window->currentGroup());
+        window->pairList().storeInto(window->currentGroup());
     } catch (const EDataLabelDup& error) {
         raised = error.message();
     }
     QCOMPARE(raised, message);
     if (shownPair >= 0) {
-        QCOMPARE(window->editedPairIndex(), shownPair);
+        QCOMPARE(window->pairList().editedIndex(), shownPair);
         QCOMPARE(child<QLineEdit>(*window, "edtDataLabel")->text(),
                  window->pairs()[std::size_t(shownPair)]->POLLDataLabel);
     }
