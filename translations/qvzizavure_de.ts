@@ -136,7 +136,7 @@
     <name>TPairListControls</name>
     <message>
         <source>Station %1 cannot be processed: its id contains &apos;.&apos;</source>
-        <translation>Station %1 kann nicht verarbeitet werden: Die ID enthält '.'</translation>
+        <translation>Station %1 kann nicht verarbeitet werden: Die ID enthält &apos;.&apos;</translation>
     </message>
 </context>
 <context>
@@ -167,6 +167,17 @@
     <message>
         <source>Unit %1 is %2.</source>
         <translation>Unit %1 ist %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TStationPicker</name>
+    <message>
+        <source>Reading the stations and sensors...</source>
+        <translation>Stationen und Sensoren werden gelesen...</translation>
+    </message>
+    <message>
+        <source>The filter of this group was refused by the database: %1</source>
+        <translation>Der Filter dieser Gruppe wurde von der Datenbank abgelehnt: %1</translation>
     </message>
 </context>
 <context>
@@ -752,14 +763,6 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Error 1504: Invalid day value</source>
         <translation>Fehler 1504: Ungültiger Tageswert</translation>
-    </message>
-    <message>
-        <source>Reading the stations and sensors...</source>
-        <translation>Stationen und Sensoren werden gelesen...</translation>
-    </message>
-    <message>
-        <source>The filter of this group was refused by the database: %1</source>
-        <translation>Der Filter dieser Gruppe wurde von der Datenbank abgelehnt: %1</translation>
     </message>
     <message>
         <source>Stations and sensors</source>

@@ -5,16 +5,11 @@
 #include "DataLabelDup.h"
 #include "MergeConflicts.h"
 #include "PairListControls.h"
-#include "StationQuery.h"
-#include "StationTreeModel.h"
+#include "StationPicker.h"
 #include "calc/TimeText.h"
 #include "config/ConfigFile.h"
-#include "db/DataLabels.h"
-#include "db/DbBackgroundRead.h"
 #include "db/DbError.h"
-#include "filter/FilterFile.h"
 #include "filter/FilterSelect.h"
-#include "filter/ReadProgress.h"
 #include "platform/AsciiText.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/FieldExitWatcher.h"
@@ -24,7 +19,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QButtonGroup>
-#include <QKeyEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QWindow>
 
@@ -64,7 +59,6 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
     setUpGroupControls();
     setUpStationControls();
     setUpPairControls();
-    fillViewSelector();
 
     fillGroupSelector();
     if (m_groups.Count() == 0) {
@@ -75,7 +69,7 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
         LoadGroup(0);
     }
     // Loading a group with a filter has read the list already.
-    if (!m_filterName)
+    if (!m_stations->filterName())
         ReloadStations();
 
     connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -86,9 +80,6 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
 
 TfrmOptionSetup::~TfrmOptionSetup()
 {
-    // The tree refers to the cache's rows, so it goes first.
-    m_tree->clear();
-    m_cache.ClearRows();
     m_pairs->clear();
     DisconnectControlsForTeardown(*this);
 }
@@ -170,30 +161,12 @@ void TfrmOptionSetup::updateStartPreview()
     ui->edtStartPreview->setText(TimePreviewText(EvaluateTimeText(text, SetupTimeKeywords(), m_clock())));
 }
 
-bool TfrmOptionSetup::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter on a node adds it, as a double click does.
-    if (watched == ui->tvwLeftTree && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            addSelectedNode();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TfrmOptionSetup::setUpStationControls()
 {
-    m_tree = new TStationTreeModel(this);
-    ui->tvwLeftTree->setModel(m_tree);
-    connect(ui->tvwLeftTree->selectionModel(), &QItemSelectionModel::currentChanged, ui->tvwLeftTree,
-            &QTreeView::expand);
-    connect(ui->tvwLeftTree, &QTreeView::doubleClicked, this, &TfrmOptionSetup::addSelectedNode);
-    ui->tvwLeftTree->installEventFilter(this);
-    connect(ui->cbxView, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::BuildTree);
-    connect(ui->btnSetupSitesSensorsAdd, &QToolButton::clicked, this, &TfrmOptionSetup::addSelectedNode);
-    connect(ui->btnSetupSitesSensorsAddAll, &QToolButton::clicked, this, &TfrmOptionSetup::addAllNodes);
+    m_stations = new TStationPicker(
+        this, {ui->tvwLeftTree, ui->cbxView, ui->btnSetupSitesSensorsAdd, ui->btnSetupSitesSensorsAddAll}, m_database);
+    connect(m_stations, &TStationPicker::nodesPicked, this,
+            [this](const QModelIndexList& nodes) { m_pairs->addNodes(m_stations->model(), nodes); });
 }
 
 void TfrmOptionSetup::setUpPairControls()
@@ -211,15 +184,6 @@ void TfrmOptionSetup::bindButton(QPushButton* button, QAction* action)
 {
     connect(button, &QPushButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
-}
-
-void TfrmOptionSetup::fillViewSelector()
-{
-    const QSignalBlocker blocker(ui->cbxView);
-    const QStringList names = TStationTreeModel::viewNames();
-    for (int view = 0; view < names.size(); ++view)
-        ui->cbxView->addItem(TStationTreeModel::imageIcon(view), names[view]);
-    ui->cbxView->setCurrentIndex(0);
 }
 
 TZizaVureGroupItem& TfrmOptionSetup::currentGroup()
@@ -244,7 +208,7 @@ void TfrmOptionSetup::LoadGroup(int index)
     m_groupIndex = ui->cbxGroup->currentIndex();
 
     const QString filter = ui->edtFilterFile->text().trimmed();
-    if (!m_filterName || *m_filterName != filter)
+    if (m_stations->filterName() != filter)
         ReloadStations();
     m_modified = false;
 }
@@ -662,64 +626,5 @@ void TfrmOptionSetup::reject()
 
 void TfrmOptionSetup::ReloadStations()
 {
-    m_tree->clear();
-    m_cache.ClearRows();
-    QueryStations();
-    BuildTree(ui->cbxView->currentIndex());
-}
-
-void TfrmOptionSetup::QueryStations()
-{
-    m_filterName = ui->edtFilterFile->text().trimmed();
-    QString statement;
-    try {
-        statement = StationListQuery(ui->edtFilterFile->text());
-    } catch (const EFilterError& error) {
-        MessageBox::error(this, error.message());
-        return;
-    }
-    TStationSensorCache rows;
-    TDbBackgroundRead read(m_database);
-    if (statement != StationQueryBase)
-        read.setProbe(StationProbeQuery());
-    TStationRowReader station;
-    read.start(statement, [&rows, &station](const TDbQuery& row) { rows.AddRow(station(row)); });
-    WaitForRead(this, read, tr("Reading the stations and sensors..."));
-    if (read.wasCancelled())
-        return;
-    if (read.statementRefused()) {
-        MessageBox::error(this,
-                          tr("The filter of this group was refused by the database: %1").arg(read.errorMessage()));
-        return;
-    }
-    // A database that fails (a lost connection, no open database) shows the
-    // stations that could be read, and no message.
-    m_cache = std::move(rows);
-}
-
-// A view change sorts the rows already read; it never queries.
-void TfrmOptionSetup::BuildTree(int view)
-{
-    if (view < 0 || view >= TStationTreeModel::ViewCount) {
-        m_tree->clear();
-        return;
-    }
-    m_cache.SortRows(view);
-    m_tree->build(m_cache, view);
-}
-
-void TfrmOptionSetup::addSelectedNode()
-{
-    const QModelIndexList selected = ui->tvwLeftTree->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    m_pairs->addNodes(*m_tree, {selected.first()});
-}
-
-void TfrmOptionSetup::addAllNodes()
-{
-    QModelIndexList nodes;
-    for (int i = 0; i < m_tree->rowCount(); ++i)
-        nodes.append(m_tree->index(i, 0));
-    m_pairs->addNodes(*m_tree, nodes);
+    m_stations->reload(ui->edtFilterFile->text());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GroupEdit.h"
+#include "StationPicker.h"
 #include "calc/TimePreview.h"
 #include "config/DataDef.h"
 
@@ -19,7 +20,7 @@ class QPushButton;
 class TDbDatabase;
 class TDbSession;
 class TPairListControls;
-class TStationTreeModel;
+class TStationPicker;
 
 namespace Ui {
 class TfrmOptionSetup;
@@ -87,8 +88,8 @@ public:
     // tree then shows the rows read before it.
     void ReloadStations();
     // The trimmed filter field as it was when the station list was last read.
-    QString filterName() const { return m_filterName.value_or(QString()); }
-    const TStationSensorCache& stationCache() const { return m_cache; }
+    QString filterName() const { return m_stations->filterName().value_or(QString()); }
+    const TStationSensorCache& stationCache() const { return m_stations->cache(); }
 
     // The pair list and its label edits (see TPairListControls).
     TPairListControls& pairList() { return *m_pairs; }
@@ -109,11 +110,9 @@ private:
     void connectModifiedMarks();
     void connectStartFrom();
     void updateStartPreview();
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void setUpStationControls();
     void setUpPairControls();
     void bindButton(QPushButton* button, QAction* action);
-    void fillViewSelector();
     void showGroupFields(const TZizaVureGroupItem& group);
     void takeGroupFields(TZizaVureGroupItem& target);
     void joinPlaceholder(TZizaVureGroupItem& saved);
@@ -148,13 +147,6 @@ private:
     void edtFilterFileExit();
     bool FormCloseQuery();
 
-    void QueryStations();
-    void BuildTree(int view);
-
-    // Adding pairs from the tree.
-    void addSelectedNode();
-    void addAllNodes();
-
     std::unique_ptr<Ui::TfrmOptionSetup> ui;
     TDbSession& m_session;
     TDbDatabase& m_database;
@@ -164,7 +156,6 @@ private:
     HelpOpener m_openHelp;
     TClock m_clock = SystemClock;
     QButtonGroup* m_timeBound = nullptr;
-    TStationTreeModel* m_tree = nullptr;
 
     int m_groupIndex = -1;
     std::unique_ptr<TZizaVureGroupItem> m_placeholder; // only while the list is empty
@@ -172,9 +163,7 @@ private:
     bool m_shown = false;
     bool m_saving = false; // the list must not change under a save
 
-    TStationSensorCache m_cache;
-    std::optional<QString> m_filterName; // none until the station list is first read
-
     TGroupEdit m_edit;
     TPairListControls* m_pairs = nullptr;
+    TStationPicker* m_stations = nullptr;
 };
