@@ -140,6 +140,41 @@
     </message>
 </context>
 <context>
+    <name>TServiceCommands</name>
+    <message>
+        <source>Processing active</source>
+        <translation>Verarbeitung aktiv</translation>
+    </message>
+    <message>
+        <source>Processing suspended</source>
+        <translation>Verarbeitung ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by one window</source>
+        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by %1 windows</source>
+        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
+        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
+    </message>
+    <message>
+        <source>The service manager refused: %1</source>
+        <translation>Der Dienstmanager hat abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>Error 1502: Failed to start the QVZizaVureess service.</source>
+        <translation>Fehler 1502: Der Dienst QVZizaVureess konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>Error 1503: Failed to stop the QVZizaVureess service.</source>
+        <translation>Fehler 1503: Der Dienst QVZizaVureess konnte nicht angehalten werden.</translation>
+    </message>
+</context>
+<context>
     <name>TServiceLink</name>
     <message>
         <source>Post processing service started.</source>
@@ -1217,18 +1252,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Nächster Verarbeitungszeitpunkt: %1</translation>
     </message>
     <message>
-        <source>The service manager refused: %1</source>
-        <translation>Der Dienstmanager hat abgelehnt: %1</translation>
-    </message>
-    <message>
-        <source>Error 1502: Failed to start the QVZizaVureess service.</source>
-        <translation>Fehler 1502: Der Dienst QVZizaVureess konnte nicht gestartet werden.</translation>
-    </message>
-    <message>
-        <source>Error 1503: Failed to stop the QVZizaVureess service.</source>
-        <translation>Fehler 1503: Der Dienst QVZizaVureess konnte nicht angehalten werden.</translation>
-    </message>
-    <message>
         <source>Connecting to database...</source>
         <translation>Verbindung zur Datenbank wird hergestellt...</translation>
     </message>
@@ -1275,26 +1298,6 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Scheduled processing</source>
         <translation>Geplante Verarbeitung</translation>
-    </message>
-    <message>
-        <source>Processing active</source>
-        <translation>Verarbeitung aktiv</translation>
-    </message>
-    <message>
-        <source>Processing suspended</source>
-        <translation>Verarbeitung ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Processing held by one window</source>
-        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Processing held by %1 windows</source>
-        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
-        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
     </message>
 </context>
 <context>

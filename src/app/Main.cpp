@@ -6,13 +6,11 @@
 #include "AppLog.h"
 #include "HelpWindow.h"
 #include "PPLogin.h"
-#include "PollForm.h"
 #include "ReCalc.h"
-#include "ServiceManager.h"
+#include "ServiceCommands.h"
 #include "db/DataLabels.h"
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
-#include "service/ScheduleHold.h"
 #include "setup/Setup.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
@@ -35,13 +33,10 @@
 
 namespace {
 
-constexpr int ServiceRetryMs = 5000;
 constexpr int NextRunHintMs = 60 * 1000;
 // One short question to the service and, while the schedule is held, a count
 // of lock bytes: cheap enough for an idle window.
 constexpr int ProcessingStateMs = 5000;
-// How long a service that was just started gets before the first link attempt.
-constexpr int ServiceStartWaitMs = 500;
 
 // The long part of a "short|long" hint, or the whole hint without "|".
 QString longHint(const QString& hint)
@@ -94,10 +89,6 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     setUpStatusBar();
     connectActions();
 
-    tmrService = new QTimer(this);
-    tmrService->setObjectName(QStringLiteral("tmrService"));
-    tmrService->setInterval(ServiceRetryMs);
-    connect(tmrService, &QTimer::timeout, this, &TfrmZizaVureGUI::retryServiceLink);
     auto* nextRunHintTimer = new QTimer(this);
     nextRunHintTimer->setInterval(NextRunHintMs);
     connect(nextRunHintTimer, &QTimer::timeout, this, &TfrmZizaVureGUI::refreshNextRunHint);
@@ -107,8 +98,10 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     connect(processingStateTimer, &QTimer::timeout, this, &TfrmZizaVureGUI::refreshProcessingState);
     processingStateTimer->start();
     m_link = std::make_unique<TServiceLink>(*this);
-    connect(m_link.get(), &TServiceLink::serviceAnswered, this, &TfrmZizaVureGUI::linkAfterAnswer);
-    connect(m_link.get(), &TServiceLink::processingStateAnswered, this, &TfrmZizaVureGUI::showProcessingState);
+    m_service = new TServiceCommands(
+        this, *m_link, m_processingPanel, [this](const QString& line) { AddStatusLine(line); },
+        [this]() -> TZizaVureGroups& { return groups(); });
+    connectServiceActions();
     m_session = std::make_unique<TDbSession>();
     m_database = std::make_unique<TDbDatabase>(*m_session);
     m_login = std::make_unique<TfrmPPLogin>(this);
@@ -187,11 +180,6 @@ void TfrmZizaVureGUI::connectActions()
     connect(ui->actSaveDB, &QAction::triggered, this, &TfrmZizaVureGUI::saveToDatabase);
     connect(ui->actReCalc, &QAction::triggered, this, &TfrmZizaVureGUI::openRecalculation);
     connect(ui->actOptionsEditSetup, &QAction::triggered, this, &TfrmZizaVureGUI::openSetupEditor);
-    connect(ui->actStartService, &QAction::triggered, this, &TfrmZizaVureGUI::startService);
-    connect(ui->actStopService, &QAction::triggered, this, &TfrmZizaVureGUI::stopService);
-    connect(ui->actStartProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::processNow);
-    connect(ui->actStopProcessNow, &QAction::triggered, this, &TfrmZizaVureGUI::stopProcessNow);
-    connect(ui->actRefreshParams, &QAction::triggered, this, &TfrmZizaVureGUI::refreshParams);
     connect(ui->OptionsClearStatus1, &QAction::triggered, ui->memoStatus, &QPlainTextEdit::clear);
     connect(ui->OptionsLogStatus1, &QAction::triggered, this, &TfrmZizaVureGUI::toggleStatusLog);
     connect(ui->HelpShowIndex, &QAction::triggered, this, &TfrmZizaVureGUI::showHelpContents);
@@ -248,7 +236,7 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     m_loaded.statusLines.clear();
     // The service steps follow the load: the link reports at the loaded
     // detail level.
-    startServiceLink();
+    m_service->startLink();
     firstShow();
 }
 
@@ -289,7 +277,7 @@ bool TfrmZizaVureGUI::event(QEvent* event)
     if (event->type() == QEvent::ApplicationPaletteChange && m_connectionShown)
         showConnectionState(*m_connectionShown);
     if (event->type() == QEvent::WindowActivate)
-        refreshProcessingState();
+        m_service->refreshProcessingState();
     // Hints go to the second status panel instead of replacing the panels.
     if (event->type() == QEvent::StatusTip) {
         m_hintPanel->setText(longHint(static_cast<QStatusTipEvent*>(event)->tip()));
@@ -499,147 +487,21 @@ void TfrmZizaVureGUI::refreshNextRunHint()
 
 void TfrmZizaVureGUI::refreshProcessingState()
 {
-    m_link->AskProcessingState();
+    m_service->refreshProcessingState();
 }
 
-void TfrmZizaVureGUI::showProcessingState(int state)
+void TfrmZizaVureGUI::connectServiceActions()
 {
-    if (state == ProcessingActive) {
-        m_processingPanel->setText(tr("Processing active"));
-        return;
-    }
-    const int holders = TScheduleHold::holderCount(ConfigFile::defaultPath());
-    if (holders == 0)
-        m_processingPanel->setText(tr("Processing suspended"));
-    else if (holders == 1)
-        m_processingPanel->setText(tr("Processing held by one window"));
-    else
-        m_processingPanel->setText(tr("Processing held by %1 windows").arg(holders));
+    connect(ui->actStartService, &QAction::triggered, m_service, &TServiceCommands::startService);
+    connect(ui->actStopService, &QAction::triggered, m_service, &TServiceCommands::stopService);
+    connect(ui->actStartProcessNow, &QAction::triggered, m_service, &TServiceCommands::processNow);
+    connect(ui->actStopProcessNow, &QAction::triggered, m_service, &TServiceCommands::stopProcessNow);
+    connect(ui->actRefreshParams, &QAction::triggered, m_service, &TServiceCommands::refreshParams);
 }
 
 void TfrmZizaVureGUI::startServiceRetryTimer()
 {
-    // The timer stays off while a large window is open; the window's frame
-    // restarts it afterwards when the link is gone.
-    if (!m_holdingService)
-        tmrService->start();
-}
-
-void TfrmZizaVureGUI::startServiceLink()
-{
-    if (TServiceLink::IsServiceRunning()) {
-        linkAtStart();
-        return;
-    }
-    try {
-        LaunchService();
-    } catch (const Exception& error) {
-        // No message at start-up: the retry timer takes over.
-        qCWarning(lcApp, "Service not started: %s", error.what());
-    }
-    // Waiting without blocking keeps the window painting meanwhile.
-    QTimer::singleShot(ServiceStartWaitMs, this, &TfrmZizaVureGUI::linkAtStart);
-}
-
-void TfrmZizaVureGUI::linkAtStart()
-{
-    if (m_link->ConnectToService())
-        showLinkedService();
-    else
-        tmrService->start();
-}
-
-// A tick only asks whether the service answers: a hung service would
-// otherwise hold the window for a whole call time-out at every tick.
-void TfrmZizaVureGUI::retryServiceLink()
-{
-    if (!m_link->isLinked())
-        m_link->ProbeService();
-}
-
-void TfrmZizaVureGUI::linkAfterAnswer()
-{
-    // The answer may arrive after the timer was stopped for a held window.
-    if (!tmrService->isActive() || m_link->isLinked() || !m_link->ConnectToService())
-        return;
-    tmrService->stop();
-    showLinkedService();
-}
-
-void TfrmZizaVureGUI::showLinkedService()
-{
-    m_link->ShowNextRun();
-    if (TScheduleHold::recoverAbandoned(*m_link, ConfigFile::defaultPath()))
-        AddStatusLine(tr("Scheduled processing was left on hold by a program that ended; resumed."));
-    refreshProcessingState();
-}
-
-void TfrmZizaVureGUI::reportManagerRefusal(const QString& reason)
-{
-    AddStatusLine(tr("The service manager refused: %1").arg(reason));
-}
-
-void TfrmZizaVureGUI::startService()
-{
-    try {
-        LaunchService([this](const QString& reason) { reportManagerRefusal(reason); });
-    } catch (const Exception& error) {
-        qCWarning(lcApp, "Service not started: %s", error.what());
-        MessageBox::error(this, tr("Error 1502: Failed to start the QVZizaVureess service."));
-    }
-}
-
-void TfrmZizaVureGUI::stopService()
-{
-    try {
-        HaltService([this](const QString& reason) { reportManagerRefusal(reason); });
-    } catch (const Exception& error) {
-        qCWarning(lcApp, "Service not stopped: %s", error.what());
-        MessageBox::error(this, tr("Error 1503: Failed to stop the QVZizaVureess service."));
-    }
-}
-
-void TfrmZizaVureGUI::processNow()
-{
-    if (!m_link->isLinked())
-        return;
-    TfrmPoll dialog(groups(), this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    try {
-        // The link can drop while the dialog is open or between two calls.
-        for (const int position : dialog.selectedPositions()) {
-            if (!m_link->isLinked())
-                break;
-            m_link->ProcessGroupNow(position);
-        }
-    } catch (const Exception& error) {
-        // Process now fails silently; the remaining groups are not sent.
-        qCWarning(lcApp, "Process now stopped: %s", error.what());
-    }
-}
-
-void TfrmZizaVureGUI::stopProcessNow()
-{
-    if (!m_link->isLinked())
-        return;
-    try {
-        m_link->StopProcessNow();
-    } catch (const Exception& error) {
-        qCWarning(lcApp, "Stop process now failed: %s", error.what());
-    }
-}
-
-void TfrmZizaVureGUI::refreshParams()
-{
-    if (!m_link->isLinked())
-        return;
-    try {
-        m_link->RefreshParams();
-        m_link->ShowNextRun();
-    } catch (const Exception& error) {
-        qCWarning(lcApp, "Refresh parameters failed: %s", error.what());
-    }
+    m_service->startRetryTimer();
 }
 
 bool TfrmZizaVureGUI::ConnectDatabase(const QString& dataSource, const QString& userName, const QString& password)
@@ -732,49 +594,16 @@ void TfrmZizaVureGUI::saveToDatabase()
     });
 }
 
-void TfrmZizaVureGUI::openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,
-                                     const std::function<void()>& afterClose, const QString& errorPrefix)
-{
-    const auto report = [&](const Exception& error) { MessageBox::error(this, errorPrefix + error.message()); };
-    const bool retrying = tmrService->isActive();
-    tmrService->stop();
-    m_holdingService = true;
-    try {
-        TScheduleHold hold(*m_link, ConfigFile::defaultPath());
-        hold.take();
-        refreshProcessingState();
-        {
-            const std::unique_ptr<QDialog> window = createWindow();
-            window->exec();
-        }
-        // A failure after the window is reported, but never leaves the
-        // service's schedule on hold.
-        try {
-            if (afterClose)
-                afterClose();
-        } catch (const Exception& error) {
-            report(error);
-        }
-        hold.release();
-    } catch (const Exception& error) {
-        report(error);
-    }
-    m_holdingService = false;
-    refreshProcessingState();
-    // A service that stopped while the window was open is looked for again.
-    if (retrying || !m_link->isLinked())
-        tmrService->start();
-}
-
 void TfrmZizaVureGUI::openRecalculation()
 {
-    openHeldWindow([this] { return std::make_unique<TfrmReCalc>(this, m_session.get(), m_database.get(), groups()); },
-                   {}, tr("Error 1500: "));
+    m_service->openHeld(
+        [this] { return std::make_unique<TfrmReCalc>(this, m_session.get(), m_database.get(), groups()); }, {},
+        tr("Error 1500: "));
 }
 
 void TfrmZizaVureGUI::openSetupEditor()
 {
-    openHeldWindow(
+    m_service->openHeld(
         [this] {
             auto editor = std::make_unique<TfrmOptionSetup>(this, *m_session, *m_database, groups(), configFile());
             editor->setStatusSink([this](const QString& line) { AddStatusLine(line); });

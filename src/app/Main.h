@@ -19,6 +19,7 @@
 class HelpWindow;
 class QDialog;
 class TfrmPPLogin;
+class TServiceCommands;
 class QButtonGroup;
 class QLabel;
 class QThread;
@@ -116,23 +117,8 @@ private:
     void saveToDatabase();
     void openRecalculation();
     void openSetupEditor();
-    // Shows a large modal window with the service's scheduled work held meanwhile;
-    // a failure is shown as `errorPrefix` followed by its message.
-    void openHeldWindow(const std::function<std::unique_ptr<QDialog>()>& createWindow,
-                        const std::function<void()>& afterClose, const QString& errorPrefix);
-    void startServiceLink();
-    void linkAtStart();
-    void retryServiceLink();
-    void linkAfterAnswer();
-    void showLinkedService();
-    void showProcessingState(int state);
-    void reportManagerRefusal(const QString& reason);
-    void startService();
-    void stopService();
-    void processNow();
-    void stopProcessNow();
-    void refreshParams();
     void updateActions();
+    void connectServiceActions();
     void selectDetailLevel(int level);
     void writeLogSettings();
     void followConfiguration();
@@ -147,8 +133,8 @@ private:
     QLabel* m_linkPanel = nullptr;
     QLabel* m_hintPanel = nullptr;
     QLabel* m_processingPanel = nullptr;
+    TServiceCommands* m_service = nullptr;
     QButtonGroup* m_detailButtons = nullptr;
-    QTimer* tmrService = nullptr;
     QDateTime m_nextRun; // invalid while no group is scheduled
     std::optional<bool> m_connectionShown;
     TClock m_clock = SystemClock;
@@ -172,5 +158,4 @@ private:
     bool m_databaseConnected = false;
     bool m_firstShow = true;
     bool m_firstShowPending = false;
-    bool m_holdingService = false;
 };

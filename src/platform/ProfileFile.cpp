@@ -525,8 +525,9 @@ void ProfileFile::update(const ChangesFor& changesFor)
         replaceContent(edits);
 }
 
-void ProfileFile::addKeyEdits(QByteArrayView rawSectionName, KeyValues keys, std::vector<Edit>& edits)
+void ProfileFile::addKeyEdits(QByteArrayView rawSectionName, const KeyValues& givenKeys, std::vector<Edit>& edits)
 {
+    KeyValues keys = givenKeys;
     const QByteArrayView sectionName = trimmedBlanks(rawSectionName);
     if (!isStorableName(sectionName, ']'))
         raiseWriteError();

@@ -172,7 +172,7 @@ private:
     bool readFromDisk();
     void readForWrite();
     void replaceContent(const std::vector<Edit>& edits);
-    void addKeyEdits(QByteArrayView sectionName, KeyValues keys, std::vector<Edit>& edits);
+    void addKeyEdits(QByteArrayView sectionName, const KeyValues& givenKeys, std::vector<Edit>& edits);
     void addEraseEdit(QByteArrayView sectionName, std::vector<Edit>& edits) const;
     QByteArrayView matchingName(QByteArrayView name) const;
     bool holdsWindows1252() const;
