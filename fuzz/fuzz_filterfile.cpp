@@ -4,6 +4,7 @@
 //   base, " AND (", every line followed by CR LF and ")" when the text can be
 //   one condition, or an EFilterError when it cannot.
 // - The lines read from any file are written back and read again unchanged.
+// - A file over MaxFilterFileSize is neither read nor applied.
 
 #include "FuzzSupport.h"
 #include "filter/FilterFile.h"
@@ -26,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         refused = true;
     }
     QStringList lines;
+    if (bytes.size() > MaxFilterFileSize) {
+        expect(refused && !ReadFilterLines(path, lines), "a file over the limit is refused");
+        return 0;
+    }
     expect(ReadFilterLines(path, lines), "an existing file is read");
     for (const QString& line : lines)
         expect(!line.contains(u'\r') && !line.contains(u'\n'), "a line holds no line break", line);

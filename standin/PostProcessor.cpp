@@ -5,6 +5,8 @@
 
 #include <QDBusMessage>
 
+#include <cstdio>
+
 namespace {
 
 // The schedule is checked at least this often, so that a change of the
@@ -68,7 +70,10 @@ void TPostProcessor::RefreshParams()
     if (answeredBySwitch())
         return;
     loadGroups();
-    report(1, QStringLiteral("Setup parameters reloaded."));
+    if (m_configurationError.isEmpty())
+        report(1, QStringLiteral("Setup parameters reloaded."));
+    else
+        report(0, m_configurationError);
     reschedule();
 }
 
@@ -157,11 +162,20 @@ void TPostProcessor::StopProcessNow()
     m_run.stop();
 }
 
+// A configuration that cannot be read keeps the groups loaded before: an
+// empty list would silently stop the schedule.
 TLogSettings TPostProcessor::loadGroups()
 {
     ConfigFile config(ConfigFile::defaultPath());
     TLogSettings settings;
-    m_groups = config.LoadConfiguration(settings, {});
+    std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(settings, {});
+    m_configurationError.clear();
+    if (!config.readError().isEmpty()) {
+        m_configurationError = QStringLiteral("%1 cannot be read: %2.").arg(config.path(), config.readError());
+        std::fprintf(stderr, "qvzizavureessor: %s\n", qPrintable(m_configurationError));
+    }
+    if (m_configurationError.isEmpty() || !m_groups)
+        m_groups = std::move(groups);
     return settings;
 }
 

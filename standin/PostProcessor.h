@@ -43,6 +43,10 @@ public:
 
     void announceStopping() { Q_EMIT ServiceStopping(); }
 
+    // Why the configuration could not be read at the last load; empty when it
+    // was read or does not exist.
+    QString configurationError() const { return m_configurationError; }
+
 Q_SIGNALS:
     void ServiceEvent(const QString& unused, const QString& kind, const QString& text);
     void ServiceStopping();
@@ -58,6 +62,7 @@ private:
 
     TStandinOptions m_options;
     std::unique_ptr<TZizaVureGroups> m_groups;
+    QString m_configurationError;
     int m_detailLevel = 1;
     bool m_scheduleActive = true;
     GroupSchedule::TNextRun m_next;

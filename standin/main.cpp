@@ -60,6 +60,10 @@ int main(int argc, char* argv[])
 
     TTerminationNotifier termination;
     TPostProcessor processor(options);
+    // Logged when loaded; a service that starts with nothing to schedule
+    // must not pass for one that runs.
+    if (!processor.configurationError().isEmpty())
+        return 3;
     if (options.publishObject && !publish(processor))
         return 2;
     QObject::connect(&termination, &TTerminationNotifier::terminationRequested, &app, [&] {

@@ -19,6 +19,10 @@
         <source>%1 had vanished; it was written again whole from the program&apos;s memory.</source>
         <translation>%1 war nicht mehr vorhanden und wurde vollständig aus dem Programmspeicher neu geschrieben.</translation>
     </message>
+    <message>
+        <source>%1 cannot be read: %2. Nothing will be written to it until it can be read.</source>
+        <translation>%1 kann nicht gelesen werden: %2. Bis sie gelesen werden kann, wird nichts in sie geschrieben.</translation>
+    </message>
 </context>
 <context>
     <name>EDataLabelDup</name>
@@ -56,6 +60,10 @@
     <message>
         <source>The filter %1 cannot be used: %2.</source>
         <translation>Der Filter %1 kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 KiB</source>
+        <translation>sie ist größer als %1 KiB</translation>
     </message>
 </context>
 <context>
@@ -100,6 +108,21 @@
     <message>
         <source>Reading</source>
         <translation>Wird gelesen</translation>
+    </message>
+</context>
+<context>
+    <name>SharedFolderFile</name>
+    <message>
+        <source>it is a link owned by another user</source>
+        <translation>sie ist ein Link, der einem anderen Benutzer gehört</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>Zugriff verweigert</translation>
     </message>
 </context>
 <context>

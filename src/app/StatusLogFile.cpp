@@ -4,9 +4,9 @@
 #include "platform/SharedFolderFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 QString StatusLogFile::defaultPath()
@@ -18,9 +18,14 @@ StatusLogFile::StatusLogFile(const QString& path) : m_path(path) {}
 
 void StatusLogFile::append(const QString& line)
 {
-    rotateIfFull();
-    // Readable by the operators' group, never by everybody.
-    const int fd = SharedFolderFile::open(m_path, O_WRONLY | O_APPEND | O_CREAT, 0640);
+    int fd = openLog();
+    if (fd >= 0 && isFull(fd)) {
+        ::close(fd);
+        // The full file becomes the older one in one step; a rename replaces
+        // whatever had that name and follows no link.
+        ::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(m_path + QStringLiteral(".1")).constData());
+        fd = openLog();
+    }
     if (fd < 0)
         return;
     const QByteArray bytes = line.toUtf8() + '\n';
@@ -28,11 +33,14 @@ void StatusLogFile::append(const QString& line)
     ::close(fd);
 }
 
-void StatusLogFile::rotateIfFull()
+// Readable by the operators' group, never by everybody.
+int StatusLogFile::openLog() const
 {
-    if (QFileInfo(m_path).size() < MaxSize)
-        return;
-    const QString older = m_path + QStringLiteral(".1");
-    QFile::remove(older);
-    QFile::rename(m_path, older);
+    return SharedFolderFile::open(m_path, O_WRONLY | O_APPEND | O_CREAT, 0640);
+}
+
+bool StatusLogFile::isFull(int fd)
+{
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && status.st_size >= MaxSize;
 }

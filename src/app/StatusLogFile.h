@@ -22,7 +22,8 @@ public:
     void append(const QString& line);
 
 private:
-    void rotateIfFull();
+    int openLog() const;
+    static bool isFull(int fd);
 
     QString m_path;
 };

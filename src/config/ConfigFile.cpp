@@ -8,7 +8,6 @@
 #include "platform/ProgramFolder.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -375,7 +374,13 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
                                       .arg(group->GroupName, QString::fromUtf8(key)));
         groups->AddGroup(std::move(group));
     }
-    report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
+    if (!readError().isEmpty())
+        report(addStatusLine,
+               QCoreApplication::translate("ConfigFile", "%1 cannot be read: %2. Nothing will be written "
+                                                         "to it until it can be read.")
+                   .arg(path(), readError()));
+    else
+        report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
     return groups;
 }
 
@@ -551,11 +556,8 @@ bool ConfigFile::WriteDatabaseSettings(const TDatabaseSettings& settings)
     reportRestoredFile();
     // The protection of a stored password is no secret: the file must not be
     // readable by everybody once it holds one.
-    if (!settings.ProtectedPassword.isEmpty()) {
-        const QFileDevice::Permissions others =
-            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-        QFile::setPermissions(m_file.path(), QFile::permissions(m_file.path()) & ~others);
-    }
+    if (!settings.ProtectedPassword.isEmpty())
+        m_file.withholdFromOthers();
     return true;
 }
 

@@ -43,7 +43,9 @@ public:
     // Reads the file afresh and builds a new group list from it. A time or
     // date that cannot be read takes its default and gets a status line naming
     // its group and key; the group loads all the same, so that the group list
-    // written later still names it. Ends with "Startup parameters loaded.".
+    // written later still names it. Ends with "Startup parameters loaded.",
+    // or, when the file is there but cannot be read (readError()), with a
+    // line that says so: the list is then empty and every write is refused.
     std::unique_ptr<TZizaVureGroups> LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine);
 
     // Writes the log settings and the list of group names: the groups given,
@@ -98,6 +100,10 @@ public:
     // which the next write puts back whole.
     // False when the file is there but could not be read.
     bool Reopen();
+
+    // Why the file could not be read at the last load or reopening; empty
+    // when it was read or does not exist.
+    QString readError() const { return m_file.readError(); }
 
     // Why the last write that returned false failed: "Unable to write to
     // <path>", with the reason where one is known.

@@ -1,10 +1,11 @@
 #include "FilterFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/SharedFolderFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -25,6 +26,11 @@ QStringList splitLines(const QByteArray& bytes)
         start = end + 1;
     }
     return lines;
+}
+
+QString unusableFilter(const QString& fileName, const QString& reason)
+{
+    return QCoreApplication::translate("FilterFile", "The filter %1 cannot be used: %2.").arg(fileName, reason);
 }
 
 bool startsComment(QChar c, QChar next)
@@ -78,13 +84,10 @@ QString NarrowStationQuery(const QString& baseQuery, const QString& condition)
 bool ReadFilterLines(const QString& fileName, QStringList& lines)
 {
     lines.clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = SharedFolderFile::read(fileName, MaxFilterFileSize);
+    if (!bytes)
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    lines = splitLines(bytes);
+    lines = splitLines(*bytes);
     return true;
 }
 
@@ -93,16 +96,7 @@ bool WriteFilterLines(const QString& fileName, const QStringList& lines)
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() would put the file in place even when its buffered bytes could
-    // not be written out (a full disk), so the flush is checked first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return SharedFolderFile::replace(fileName, bytes, std::nullopt);
 }
 
 QString JoinFilterLines(const QStringList& lines)
@@ -116,15 +110,21 @@ QString JoinFilterLines(const QStringList& lines)
 QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName)
 {
     QStringList lines;
-    if (!ReadFilterLines(filterFileName, lines))
-        return baseQuery;
+    if (!ReadFilterLines(filterFileName, lines)) {
+        if (errno == ENOENT)
+            return baseQuery;
+        const QString reason =
+            errno == EFBIG
+                ? QCoreApplication::translate("FilterFile", "it is larger than %1 KiB").arg(MaxFilterFileSize / 1024)
+                : SharedFolderFile::reason(errno);
+        throw EFilterError(unusableFilter(filterFileName, reason));
+    }
     const QString condition = JoinFilterLines(lines);
     if (condition.trimmed().isEmpty())
         return baseQuery;
     try {
         return NarrowStationQuery(baseQuery, condition);
     } catch (const EFilterError& error) {
-        throw EFilterError(QCoreApplication::translate("FilterFile", "The filter %1 cannot be used: %2.")
-                               .arg(filterFileName, error.message()));
+        throw EFilterError(unusableFilter(filterFileName, error.message()));
     }
 }

@@ -38,15 +38,22 @@ QString FilterTextProblem(const QString& condition);
 // text's problem.
 QString NarrowStationQuery(const QString& baseQuery, const QString& condition);
 
+// A filter is a condition that an operator types or picks: far below this.
+inline constexpr qint64 MaxFilterFileSize = qint64(64) * 1024;
+
 // Reads the lines of a filter file into `lines` (replacing what it held).
 // A line ends at CR LF, LF or CR; a break at the very end starts no new line.
 // A line that is valid UTF-8 reads as UTF-8, any other as Windows-1252.
-// Returns false when the file cannot be read.
+// Returns false, with errno set, when the file cannot be read; a filter file
+// may lie in a shared folder, so it is read as SharedFolderFile reads: not
+// through another user's link, nothing but a regular file (errno ENODEV),
+// nothing over MaxFilterFileSize (EFBIG).
 bool ReadFilterLines(const QString& fileName, QStringList& lines);
 
 // Creates or replaces the file with every line in UTF-8 followed by CR LF.
-// The file is replaced whole or not at all. Returns false, leaving any old
-// file as it was, when the file cannot be written.
+// The file is replaced whole or not at all, by a new file renamed onto the
+// name (SharedFolderFile::replace). Returns false, leaving any old file as it
+// was, when the file cannot be written.
 bool WriteFilterLines(const QString& fileName, const QStringList& lines);
 
 // The condition of a filter file for a statement: every line followed by
@@ -55,7 +62,7 @@ QString JoinFilterLines(const QStringList& lines);
 
 // The station query narrowed by a filter file: NarrowStationQuery with the
 // file's lines joined by JoinFilterLines, or `baseQuery` alone when the
-// joined text is blank or the file cannot be read (no message: a missing
+// joined text is blank or the file does not exist (no message: a missing
 // filter shows every station). Raises EFilterError, naming the file, when
-// its text cannot be a condition.
+// it is there but cannot be read, or its text cannot be a condition.
 QString ApplyFilterFile(const QString& baseQuery, const QString& filterFileName);

@@ -5,9 +5,6 @@
 #include "FileLock.h"
 #include "SharedFolderFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -106,9 +103,12 @@ QByteArray utf8ToUtf16(const QByteArray& text, QStringConverter::Encoding encodi
     return encoder(QString::fromUtf8(text));
 }
 
-// Longer than any file system's clock step: times older than this when
-// taken cannot be shared by a later write.
-constexpr qint64 SettledNs = 100'000'000;
+// Times with a fraction of a second come from a file system that keeps
+// them finer than this; once that much older, no later write can share them.
+constexpr qint64 SettledFineNs = 100'000'000;
+// Longer than the clock step of any file system (whole seconds on some NFS
+// servers and ext4 with small inodes, two on FAT).
+constexpr qint64 SettledCoarseNs = 2'000'000'000;
 
 qint64 nanoseconds(const timespec& time)
 {
@@ -118,6 +118,16 @@ qint64 nanoseconds(const timespec& time)
 bool sameTime(const timespec& a, const timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Whole seconds are all a coarse clock gives: a file whose times have no
+// fraction may be on such a file system, where a write within the same
+// second or two would leave the same times.
+bool settledAt(const timespec& now, const timespec& modified, const timespec& changed)
+{
+    const qint64 age = nanoseconds(now) - qMax(nanoseconds(modified), nanoseconds(changed));
+    const bool fine = modified.tv_nsec != 0 && changed.tv_nsec != 0;
+    return age > (fine ? SettledFineNs : SettledCoarseNs);
 }
 
 } // namespace
@@ -133,6 +143,11 @@ std::optional<ProfileFile::Stamp> ProfileFile::stampOf(int fd)
     struct stat status;
     if (fstat(fd, &status) != 0)
         return std::nullopt;
+    return stampOf(status);
+}
+
+ProfileFile::Stamp ProfileFile::stampOf(const struct stat& status)
+{
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     Stamp stamp;
@@ -141,8 +156,7 @@ std::optional<ProfileFile::Stamp> ProfileFile::stampOf(int fd)
     stamp.size = status.st_size;
     stamp.modified = status.st_mtim;
     stamp.changed = status.st_ctim;
-    const qint64 latest = qMax(nanoseconds(stamp.modified), nanoseconds(stamp.changed));
-    stamp.settled = nanoseconds(now) - latest > SettledNs;
+    stamp.settled = settledAt(now, stamp.modified, stamp.changed);
     return stamp;
 }
 
@@ -427,13 +441,13 @@ void ProfileFile::raiseWriteError() const
     throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
 }
 
-// Returns false when the file exists but cannot be read.
+// Returns false when the file exists but cannot be read, with the reason in
+// m_readError.
 bool ProfileFile::readFromDisk()
 {
-    // Through a link only when it is the user's or root's, and only a
-    // regular file: a FIFO in the file's place must not hang the program.
     const int fd = SharedFolderFile::open(m_path, O_RDONLY);
     m_stamp.reset();
+    m_readError.clear();
     if (fd < 0 && errno == ENOENT) {
         m_vanished = m_existed;
         if (!m_vanished)
@@ -441,23 +455,20 @@ bool ProfileFile::readFromDisk()
         return true;
     }
     m_vanished = false;
-    QFile file;
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (fd >= 0)
-            ::close(fd);
-        return false;
-    }
     // Taken before the bytes: a write while they are read changes the times.
-    const std::optional<Stamp> stamp = stampOf(fd);
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    const std::optional<Stamp> stamp = fd < 0 ? std::nullopt : stampOf(fd);
+    std::optional<QByteArray> content = fd < 0 ? std::nullopt : SharedFolderFile::readAll(fd);
+    m_readError = content ? QString() : SharedFolderFile::reason(errno);
+    if (fd >= 0)
+        ::close(fd);
+    if (!content)
         return false;
     m_stamp = stamp;
     // The same bytes need no new parse (a file in UTF-16 is held converted).
-    const bool same = m_existed && !m_utf16 && content == m_content;
+    const bool same = m_existed && !m_utf16 && *content == m_content;
     m_existed = true;
     if (!same)
-        parse(std::move(content));
+        parse(std::move(*content));
     return true;
 }
 
@@ -466,13 +477,10 @@ bool ProfileFile::readFromDisk()
 // regular file in the file's place is never written.
 void ProfileFile::readForWrite()
 {
-    const QString refusal = SharedFolderFile::refusal(m_path);
-    if (!refusal.isEmpty())
-        throw EWriteError(QStringLiteral("Unable to write to %1: %2").arg(m_path, refusal));
     if (unchangedSinceLastRead())
         return;
     if (!readFromDisk())
-        raiseWriteError();
+        throw EWriteError(QStringLiteral("Unable to write to %1: %2").arg(m_path, m_readError));
 }
 
 // Only a file without a mark can hold Windows-1252: a mark says UTF-8 or UTF-16.
@@ -505,6 +513,17 @@ void ProfileFile::eraseSection(QByteArrayView sectionName)
 {
     const QByteArray name = sectionName.toByteArray();
     update([&](const ProfileFile&) { return Changes{{name, {}, true}}; });
+}
+
+void ProfileFile::withholdFromOthers() const
+{
+    const int fd = SharedFolderFile::open(m_path, O_RDONLY);
+    if (fd < 0)
+        return;
+    struct stat status;
+    if (::fstat(fd, &status) == 0)
+        ::fchmod(fd, status.st_mode & 07770);
+    ::close(fd);
 }
 
 void ProfileFile::update(const ChangesFor& changesFor)
@@ -625,35 +644,14 @@ void ProfileFile::replaceContent(const std::vector<Edit>& edits)
         content = utf8ToUtf16(content, *m_utf16);
     }
 
-    QSaveFile file(m_path);
-    const bool created = !QFileInfo::exists(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        raiseWriteError();
-    // A file that is there keeps its mode. A new one is for its owner and the
-    // operators' group alone, whatever the umask: it may come to hold the
-    // stored password.
-    if (created && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                        QFileDevice::WriteGroup))
-        raiseWriteError();
-    // The flush is checked here: commit() puts the new file in place even when
-    // its buffered bytes could not be written out (a full disk), which would
-    // leave an empty file.
-    if (file.write(content) != content.size() || !file.flush() || !file.commit())
+    // A new file is for its owner and the operators' group alone, whatever
+    // the umask: it may come to hold the stored password.
+    struct stat written;
+    if (!SharedFolderFile::replace(m_path, content, mode_t(0660), &written))
         raiseWriteError();
     m_existed = true;
     parse(std::move(content));
     if (staysUtf8 && !m_utf16)
         m_validUtf8 = true;
-    stampWrittenFile();
-}
-
-// The lock is still held, so the file in place is the one just written.
-void ProfileFile::stampWrittenFile()
-{
-    m_stamp.reset();
-    const int fd = SharedFolderFile::open(m_path, O_RDONLY);
-    if (fd < 0)
-        return;
-    m_stamp = stampOf(fd);
-    ::close(fd);
+    m_stamp = stampOf(written);
 }

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
@@ -38,9 +39,15 @@
 // the file as it was. The re-read is skipped when the file is provably the one
 // last read or written: the same inode, size, modification and change times,
 // with those times older than the moment they were taken by more than the
-// file system's clock step (a write in the same step could not be told apart). Lines that a write does not touch are
-// kept byte for byte, and new lines take the file's own line ending (CRLF for a new file). A file that vanished after
-// it was read is written again whole from the content last read, with the change.
+// file system's clock step (a write in the same step could not be told
+// apart): 100 ms for times with a fraction of a second, two seconds for whole
+// seconds, which is all that some file systems keep. Lines that a write does
+// not touch are kept byte for byte, and new lines take the file's own line
+// ending (CRLF for a new file). A file that vanished after it was read is
+// written again whole from the content last read, with the change.
+//
+// The file is opened and replaced by SharedFolderFile: never through another
+// user's link, never anything but a regular file.
 class ProfileFile
 {
 public:
@@ -70,6 +77,10 @@ public:
     // for the next write to put back. False when the file is there but could
     // not be read; it then reads as empty.
     bool reread();
+    // Why the file could not be read at the last read ("permission denied",
+    // "it is a link owned by another user"); empty when it was read or is
+    // missing. Every write is refused until it can be read.
+    QString readError() const { return m_readError; }
     // Whether the file on disk is provably the one last read or written
     // (see the class comment); false means it may have changed.
     bool isUpToDate() const { return unchangedSinceLastRead(); }
@@ -111,6 +122,10 @@ public:
     // cannot be stored on one line; nothing is written then.
     void writeKeys(QByteArrayView section, const KeyValues& keys);
     void writeKeys(QByteArrayView section, const KeysFor& keysFor);
+
+    // Takes every permission of others (neither owner nor group) from the
+    // file, for one that holds a secret. A failure is left unreported.
+    void withholdFromOthers() const;
 
     // Removes the section's header line and every line up to the next
     // section. Raises EWriteError like writeKeys.
@@ -165,8 +180,8 @@ private:
         bool sameFile(const Stamp& other) const;
     };
     static std::optional<Stamp> stampOf(int fd);
+    static Stamp stampOf(const struct stat& status);
     bool unchangedSinceLastRead() const;
-    void stampWrittenFile();
 
     void parse(QByteArray raw);
     bool readFromDisk();
@@ -190,6 +205,7 @@ private:
     bool m_utf16Intact = true; // its bytes come back from m_content unchanged
     bool m_existed = false;    // m_content came from the file
     bool m_vanished = false;
+    QString m_readError;
     std::optional<Stamp> m_stamp;
     QByteArray m_content;
     mutable std::optional<bool> m_validUtf8; // of m_content, found on first use

@@ -10,9 +10,9 @@ class TStationSensorItem;
 
 // Every station/sensor pair of the database with the station's attributes
 // (StationQueryBase), narrowed by the filter file that `filterFile` names. A
-// blank name, a file that cannot be read or one of blank lines leaves the
-// list unfiltered. The name is used as given, blanks included. Raises
-// EFilterError when the file's text cannot be a condition.
+// blank name, a missing file or one of blank lines leaves the list
+// unfiltered. The name is used as given, blanks included. Raises
+// EFilterError when the file cannot be read or its text cannot be a condition.
 QString StationListQuery(const QString& filterFile);
 
 // The station query narrowed to no rows: it runs exactly when the database

@@ -454,21 +454,32 @@ void TestMainWindow::failedSettingsWriteReported()
 void TestMainWindow::fifoInPlaceDoesNotHang_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::newRow("configuration") << "QVZizaVure.QVS";
-    QTest::newRow("user settings") << "QVPPUsr.QVS";
+    QTest::addColumn<QString>("told"); // in the status memo; empty: nothing
+    QTest::newRow("configuration") << "QVZizaVure.QVS"
+                                   << "QVZizaVure.QVS cannot be read: it is not a regular file. Nothing will be "
+                                      "written to it until it can be read.";
+    QTest::newRow("user settings") << "QVPPUsr.QVS"
+                                   << "";
 }
 
 // A FIFO planted in a file's place is neither read nor written, and the
-// window opens and closes at once.
+// window opens and closes at once; a configuration that cannot be read is
+// not taken for an empty one.
 void TestMainWindow::fifoInPlaceDoesNotHang()
 {
     QFETCH(QString, file);
+    QFETCH(QString, told);
     QVERIFY(TestFiles::plant(homeFile(file), QString(), QStringLiteral("fifo")));
     QElapsedTimer timer;
     timer.start();
     {
         auto window = createWindow();
         window->show();
+        window->waitForConfiguration();
+        const QString memo = window->findChild<QPlainTextEdit*>(QStringLiteral("memoStatus"))->toPlainText();
+        QCOMPARE(memo.contains(QStringLiteral("Startup parameters loaded.")), told.isEmpty());
+        if (!told.isEmpty())
+            QVERIFY2(memo.contains(homeFile(told)), qPrintable(memo));
         window->close();
     }
     QVERIFY2(timer.elapsed() < 5000, "the window waited on the FIFO");

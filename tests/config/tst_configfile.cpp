@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using GroupList = std::unique_ptr<TZizaVureGroups>;
 
@@ -25,6 +27,8 @@ private Q_SLOTS:
     void groupLists_data();
     void groupLists();
     void missingFile();
+    void unreadableFile_data();
+    void unreadableFile();
     void loaderDefaults();
     void entries_data();
     void entries();
@@ -150,6 +154,48 @@ void TestConfigFile::missingFile()
     QCOMPARE(settings.LogDetail, 1);
     QCOMPARE(lines, QStringList{QStringLiteral("Startup parameters loaded.")});
     QVERIFY(!QFile::exists(path()));
+}
+
+void TestConfigFile::unreadableFile_data()
+{
+    QTest::addColumn<QString>("planted"); // in the file's place; empty: another operator's 0600 file
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("another operator's file") << QString() << u"permission denied"_s;
+    QTest::newRow("link of another user") << u"foreign link"_s << u"it is a link owned by another user"_s;
+    QTest::newRow("FIFO") << u"fifo"_s << u"it is not a regular file"_s;
+}
+
+// A file that is there but cannot be read is no empty configuration: the
+// load says so, and nothing is written to it, not even the group list.
+void TestConfigFile::unreadableFile()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, reason);
+    const QByteArray before = "[DeraDivurir]\r\nGroupNames=G\r\n[G]\r\nPPGIndex=1\r\n";
+    const QString target = planted.isEmpty() ? path() : m_dir->filePath(u"victim"_s);
+    TestFiles::write(target, before);
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    if (!planted.isEmpty() && !TestFiles::plant(path(), target, planted))
+        QSKIP("giving a link to another user needs root");
+    // A folder open to all, as a shared one is: only the file keeps the write out.
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
+                                                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    std::optional<TestFiles::WithoutFilePrivileges> unprivileged;
+    if (planted.isEmpty())
+        unprivileged.emplace();
+
+    ConfigFile config(path());
+    TLogSettings settings;
+    QStringList lines;
+    const GroupList groups = config.LoadConfiguration(settings, [&lines](const QString& l) { lines.append(l); });
+    QCOMPARE(groups->Count(), 0);
+    QCOMPARE(lines, QStringList{u"%1 cannot be read: %2. Nothing will be written to it until it can be read."_s.arg(
+                        path(), reason)});
+    QVERIFY(!config.SaveZizaVureessSection(settings, *groups));
+    QCOMPARE(config.writeError(), u"Unable to write to %1: %2"_s.arg(path(), reason));
+    QVERIFY(!config.WriteDatabaseSettings({u"QVDEMO"_s, u"demo"_s, QString()}));
+    unprivileged.reset();
+    QCOMPARE(TestFiles::read(target), before);
 }
 
 void TestConfigFile::loaderDefaults()

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void writeKeepsChangesMadeByOthers();
     void sameSizeChangesByOthersKept_data();
     void sameSizeChangesByOthersKept();
+    void upToDateOnlyPastTheClockStep_data();
+    void upToDateOnlyPastTheClockStep();
     void refusedValues_data();
     void refusedValues();
     void readOnlyFolderLeavesFileUnchanged();
@@ -326,6 +329,35 @@ void TestProfileFile::sameSizeChangesByOthersKept()
     QCOMPARE(file.readString("S", "A"), u"9"_s);
 }
 
+void TestProfileFile::upToDateOnlyPastTheClockStep_data()
+{
+    QTest::addColumn<bool>("wholeSeconds"); // the modification time as a coarse clock keeps it
+    QTest::addColumn<bool>("upToDate");
+    QTest::newRow("fine times") << false << true;
+    QTest::newRow("whole seconds") << true << false;
+}
+
+// Whole seconds may come from a file system that keeps no more: a write in
+// the same second would leave the same times, so only a stamp two seconds
+// old proves a file unchanged there.
+void TestProfileFile::upToDateOnlyPastTheClockStep()
+{
+    QFETCH(bool, wholeSeconds);
+    // A fine clock, too, lands on a whole second now and then.
+    struct stat status = {};
+    for (int tries = 0; tries < 5 && status.st_mtim.tv_nsec == 0; ++tries) {
+        TestFiles::write(filePath(), "[S]\r\nA=1\r\n");
+        QCOMPARE(::stat(QFile::encodeName(filePath()).constData(), &status), 0);
+    }
+    if (wholeSeconds) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr), 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(filePath()).constData(), times, 0), 0);
+    }
+    QTest::qSleep(150);
+    const ProfileFile file(filePath());
+    QTEST(file.isUpToDate(), "upToDate");
+}
+
 void TestProfileFile::refusedValues_data()
 {
     QTest::addColumn<QByteArray>("section");
@@ -380,10 +412,19 @@ void TestProfileFile::unreadableFileIsNotReplaced()
     const QByteArray before = "[Keep]\r\nMe=1\r\n";
     TestFiles::write(filePath(), before);
     QVERIFY(QFile::setPermissions(filePath(), QFile::WriteOwner | QFile::WriteOther | QFile::WriteGroup));
+    // The folder lets everybody write: only the unreadable file keeps the write out.
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                     QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
     {
         TestFiles::WithoutFilePrivileges unprivileged;
         ProfileFile file(filePath());
-        QVERIFY_THROWS_EXCEPTION(EWriteError, file.writeKeys("S", {{"K", QStringLiteral("v")}}));
+        QCOMPARE(file.readError(), u"permission denied"_s);
+        try {
+            file.writeKeys("S", {{"K", QStringLiteral("v")}});
+            QFAIL("the write was accepted");
+        } catch (const EWriteError& error) {
+            QCOMPARE(error.message(), u"Unable to write to %1: permission denied"_s.arg(filePath()));
+        }
     }
     QFile::setPermissions(filePath(), QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(TestFiles::read(filePath()), before);
@@ -449,6 +490,8 @@ void TestProfileFile::plantedInPlace_data()
                               << "";
     QTest::newRow("FIFO") << "fifo"
                           << "it is not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "it is not a regular file";
 }
 
 void TestProfileFile::plantedInPlace()

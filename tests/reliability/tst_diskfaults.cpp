@@ -3,6 +3,8 @@
 // write permission, and a file system mounted read-only. Every writer must
 // report the failure, leave the files byte for byte as they were and leave
 // no temporary file behind, and must succeed once the fault is gone.
+// And saving into a shared folder where another user swaps a link in and out
+// of the file's place: no save may write where the link points.
 
 #include "TestFiles.h"
 #include "app/Main.h"
@@ -20,13 +22,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
+#include <thread>
 
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -108,6 +114,12 @@ qint64 fillUp(const QString& path)
     return written;
 }
 
+bool isLink(const QByteArray& path)
+{
+    struct stat status;
+    return ::lstat(path.constData(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
@@ -123,6 +135,8 @@ private Q_SLOTS:
     void cleanup();
     void saveUnderFault_data();
     void saveUnderFault();
+    void linkSwappedInDuringSaves_data();
+    void linkSwappedInDuringSaves();
 
 private:
     QString homeFile(const QString& name) const { return m_home + u'/' + name; }
@@ -352,6 +366,58 @@ void TestDiskFaults::saveUnderFault()
     if (writer == Writer::EraseGroup)
         QVERIFY(!after.contains("[ZizaVureessGroup:2]"));
     QCOMPARE(temporaryFiles(), QStringList());
+}
+
+void TestDiskFaults::linkSwappedInDuringSaves_data()
+{
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("configuration") << Writer::GroupSave << QStringLiteral("QVZizaVure.QVS");
+    QTest::newRow("user settings") << Writer::WindowBounds << QStringLiteral("QVPPUsr.QVS");
+    QTest::newRow("filter file") << Writer::FilterFile << QStringLiteral("north.flt");
+}
+
+// The attack of another operator of a shared folder: a thread exchanges the
+// file with a link to the operator's own file (renameat2 RENAME_EXCHANGE), as
+// fast as it can, while the program saves it again and again. A save that
+// wrote by name would follow the link at some point.
+void TestDiskFaults::linkSwappedInDuringSaves()
+{
+    QFETCH(Writer, writer);
+    QFETCH(QString, file);
+    TestFiles::write(homeFile(QStringLiteral("QVZizaVure.QVS")), Configuration);
+    TestFiles::write(homeFile(QStringLiteral("QVPPUsr.QVS")), UserSettings);
+    TestFiles::write(homeFile(QStringLiteral("north.flt")), Filter);
+    const QString victim = m_dir->filePath(QStringLiteral("victim"));
+    const QByteArray victimContent = "the operator's own file\n";
+    TestFiles::write(victim, victimContent);
+    const QString spare = homeFile(QStringLiteral("swapped"));
+    if (!TestFiles::plant(spare, victim, QStringLiteral("foreign link")))
+        QSKIP("giving a link to another user needs root");
+
+    const QByteArray path = QFile::encodeName(homeFile(file));
+    const QByteArray sparePath = QFile::encodeName(spare);
+    std::atomic<bool> done = false;
+    int swaps = 0;
+    std::thread swapper([&] {
+        while (!done) {
+            // A save renames its file onto the name, link or not: the link is
+            // then gone, and planted again.
+            if (!isLink(path) && !isLink(sparePath) && QFile::remove(spare))
+                TestFiles::plant(spare, victim, QStringLiteral("foreign link"));
+            if (::renameat2(AT_FDCWD, path.constData(), AT_FDCWD, sparePath.constData(), RENAME_EXCHANGE) == 0)
+                ++swaps;
+        }
+    });
+    // Half the saves meet the link and are refused; 100 go through.
+    int saved = 0;
+    for (int tries = 0; tries < 10000 && saved < 100; ++tries)
+        saved += write(writer, false).isEmpty() ? 1 : 0;
+    done = true;
+    swapper.join();
+    QCOMPARE(TestFiles::read(victim), victimContent);
+    QVERIFY(saved > 0);
+    QVERIFY(swaps > 0);
 }
 
 QTEST_MAIN(TestDiskFaults)

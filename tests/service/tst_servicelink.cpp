@@ -93,6 +93,7 @@ private Q_SLOTS:
     void notRunningGivesNoLink();
     void mutexWithoutObjectGivesNoLink();
     void secondServiceRefused();
+    void unreadableConfigurationEndsService();
     void startedLine_data();
     void startedLine();
     void showNextRun_data();
@@ -201,6 +202,24 @@ void TestServiceLink::secondServiceRefused()
     QVERIFY(second.waitForFinished(StartTimeoutMs));
     QVERIFY(second.exitCode() != 0);
     QVERIFY(StandinProcess::onBus());
+}
+
+// A configuration that is there but cannot be read leaves the service
+// nothing to schedule: it says why and ends with a failure, so that systemd
+// shows it, rather than run with no group.
+void TestServiceLink::unreadableConfigurationEndsService()
+{
+    QVERIFY(QFile::remove(configPath()));
+    QVERIFY(TestFiles::plant(configPath(), QString(), QStringLiteral("fifo")));
+    QProcess service;
+    service.start(QStringLiteral(STANDIN_PATH), {});
+    QVERIFY(service.waitForFinished(StartTimeoutMs));
+    QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+    QVERIFY(service.exitCode() != 0);
+    const QByteArray logged = service.readAllStandardError();
+    QVERIFY2(logged.contains(QFile::encodeName(configPath()) + " cannot be read: it is not a regular file."),
+             logged.constData());
+    QVERIFY(!StandinProcess::onBus());
 }
 
 void TestServiceLink::startedLine_data()

@@ -19,6 +19,8 @@
 #include "widgets/MessageBox.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -703,38 +705,57 @@ void TestSetup::labelEditsMarkModified()
 void TestSetup::filters_data()
 {
     QTest::addColumn<QByteArray>("condition"); // null: the file does not exist
+    QTest::addColumn<QString>("planted");      // in the file's place instead (TestFiles::plant), or a device's path
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("message"); // a part of the one message shown; empty: none
-    QTest::newRow("blank lines") << QByteArray("\r\n   \r\n\t\r\n") << u"1 = 1"_s << QString();
-    QTest::newRow("basin") << QByteArray("QV_SITES.BASIN = 'North Fork'\r\n") << u"QV_SITES.BASIN = 'North Fork'"_s
-                           << QString();
-    QTest::newRow("unreadable file") << QByteArray() << u"1 = 1"_s << QString();
-    QTest::newRow("rejected by the database") << QByteArray("NO_SUCH_COLUMN = 1\r\n") << u"1 = 0"_s
+    QTest::newRow("blank lines") << QByteArray("\r\n   \r\n\t\r\n") << QString() << u"1 = 1"_s << QString();
+    QTest::newRow("basin") << QByteArray("QV_SITES.BASIN = 'North Fork'\r\n") << QString()
+                           << u"QV_SITES.BASIN = 'North Fork'"_s << QString();
+    QTest::newRow("missing file") << QByteArray() << QString() << u"1 = 1"_s << QString();
+    QTest::newRow("rejected by the database") << QByteArray("NO_SUCH_COLUMN = 1\r\n") << QString() << u"1 = 0"_s
                                               << u"The filter of this group was refused by the database: "_s;
     // Not one condition: refused with a message, and nothing else runs.
-    QTest::newRow("stacked statement") << QByteArray("QV_SITES.BASIN = 'x'; DELETE FROM QV_PPLIST\r\n") << u"1 = 0"_s
-                                       << u" cannot be used: it holds \";\" outside quoted text."_s;
+    QTest::newRow("stacked statement") << QByteArray("QV_SITES.BASIN = 'x'; DELETE FROM QV_PPLIST\r\n") << QString()
+                                       << u"1 = 0"_s << u" cannot be used: it holds \";\" outside quoted text."_s;
     QTest::newRow("union") << QByteArray("1 = 1) UNION SELECT 'x', 'y', NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
                                          "NULL, 0, 0 FROM QV_PPLIST WHERE (1 = 1\r\n")
-                           << u"1 = 0"_s << u" cannot be used: a \")\" closes more than was opened."_s;
+                           << QString() << u"1 = 0"_s << u" cannot be used: a \")\" closes more than was opened."_s;
+    // What another operator may name or plant: the editor is not held up, and says why.
+    const QString notRegular = u" cannot be used: it is not a regular file."_s;
+    QTest::newRow("FIFO") << QByteArray() << u"fifo"_s << u"1 = 0"_s << notRegular;
+    QTest::newRow("folder") << QByteArray() << u"folder"_s << u"1 = 0"_s << notRegular;
+    QTest::newRow("endless device") << QByteArray() << u"/dev/zero"_s << u"1 = 0"_s << notRegular;
+    QTest::newRow("link of another user") << QByteArray("QV_SITES.BASIN = 'North Fork'\r\n") << u"foreign link"_s
+                                          << u"1 = 0"_s << u" cannot be used: it is a link owned by another user."_s;
+    QTest::newRow("over 64 KiB") << QByteArray("QV_SITES.BASIN = 'North Fork'") + QByteArray(64 * 1024, ' ')
+                                 << QString() << u"1 = 0"_s << u" cannot be used: it is larger than 64 KiB."_s;
 }
 
 void TestSetup::filters()
 {
     QFETCH(QByteArray, condition);
+    QFETCH(QString, planted);
     QFETCH(QString, where);
     QFETCH(QString, message);
-    const QString file = m_folder.filePath(QStringLiteral("filter.flt"));
-    QFile::remove(file);
+    const QString target = m_folder.filePath(QStringLiteral("target.flt"));
+    const bool device = planted.startsWith(u'/');
+    const QString file = device ? planted : m_folder.filePath(QStringLiteral("filter.flt"));
+    QFile::remove(m_folder.filePath(QStringLiteral("filter.flt")));
+    QDir(m_folder.filePath(QStringLiteral("filter.flt"))).removeRecursively();
     if (!condition.isNull())
-        TestFiles::write(file, condition);
+        TestFiles::write(planted.isEmpty() ? file : target, condition);
+    if (!planted.isEmpty() && !device && !TestFiles::plant(file, target, planted))
+        QSKIP("giving a link to another user needs root");
     m_groups->AddGroup(group(1));
     m_groups->AddGroup(group(2, {}, file));
     const int labels = sqlNumber(u"SELECT COUNT(*) AS N FROM QV_PPLIST"_s);
     auto window = openWindow();
     QVERIFY(window->stationCache().Count() > 0);
 
+    QElapsedTimer timer;
+    timer.start();
     chooseGroup(*window, 1);
+    QVERIFY2(planted.isEmpty() || timer.elapsed() < 1000, "the filter held the editor up");
     QCOMPARE(window->filterName(), file);
     const QStringList shown = MessageBox::shownTexts();
     MessageBox::clearShownTexts();

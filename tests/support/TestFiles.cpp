@@ -26,6 +26,8 @@ bool plant(const QString& path, const QString& target, const QString& kind)
     const QByteArray name = QFile::encodeName(path);
     if (kind == QLatin1String("fifo"))
         return ::mkfifo(name.constData(), 0666) == 0;
+    if (kind == QLatin1String("folder"))
+        return ::mkdir(name.constData(), 0777) == 0;
     if (!QFile::link(target, path))
         return false;
     return kind != QLatin1String("foreign link") || ::lchown(name.constData(), 65534, 65534) == 0;
