@@ -57,6 +57,14 @@
         <source>The filter %1 cannot be used: %2.</source>
         <translation>Der Filter %1 kann nicht verwendet werden: %2.</translation>
     </message>
+    <message>
+        <source>it holds a quote inside a name in [ ] or ` `</source>
+        <translation>er enthält ein Anführungszeichen in einem Namen in [ ] oder ` `</translation>
+    </message>
+    <message>
+        <source>it holds the word %1</source>
+        <translation>er enthält das Wort %1</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindow</name>
