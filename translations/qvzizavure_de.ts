@@ -1247,10 +1247,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Datenbank NICHT verbunden.</translation>
     </message>
     <message>
-        <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes.</source>
-        <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte.</translation>
-    </message>
-    <message>
         <source>Disconnected from database %1.</source>
         <translation>Verbindung zur Datenbank %1 getrennt.</translation>
     </message>
@@ -1297,6 +1293,10 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
         <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
+    </message>
+    <message>
+        <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes; the stored login is unchanged.</source>
+        <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte; die gespeicherte Anmeldung bleibt unverändert.</translation>
     </message>
 </context>
 <context>
