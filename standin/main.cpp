@@ -5,6 +5,7 @@
 #include "PostProcessor.h"
 #include "StandinOptions.h"
 #include "platform/NamedMutex.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TerminationNotifier.h"
 #include "service/ServiceContract.h"
 
@@ -52,9 +53,18 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(QVZ_VERSION));
     const TStandinOptions options = TStandinOptions::parse(app);
 
+    // systemd's RuntimeDirectory= makes the system service's folder; a
+    // service started otherwise, as root, makes it here.
+    QString folderError;
+    if (ServiceContract::usesSystemBus() && !NamedMutex::makeGlobalFolder(ProgramFolder::path(), folderError)) {
+        fail(QStringLiteral("The service's lock folder cannot be used: %1").arg(folderError));
+        return 1;
+    }
     NamedMutex serviceMutex(ServiceContract::serviceMutexName());
     if (!serviceMutex.tryLock()) {
-        fail(QStringLiteral("The post processing service is already running."));
+        fail(serviceMutex.errorString().isEmpty()
+                 ? QStringLiteral("The post processing service is already running.")
+                 : QStringLiteral("The service's lock cannot be used: %1").arg(serviceMutex.errorString()));
         return 1;
     }
 

@@ -65,6 +65,14 @@
         <source>it is larger than %1 KiB</source>
         <translation>sie ist größer als %1 KiB</translation>
     </message>
+    <message>
+        <source>it holds a quote inside a name in [ ] or ` `</source>
+        <translation>er enthält ein Anführungszeichen in einem Namen in [ ] oder ` `</translation>
+    </message>
+    <message>
+        <source>it holds the word %1</source>
+        <translation>er enthält das Wort %1</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindow</name>
@@ -1291,10 +1299,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Datenbank NICHT verbunden.</translation>
     </message>
     <message>
-        <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes.</source>
-        <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte.</translation>
-    </message>
-    <message>
         <source>Disconnected from database %1.</source>
         <translation>Verbindung zur Datenbank %1 getrennt.</translation>
     </message>
@@ -1321,6 +1325,30 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Scheduled processing</source>
         <translation>Geplante Verarbeitung</translation>
+    </message>
+    <message>
+        <source>Processing active</source>
+        <translation>Verarbeitung aktiv</translation>
+    </message>
+    <message>
+        <source>Processing suspended</source>
+        <translation>Verarbeitung ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by one window</source>
+        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Processing held by %1 windows</source>
+        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
+    </message>
+    <message>
+        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
+        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
+    </message>
+    <message>
+        <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes; the stored login is unchanged.</source>
+        <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte; die gespeicherte Anmeldung bleibt unverändert.</translation>
     </message>
 </context>
 <context>

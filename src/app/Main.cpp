@@ -570,8 +570,9 @@ void TfrmZizaVureGUI::storeDatabaseSettings()
 {
     const TLoginStore::StoreResult stored = m_credentials.store(*m_config);
     if (!stored.passwordStored)
-        AddStatusLine(tr("Password not stored: it holds \":\" or is longer than 29 bytes."));
-    if (!stored.written)
+        AddStatusLine(
+            tr("Password not stored: it holds \":\" or is longer than 29 bytes; the stored login is unchanged."));
+    else if (!stored.written)
         qCWarning(lcApp, "Login not stored: %s", qUtf8Printable(m_config->writeError()));
 }
 

@@ -45,6 +45,6 @@ TLoginStore::StoreResult TLoginStore::store(ConfigFile& config) const
     const std::optional<QString> protectedPassword = ProtectPassword(Password);
     StoreResult result;
     result.passwordStored = protectedPassword.has_value();
-    result.written = config.WriteDatabaseSettings({DataSource, UserName, protectedPassword.value_or(QString())});
+    result.written = result.passwordStored && config.WriteDatabaseSettings({DataSource, UserName, *protectedPassword});
     return result;
 }

@@ -30,10 +30,10 @@ public:
     void readSystemSettings();
 
     // Writes the login into the configuration file. The stored form cannot
-    // carry every password, and a cut one would fail the next start with a
-    // password the operator never typed, so such a password is stored empty
-    // and passwordStored is false. False in `written` when the file refused
-    // the write.
+    // carry every password, and a cut or empty one would fail every later
+    // start, so a login with such a password is not written at all: the
+    // stored login stays as it was, and passwordStored and written are false.
+    // Only `written` is false when the file refused the write.
     struct StoreResult
     {
         bool written = false;

@@ -46,6 +46,15 @@ void runStatement(const QSqlDatabase& connection, const QString& sql, const QStr
         throw EDatabaseError::fromSqlError(statement.lastError(), fallback);
 }
 
+// The ODBC connection handle of an open QODBC connection; null for another driver.
+SQLHDBC handleOf(const QSqlDatabase& connection)
+{
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHDBC))
+        return nullptr;
+    return *static_cast<const SQLHDBC*>(handle.constData());
+}
+
 } // namespace
 
 TDbDatabase::TDbDatabase(TDbSession& session) : m_session(session), m_connectionName(newConnectionName(session.name()))
@@ -105,13 +114,10 @@ void TDbDatabase::open()
 // MariaDB.
 TDbDatabase::Server TDbDatabase::serverOf(const QSqlDatabase& connection)
 {
-    const QVariant handle = connection.driver()->handle();
-    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHDBC))
-        return Server::Other;
+    const SQLHDBC handle = handleOf(connection);
     SQLWCHAR name[64];
     SQLSMALLINT bytes = 0;
-    if (!SQL_SUCCEEDED(
-            SQLGetInfoW(*static_cast<const SQLHDBC*>(handle.constData()), SQL_DBMS_NAME, name, sizeof(name), &bytes)))
+    if (handle == nullptr || !SQL_SUCCEEDED(SQLGetInfoW(handle, SQL_DBMS_NAME, name, sizeof(name), &bytes)))
         return Server::Other;
     const QString product = QString::fromUtf16(reinterpret_cast<const char16_t*>(name),
                                                std::min<qsizetype>(bytes / sizeof(SQLWCHAR), std::size(name) - 1));
@@ -119,6 +125,8 @@ TDbDatabase::Server TDbDatabase::serverOf(const QSqlDatabase& connection)
         return Server::PostgreSql;
     if (product == QLatin1String("MariaDB"))
         return Server::MariaDb;
+    if (product == QLatin1String("SQLite"))
+        return Server::Sqlite;
     return product == QLatin1String("MySQL") ? Server::MySql : Server::Other;
 }
 
@@ -170,6 +178,17 @@ void TDbDatabase::rollback()
 
 void TDbDatabase::runReadOnly(const std::function<void()>& read)
 {
+    setReadOnlyAccess(true);
+    const auto writable = qScopeGuard([this] { setReadOnlyAccess(false); });
+    if (m_server == Server::Sqlite)
+        runStatement(connection(), QStringLiteral("PRAGMA query_only = 1"), QStringLiteral("No read-only run"));
+    const auto writesAgain = qScopeGuard([this] {
+        if (m_server == Server::Sqlite && isOpen()) {
+            QSqlQuery statement(m_connection);
+            if (!statement.exec(QStringLiteral("PRAGMA query_only = 0")))
+                qCWarning(lcDb, "Connection left read-only: %s", qUtf8Printable(statement.lastError().text()));
+        }
+    });
     startTransaction();
     const auto undo = qScopeGuard([this] {
         try {
@@ -190,10 +209,26 @@ void TDbDatabase::runReadOnly(const std::function<void()>& read)
         // this one ran no statement, so the transaction starts now.
         runStatement(connection(), QStringLiteral("START TRANSACTION READ ONLY"), QStringLiteral("No read-only run"));
         break;
+    case Server::Sqlite:
     case Server::Other:
         break;
     }
     read();
+}
+
+// The ODBC access mode is a hint that some drivers enforce and others ignore
+// or refuse; it is set where the driver takes it and otherwise left alone.
+void TDbDatabase::setReadOnlyAccess(bool readOnly)
+{
+    const SQLHDBC handle = isOpen() ? handleOf(m_connection) : nullptr;
+    if (handle == nullptr)
+        return;
+    // ODBC passes an integer attribute in the pointer argument.
+    const SQLPOINTER mode =
+        readOnly ? reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY) : reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_WRITE);
+    const SQLRETURN result = SQLSetConnectAttr(handle, SQL_ATTR_ACCESS_MODE, mode, SQL_IS_UINTEGER);
+    if (!SQL_SUCCEEDED(result))
+        qCDebug(lcDb, "The driver of %s keeps its access mode", qUtf8Printable(m_databaseName));
 }
 
 void TDbDatabase::limitStatementTime(int seconds)

@@ -62,11 +62,12 @@ public:
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
 
-    // Runs `read` in a transaction that is rolled back afterwards, and that
-    // is read-only where the database has that mode (PostgreSQL, MariaDB,
-    // MySQL), so that a statement holding text from a shared file changes
-    // nothing. Errors of `read` pass on; raises EDatabaseError when no
-    // transaction can start.
+    // Runs `read` in a transaction that is rolled back afterwards, on a
+    // connection that is read-only meanwhile where the driver or the database
+    // offers that: the ODBC access mode, a read-only transaction on
+    // PostgreSQL, MariaDB and MySQL, "query_only" on SQLite. So a statement
+    // holding text from a shared file changes nothing. Errors of `read` pass
+    // on; raises EDatabaseError when no read-only run can start.
     void runReadOnly(const std::function<void()>& read);
 
     // Has the server end every later statement of this connection that runs
@@ -81,8 +82,9 @@ public:
 
 private:
     // The database products whose SQL differs where this layer cares.
-    enum class Server { Other, PostgreSql, MariaDb, MySql };
+    enum class Server { Other, PostgreSql, MariaDb, MySql, Sqlite };
     static Server serverOf(const QSqlDatabase& connection);
+    void setReadOnlyAccess(bool readOnly);
 
     friend class TDbBatch;
     friend class TDbQuery;

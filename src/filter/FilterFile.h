@@ -28,10 +28,14 @@ public:
 };
 
 // Why a filter text cannot stand as one condition of the station query, so
-// that nothing could follow it in the statement: a ";", a "$" or a comment
-// marker outside quoted text, a backslash inside it (databases read it
-// differently), a quote left open, or parentheses that do not pair up.
-// Empty when it can.
+// that nothing could follow it in the statement. The text is read as SQL
+// tokens, with '…', "…", […] and `…` as quoted spans: refused are a ";", a
+// "$", a "\", a stray "]" or a comment marker outside quoted text, a
+// backslash inside it (databases read it differently), the words UNION,
+// INTERSECT, EXCEPT and INTO, a quote left open, parentheses outside quoted
+// text that do not pair up, and in […] and `…`, which some databases read as
+// code, whatever is refused outside quoted text and any quote. Empty when it
+// can.
 QString FilterTextProblem(const QString& condition);
 
 // `baseQuery` + " AND (" + `condition` + ")"; raises EFilterError with the

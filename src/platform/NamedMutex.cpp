@@ -16,8 +16,7 @@
 namespace {
 
 const QLatin1String GlobalPrefix("Global\\");
-const char SharedLockFolder[] = "/run/lock";
-const char SharedFallbackFolder[] = "/tmp";
+const char ServiceFolder[] = "/run/qvzizavure";
 
 // Guards heldPaths() and every open and close of a lock file, so that no
 // thread closes a descriptor of a file whose lock another thread just took.
@@ -74,16 +73,19 @@ QString privateTempFolder()
     return isPrivateFolder(path) ? path : QString();
 }
 
-// Writable by everybody, with the sticky bit, as /tmp is.
-bool isSharedFolder(const char* path)
+// Why the service's folder cannot be trusted with its lock: only root can
+// make it in /run, so it must be a real folder (not a link) that nobody but
+// its owner, root or the service, can write; empty when it can.
+QString serviceFolderProblem()
 {
     struct stat info;
-    return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & 01777) == 01777;
-}
-
-QString globalFolder()
-{
-    return QString::fromLatin1(isSharedFolder(SharedLockFolder) ? SharedLockFolder : SharedFallbackFolder);
+    if (::lstat(ServiceFolder, &info) != 0)
+        return qt_error_string(errno);
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("not a folder");
+    if ((info.st_mode & 022) != 0)
+        return QStringLiteral("writable by other users");
+    return {};
 }
 
 QString lockFileIn(const QString& folder, const QString& name)
@@ -104,7 +106,19 @@ struct flock wholeFileLock(short type)
 // O_NONBLOCK so that a FIFO planted at the path cannot hang the open.
 int openLockFile(const QString& path, int flags)
 {
-    return ::open(QFile::encodeName(path).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    return ::open(QFile::encodeName(path).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0640);
+}
+
+// Only the holder writes its lock file; the folder's group (the operators'
+// for the service's folder) reads it to see whether the lock is held, and
+// nobody else may open it, so nobody else can hold a read lock on it that
+// would keep the holder from starting.
+void shareWithFolderGroup(int fd, const QString& path)
+{
+    struct stat folder;
+    if (::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &folder) == 0)
+        static_cast<void>(::fchown(fd, uid_t(-1), folder.st_gid));
+    ::fchmod(fd, 0640);
 }
 
 } // namespace
@@ -123,9 +137,7 @@ bool NamedMutex::tryLock()
         return true;
     const QString path = lockFilePath(m_name);
     if (path.isEmpty()) {
-        m_error = m_name.isEmpty() ? QStringLiteral("no name given")
-                                   : QStringLiteral("%1: %2").arg(privateTempFolderPath(),
-                                                                  privateFolderProblem(privateTempFolderPath()));
+        m_error = folderProblem();
         return false;
     }
 
@@ -138,8 +150,7 @@ bool NamedMutex::tryLock()
         m_error = QStringLiteral("%1: %2").arg(QFileInfo(path).path(), qt_error_string(errno));
         return false;
     }
-    // A restrictive umask must not keep other users' isHeld() from reading the file.
-    ::fchmod(fd, 0644);
+    shareWithFolderGroup(fd, path);
     struct flock lock = wholeFileLock(F_WRLCK);
     if (::fcntl(fd, F_SETLK, &lock) != 0) {
         // EACCES and EAGAIN mean another process holds the lock.
@@ -198,6 +209,37 @@ QString NamedMutex::lockFilePath(const QString& name)
         return lockFileIn(overridden, name); // the full name keeps "Global\X" apart from "X"
     const QString folder = global ? globalFolder() : localFolder();
     return folder.isEmpty() ? QString() : lockFileIn(folder, bareName);
+}
+
+QString NamedMutex::globalFolder()
+{
+    return serviceFolderProblem().isEmpty() ? QString::fromLatin1(ServiceFolder) : QString();
+}
+
+bool NamedMutex::makeGlobalFolder(const QString& sharedFolder, QString& error)
+{
+    if (!lockFolderOverride().isEmpty())
+        return true;
+    if (::mkdir(ServiceFolder, 0750) == 0) {
+        // mkdir left out what the umask holds; the group reads the folder, nobody else.
+        struct stat shared;
+        if (::stat(QFile::encodeName(sharedFolder).constData(), &shared) == 0)
+            static_cast<void>(::chown(ServiceFolder, uid_t(-1), shared.st_gid));
+        ::chmod(ServiceFolder, 0750);
+    }
+    error = serviceFolderProblem();
+    if (!error.isEmpty())
+        error = QStringLiteral("%1: %2").arg(QString::fromLatin1(ServiceFolder), error);
+    return error.isEmpty();
+}
+
+QString NamedMutex::folderProblem() const
+{
+    if (m_name.isEmpty() || m_name == GlobalPrefix)
+        return QStringLiteral("no name given");
+    if (m_name.startsWith(GlobalPrefix))
+        return QStringLiteral("%1: %2").arg(QString::fromLatin1(ServiceFolder), serviceFolderProblem());
+    return QStringLiteral("%1: %2").arg(privateTempFolderPath(), privateFolderProblem(privateTempFolderPath()));
 }
 
 QString NamedMutex::localFolder()

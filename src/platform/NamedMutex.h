@@ -9,10 +9,13 @@
 // Folders:
 // - plain names live in the user's runtime folder: $XDG_RUNTIME_DIR, or else a
 //   private "<temp>/qvzizavure-<uid>" (mode 0700, ours, not a symlink);
-// - names starting with "Global\" live, without that prefix, in /run/lock, which
-//   every user may write. Where /run/lock is not such a shared folder, /tmp is
-//   used instead; the choice depends only on the folder itself, so the service
-//   and every user's program agree on it.
+// - names starting with "Global\" live, without that prefix, in the system
+//   service's folder /run/qvzizavure, which only root and the service may
+//   write (systemd's RuntimeDirectory=, or the service run as root, makes it);
+//   the lock file is readable by the folder's group, the operators, so that
+//   nobody else can open it, and so hold a read lock that would keep the
+//   service from starting. A folder that others may write, or a link, is
+//   refused.
 // - when QVZIZAVURE_LOCK_DIR is set, every name lives there under its full
 //   name ("Global\X" and "X" stay two different files). Tests use this.
 //
@@ -51,8 +54,17 @@ public:
     // The per-user folder of plain names, shared with other per-user runtime
     // files (the single-instance socket); empty when it is unsafe.
     static QString localFolder();
+    // The folder of "Global\" names; empty when it is missing or unsafe.
+    static QString globalFolder();
+    // Makes the folder of "Global\" names when it is missing, which only root
+    // may, readable by the group of the folder `sharedFolder` (the program
+    // folder, which the operators' group shares). False, with the reason in
+    // `error`, when the folder is still missing or unsafe.
+    static bool makeGlobalFolder(const QString& sharedFolder, QString& error);
 
 private:
+    QString folderProblem() const;
+
     QString m_name;
     QString m_path;
     QString m_error;

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void cleanup();
     void firstShow_data();
     void firstShow();
+    void connectStoresProtectedPassword_data();
     void connectStoresProtectedPassword();
     void connectToWrongDataSource();
     void connectionStringRefused_data();
@@ -194,23 +195,45 @@ void TestMainDatabase::firstShow()
     QVERIFY(!TestFiles::read(configPath()).contains("=sys"));
 }
 
+void TestMainDatabase::connectStoresProtectedPassword_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("storable") << QStringLiteral("s3cret-pw") << true;
+    // SQLite takes any password; the stored login, which works, stays.
+    QTest::newRow("with a colon") << QStringLiteral("s3cret:pw") << false;
+    QTest::newRow("30 bytes") << QStringLiteral("s3cret-pw").repeated(4).left(30) << false;
+}
+
 void TestMainDatabase::connectStoresProtectedPassword()
 {
+    QFETCH(QString, password);
+    QFETCH(bool, stored);
     auto window = openWindow();
     QVERIFY(!isConnected(*window));
-    answerLogin(DataSource, QStringLiteral("demo"), QStringLiteral("s3cret-pw"));
+    TestFiles::write(configPath(),
+                     databaseSettings(QStringLiteral("QVOLD"), QStringLiteral("old"), QStringLiteral("pw")));
+    const QByteArray before = TestFiles::read(configPath());
+    answerLogin(DataSource, QStringLiteral("demo"), password);
     window->findChild<QAction*>(QStringLiteral("actDBConnect"))->trigger();
     QVERIFY(isConnected(*window));
     QVERIFY(MessageBox::shownTexts().isEmpty());
+    QCOMPARE(memoLines(*window)[0].endsWith(QStringLiteral("    Password not stored: it holds \":\" or is longer than "
+                                                           "29 bytes; the stored login is unchanged.")),
+             !stored);
 
     const QByteArray file = TestFiles::read(configPath());
     QVERIFY2(!file.contains("s3cret"), file.constData());
-    const ProfileFile stored(configPath());
-    QCOMPARE(stored.readString("Database Settings", "ODBC Data Source"), DataSource);
-    QCOMPARE(stored.readString("Database Settings", "ODBC Username"), QStringLiteral("demo"));
-    const QString protectedPassword = stored.readString("Database Settings", "ODBC Password");
+    if (!stored) {
+        QCOMPARE(file, before);
+        return;
+    }
+    const ProfileFile settings(configPath());
+    QCOMPARE(settings.readString("Database Settings", "ODBC Data Source"), DataSource);
+    QCOMPARE(settings.readString("Database Settings", "ODBC Username"), QStringLiteral("demo"));
+    const QString protectedPassword = settings.readString("Database Settings", "ODBC Password");
     QCOMPARE(protectedPassword.size(), 40);
-    QCOMPARE(RecoverPassword(protectedPassword), std::optional<QString>(QStringLiteral("s3cret-pw")));
+    QCOMPARE(RecoverPassword(protectedPassword), std::optional<QString>(password));
 }
 
 void TestMainDatabase::connectToWrongDataSource()

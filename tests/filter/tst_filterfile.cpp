@@ -77,6 +77,30 @@ void TestFilterFile::filterTextProblem_data()
                                    << "it holds a backslash in quoted text";
     QTest::newRow("dollar quoting") << "A = $$x$$"
                                     << "it holds \"$\" outside quoted text";
+    QTest::newRow("names in brackets and backticks") << "[QV_SITES].[BASIN] = 'x' AND `CITY` <> 'y(' AND (B = 1)"
+                                                     << "";
+    QTest::newRow("words in quoted text and names") << "CITY = 'UNION' AND DESCRIPTION <> 'into' AND UNIONS = 1"
+                                                    << "";
+    QTest::newRow("parenthesis hidden in brackets")
+        << "'x' <> (SELECT 'y' AS [(]) ) UNION SELECT name, 0 FROM sqlite_master WHERE (1 IN (SELECT 1 AS [)])"
+        << "a \")\" closes more than was opened";
+    QTest::newRow("parenthesis hidden in backticks")
+        << "'x' <> (SELECT 'y' AS `(`) ) UNION SELECT name, 0 FROM sqlite_master WHERE (1 IN (SELECT 1 AS `)`)"
+        << "a \")\" closes more than was opened";
+    QTest::newRow("union in plain text") << "A IN (SELECT B FROM QV_SITES UNION SELECT name FROM sqlite_master)"
+                                         << "it holds the word UNION";
+    QTest::newRow("except after a number") << "A IN (SELECT 1EXCEPT SELECT 2)"
+                                           << "it holds the word EXCEPT";
+    QTest::newRow("select into") << "A IN (SELECT B INTO OUTFILE '/tmp/x' FROM QV_SITES)"
+                                 << "it holds the word INTO";
+    QTest::newRow("bracket closed twice") << "[a]]) OR (1 = 1"
+                                          << "it holds \"]\" outside quoted text";
+    QTest::newRow("quote in a bracketed name") << "A[' ]' ) OR (1 = 1 ]"
+                                               << "it holds a quote inside a name in [ ] or ` `";
+    QTest::newRow("statement mark in a backtick name") << "`a;b` = 1"
+                                                       << "it holds \";\" outside quoted text";
+    QTest::newRow("bracket left open") << "[a = 1"
+                                       << "a quote is left open";
 }
 
 // A text that passes stands as one condition: nothing can follow it in the

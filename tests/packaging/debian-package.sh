@@ -8,7 +8,10 @@
 #     Neither is told where its folder is: both must find the root's
 #     var/lib/qvzizavure. The program must connect to the demo database made
 #     from the package's examples and link to the service, as its status log
-#     says; then a termination signal closes it as File > Exit does.
+#     says; then a termination signal closes it as File > Exit does;
+#   - the unit's hardening, as systemd-analyze scores it offline: "safe";
+#   - as root, the stand-in's single-instance lock on the system bus against
+#     a user outside the operators' group (servicelock.sh).
 #
 #   tests/packaging/debian-package.sh [BUILD]
 set -euo pipefail
@@ -82,3 +85,17 @@ run_both() {
 export -f run_both
 export root folder
 dbus-run-session -- bash -c 'pids=(); trap "kill \${pids[*]} 2>/dev/null || true" EXIT; run_both'
+
+unit=$root/lib/systemd/system/QVZizaVureessor.service
+if ! systemd-analyze security --offline=true --threshold=10 "$unit" >"$work/security.txt" 2>&1; then
+    cat "$work/security.txt" >&2
+    echo "The packaged unit's exposure is above 1.0 (systemd-analyze security)" >&2
+    exit 1
+fi
+echo "The packaged unit is hardened: $(grep -o 'Overall exposure level.*' "$work/security.txt")"
+
+if [ "$(id -u)" -eq 0 ]; then
+    unshare --mount --propagation private tests/packaging/servicelock.sh "$root"
+else
+    echo "SKIP: the service's lock against another user needs root (a mount namespace, other users)"
+fi

@@ -87,7 +87,7 @@ private Q_SLOTS:
     void destructorReleases();
     void secondObjectInSameProcess();
     void plainNamesLiveInRuntimeFolder();
-    void globalNamesLiveInSharedFolder();
+    void globalNamesLiveInServiceFolder();
     void privateFolderWithoutRuntimeFolder();
     void unsafePrivateFolderRefused_data();
     void unsafePrivateFolderRefused();
@@ -398,8 +398,10 @@ void TestNamedMutex::plainNamesLiveInRuntimeFolder()
     QVERIFY(QFile::exists(runtime + QStringLiteral("/QVZizaVureessorGUI.lock")));
 }
 
-// Only the path is checked here: the shared folder is outside the test's reach.
-void TestNamedMutex::globalNamesLiveInSharedFolder()
+// Only the path is checked here: the service's folder is outside the test's
+// reach (tests/packaging/debian-package.sh tries it). A global name lives
+// there when only its owner may write it, and nowhere else.
+void TestNamedMutex::globalNamesLiveInServiceFolder()
 {
     useSystemFolders();
     const QString runtime = m_dir->filePath(QStringLiteral("run"));
@@ -407,13 +409,16 @@ void TestNamedMutex::globalNamesLiveInSharedFolder()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 
     struct stat info;
-    const bool runLockShared =
-        ::stat("/run/lock", &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & 01777) == 01777;
-    const QString shared = runLockShared ? QStringLiteral("/run/lock") : QStringLiteral("/tmp");
+    const bool usable = ::lstat("/run/qvzizavure", &info) == 0 && S_ISDIR(info.st_mode) && (info.st_mode & 022) == 0;
     QCOMPARE(NamedMutex::lockFilePath(QStringLiteral("Global\\QVZizaVureessor")),
-             shared + QStringLiteral("/QVZizaVureessor.lock"));
+             usable ? QStringLiteral("/run/qvzizavure/QVZizaVureessor.lock") : QString());
     QCOMPARE(NamedMutex::lockFilePath(QStringLiteral("QVZizaVureessor")),
              runtime + QStringLiteral("/QVZizaVureessor.lock"));
+    if (!usable) {
+        NamedMutex mutex(QStringLiteral("Global\\QVZizaVureessor"));
+        QVERIFY(!mutex.tryLock());
+        QVERIFY2(mutex.errorString().startsWith(QStringLiteral("/run/qvzizavure: ")), qPrintable(mutex.errorString()));
+    }
 }
 
 void TestNamedMutex::privateFolderWithoutRuntimeFolder()

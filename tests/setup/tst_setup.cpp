@@ -729,6 +729,19 @@ void TestSetup::filters_data()
                                           << u"1 = 0"_s << u" cannot be used: it is a link owned by another user."_s;
     QTest::newRow("over 64 KiB") << QByteArray("QV_SITES.BASIN = 'North Fork'") + QByteArray(64 * 1024, ' ')
                                  << QString() << u"1 = 0"_s << u" cannot be used: it is larger than 64 KiB."_s;
+    // A parenthesis in a name that SQLite reads as quoted: the rest would list every table's name.
+    for (const QByteArray& quotes : {QByteArray("[]"), QByteArray("``")}) {
+        const QByteArray text = QByteArray("'x' <> (SELECT 'y' AS [(]) ) UNION SELECT name, name, NULL, NULL, NULL, "
+                                           "NULL, NULL, NULL, NULL, NULL, 0, 0 FROM sqlite_master WHERE "
+                                           "(1 IN (SELECT 1 AS [)])\r\n")
+                                    .replace('[', quotes.front())
+                                    .replace(']', quotes.back());
+        QTest::newRow((QByteArray("union behind ") + quotes.front() + ')' + quotes.back()).constData())
+            << text << QString() << u"1 = 0"_s << u" cannot be used: a \")\" closes more than was opened."_s;
+    }
+    QTest::newRow("union in plain text")
+        << QByteArray("QV_SITES.STATION_ID IN (SELECT STATION_ID FROM QV_SITES UNION SELECT name FROM sqlite_master)")
+        << QString() << u"1 = 0"_s << u" cannot be used: it holds the word UNION."_s;
 }
 
 void TestSetup::filters()
@@ -786,8 +799,9 @@ void TestSetup::filters()
 void TestSetup::slowFilterCancelled()
 {
     const QString file = m_folder.filePath(QStringLiteral("endless.flt"));
-    TestFiles::write(file, "EXISTS (WITH RECURSIVE C(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM C) "
-                           "SELECT X FROM C WHERE X < 0)\r\n");
+    TestFiles::write(file, "EXISTS (SELECT 1 FROM QV_SITES A, QV_SITES B, QV_SITES C, QV_SITES D, QV_SITES E, "
+                           "QV_SITES F WHERE A.BASIN || B.BASIN || C.BASIN || D.BASIN || E.BASIN || F.BASIN = 'none')"
+                           "\r\n");
     m_groups->AddGroup(group(1, {}, file));
     ReadCanceller canceller;
     auto window = openWindow();
