@@ -1327,26 +1327,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Geplante Verarbeitung</translation>
     </message>
     <message>
-        <source>Processing active</source>
-        <translation>Verarbeitung aktiv</translation>
-    </message>
-    <message>
-        <source>Processing suspended</source>
-        <translation>Verarbeitung ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Processing held by one window</source>
-        <translation>Verarbeitung von einem Fenster ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Processing held by %1 windows</source>
-        <translation>Verarbeitung von %1 Fenstern ausgesetzt</translation>
-    </message>
-    <message>
-        <source>Scheduled processing was left on hold by a program that ended; resumed.</source>
-        <translation>Die geplante Verarbeitung war von einem beendeten Programm ausgesetzt worden; sie läuft wieder.</translation>
-    </message>
-    <message>
         <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes; the stored login is unchanged.</source>
         <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte; die gespeicherte Anmeldung bleibt unverändert.</translation>
     </message>
