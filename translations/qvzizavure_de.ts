@@ -842,6 +842,10 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>%1 (erased by another program)</source>
         <translation>%1 (von einem anderen Programm gelöscht)</translation>
     </message>
+    <message>
+        <source>Edits of %1 were not saved when the program last ended. Recover them?</source>
+        <translation>Änderungen an %1 wurden beim letzten Beenden des Programms nicht gespeichert. Wiederherstellen?</translation>
+    </message>
 </context>
 <context>
     <name>TfrmPPLogin</name>

@@ -326,7 +326,9 @@ void TfrmZizaVureGUI::closeOnRequest()
     // event loops have returned, so that the command that opened them
     // finishes (the group list saved, the service resumed) before it closes.
     QWidget* modal = QApplication::activeModalWidget();
-    if (auto* dialog = qobject_cast<QDialog*>(modal))
+    if (auto* editor = qobject_cast<TfrmOptionSetup*>(modal))
+        editor->closeOnRequest();
+    else if (auto* dialog = qobject_cast<QDialog*>(modal))
         dialog->reject();
     else if (modal)
         modal->close();

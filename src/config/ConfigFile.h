@@ -39,6 +39,7 @@ public:
 
     QString path() const { return m_file.path(); }
     ProfileFile& file() { return m_file; }
+    const ProfileFile& file() const { return m_file; }
 
     // Reads the file afresh and builds a new group list from it. A time or
     // date that cannot be read takes its default and gets a status line naming

@@ -31,9 +31,14 @@ TGroupEdit::TGroupEdit(TConfigSession& session, TDbDatabase& database)
 void TGroupEdit::fill(const TZizaVureGroupItem& group)
 {
     clear();
-    m_base.ClearStationSensors();
-    m_base.AssignFrom(group);
+    setBase(group);
     appendPairs(group);
+}
+
+void TGroupEdit::setBase(const TZizaVureGroupItem& base)
+{
+    m_base.ClearStationSensors();
+    m_base.AssignFrom(base);
 }
 
 void TGroupEdit::appendPairs(const TZizaVureGroupItem& group)
@@ -142,8 +147,7 @@ TGroupEdit::SaveResult TGroupEdit::save(TZizaVureGroupItem& target,
     }
     if (!result.saved)
         return result;
-    m_base.ClearStationSensors();
-    m_base.AssignFrom(*result.saved);
+    setBase(*result.saved);
     for (const auto& entry : result.saved->StationSensors)
         RegisterDataLabel(m_database, result.saved->FuncName, *entry);
     result.warnings = otherLabelWarnings(*result.saved);

@@ -27,6 +27,10 @@ public:
     // as the base that a save merges against.
     void fill(const TZizaVureGroupItem& group);
     void clear();
+    // The group that a save merges against, and a new one for edits that
+    // were loaded from elsewhere (a recovery file).
+    const TZizaVureGroupItem& base() const { return m_base; }
+    void setBase(const TZizaVureGroupItem& base);
     // Appends copies of the group's pairs, as edits of the list.
     void appendPairs(const TZizaVureGroupItem& group);
     // Appends station.sensor, labelled with the sensor's name, unless the

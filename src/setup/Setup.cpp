@@ -8,6 +8,8 @@
 #include "StationPicker.h"
 #include "calc/TimeText.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigLog.h"
+#include "config/RecoveryFile.h"
 #include "db/DbError.h"
 #include "filter/FilterSelect.h"
 #include "platform/AsciiText.h"
@@ -21,6 +23,7 @@
 #include <QButtonGroup>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -231,21 +234,23 @@ void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
     ui->edtFilterFile->setText(group.Filter);
 }
 
+// The time fields come last: one that holds no time raises, and the fields
+// taken before it still reach a recovery file.
 void TfrmOptionSetup::takeGroupFields(TZizaVureGroupItem& target)
 {
     target.Enabled = ui->chkEnable->isChecked();
     target.FuncName = ui->cbxFuncName->currentIndex() >= 0 ? ui->cbxFuncName->currentText() : QString();
-    target.BaseTime = timeOfDay(ui->edtBase);
-    target.ProcTime = timeOfDay(ui->edtProcTime);
     target.TypeInterval = quint8(ui->cbxInterval->currentIndex()); // none selected: 255
-    bool wholeDays = false;
-    const int days = ui->edtIntervalDay->text().toInt(&wholeDays);
-    target.Interval = timeOfDay(ui->edtInterval) + (wholeDays ? days : 0);
     target.StartFrom = ui->cbxDateFrom->currentText();
     target.DataType = quint8(ui->cbxDataFlags->currentIndex());
     target.Parameter = ui->edtParameters->text();
     target.TimeBound = m_timeBound->checkedId();
     target.Filter = ui->edtFilterFile->text();
+    target.BaseTime = timeOfDay(ui->edtBase);
+    target.ProcTime = timeOfDay(ui->edtProcTime);
+    bool wholeDays = false;
+    const int days = ui->edtIntervalDay->text().toInt(&wholeDays);
+    target.Interval = timeOfDay(ui->edtInterval) + (wholeDays ? days : 0);
 }
 
 bool TfrmOptionSetup::SaveGroup()
@@ -374,13 +379,16 @@ void TfrmOptionSetup::actCopyExecute()
 {
     if (!saveIfModified() || m_groupIndex < 0)
         return;
-    const TZizaVureGroupItem& source = *m_groups.Items(m_groupIndex);
+    addWithPendingPairs(*m_groups.Items(m_groupIndex));
+}
+
+void TfrmOptionSetup::addWithPendingPairs(const TZizaVureGroupItem& source)
+{
     TZizaVureGroupItem fields;
     fields.AssignFrom(source);
     fields.ClearStationSensors();
-    if (!addGroup(&fields))
-        return;
-    m_pairs->append(source);
+    if (addGroup(&fields))
+        m_pairs->append(source);
 }
 
 // A new group or a copy is written at once under the number that the file
@@ -614,8 +622,87 @@ void TfrmOptionSetup::showEvent(QShowEvent* event)
         m_shown = true;
         const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         resize(size().boundedTo(screen()->availableGeometry().marginsRemoved(frame).size()));
+        QTimer::singleShot(0, this, &TfrmOptionSetup::offerRecovery);
     }
     QDialog::showEvent(event);
+}
+
+// Edits kept when the program last had to end are offered once.
+void TfrmOptionSetup::offerRecovery()
+{
+    // An editor closed before its first events ran (a termination request)
+    // has just kept its own edits.
+    if (!isVisible())
+        return;
+    TRecoveryFile recovery(TRecoveryFile::defaultPath());
+    const std::optional<TRecoveryFile::Edits> kept = recovery.read(m_configSession.path());
+    if (!kept)
+        return;
+    const QString question =
+        tr("Edits of %1 were not saved when the program last ended. Recover them?").arg(kept->edited->GroupName);
+    const bool recover = MessageBox::question(this, question) == MessageBox::Ok;
+    recovery.remove();
+    if (recover)
+        showRecovered(*kept);
+}
+
+// The edits are shown unsaved; their save merges them, as any save does,
+// with what others wrote since they were loaded. A group that is gone is
+// written again as a new one.
+void TfrmOptionSetup::showRecovered(const TRecoveryFile::Edits& kept)
+{
+    const int index = [&] {
+        for (int i = 0; i < m_groups.Count(); ++i) {
+            if (ConfigFile::SectionKey(m_groups.Items(i)->GroupName) == ConfigFile::SectionKey(kept.edited->GroupName))
+                return i;
+        }
+        return -1;
+    }();
+    if (index < 0 || !saveIfModified()) {
+        if (index < 0)
+            addWithPendingPairs(*kept.edited);
+        return;
+    }
+    m_groupIndex = index;
+    fillGroupSelector();
+    LoadGroup(index);
+    showGroupFields(*kept.edited);
+    m_pairs->fill(*kept.edited);
+    m_edit.setBase(*kept.base);
+    markModified();
+}
+
+void TfrmOptionSetup::closeOnRequest()
+{
+    markIfStartFromChanged();
+    if (m_modified)
+        keepEditsForRecovery();
+    m_modified = false;
+    QDialog::reject();
+}
+
+// Whatever of the edits can be taken: a field that holds no time keeps its
+// loaded value, and labels that clash are kept as typed.
+void TfrmOptionSetup::keepEditsForRecovery()
+{
+    TZizaVureGroupItem edited;
+    edited.AssignFrom(currentGroup());
+    try {
+        takeGroupFields(edited);
+    } catch (const EConvertError&) {
+    }
+    try {
+        m_pairs->commitEdited();
+    } catch (const EDataLabelDup&) {
+    }
+    edited.ClearStationSensors();
+    for (const auto& pair : m_edit.pairs())
+        edited.StationSensors.push_back(std::make_unique<TStationSensorInfoItem>(*pair));
+    try {
+        TRecoveryFile(TRecoveryFile::defaultPath()).write(m_configSession.path(), m_edit.base(), edited);
+    } catch (const EWriteError& error) {
+        qCWarning(lcConfig, "Edits not kept for recovery: %s", error.what());
+    }
 }
 
 void TfrmOptionSetup::reject()

@@ -4,6 +4,7 @@
 #include "StationPicker.h"
 #include "calc/TimePreview.h"
 #include "config/DataDef.h"
+#include "config/RecoveryFile.h"
 
 #include <QDialog>
 #include <QHash>
@@ -78,6 +79,11 @@ public:
     // the save, and the controls keep the edits.
     bool SaveGroup();
 
+    // Closes without a question, on a termination request (a signal, a
+    // logout): unsaved edits go to the operator's recovery file, which the
+    // next editor on this configuration offers.
+    void closeOnRequest();
+
     // True for a start text the service can read; shows "Error 1505: ..." otherwise.
     bool ValidateStartFrom(const QString& text);
 
@@ -131,6 +137,10 @@ private:
     bool trySaveGroup();
     bool saveIfModified();
     bool addGroup(const TZizaVureGroupItem* source);
+    void addWithPendingPairs(const TZizaVureGroupItem& source);
+    void offerRecovery();
+    void showRecovered(const TRecoveryFile::Edits& kept);
+    void keepEditsForRecovery();
     bool eraseGroup(int index);
     void selectAfterDeletion(int index);
     void reportError(const QString& message);

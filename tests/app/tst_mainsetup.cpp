@@ -45,6 +45,8 @@ private Q_SLOTS:
     void launchWhenUnlinked();
     void failedSaveStillResumes();
     void helpOpensAtTheEditorsPage();
+    void terminationKeepsEdits_data();
+    void terminationKeepsEdits();
     void firstSession();
 
 private:
@@ -261,6 +263,47 @@ void TestMainSetup::firstSession()
     rows.sort();
     QCOMPARE(rows, expected);
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+void TestMainSetup::terminationKeepsEdits_data()
+{
+    QTest::addColumn<int>("answer"); // to the next editor's offer
+    QTest::newRow("recovered") << int(MessageBox::Ok);
+    QTest::newRow("discarded") << int(MessageBox::Cancel);
+}
+
+// A termination request with unsaved edits asks nothing and closes at once;
+// the edits wait in the operator's recovery file for the next editor.
+void TestMainSetup::terminationKeepsEdits()
+{
+    QFETCH(int, answer);
+    const QString configPath = m_home->filePath(QStringLiteral("QVZizaVure.QVS"));
+    const QByteArray before = TestFiles::read(configPath);
+    {
+        auto window = openWindow(false);
+        editSetup(*window, [&] {
+            auto* editor = qobject_cast<TfrmOptionSetup*>(QApplication::activeModalWidget());
+            QTest::keyClicks(editor->findChild<QLineEdit*>(QStringLiteral("edtParameters")), u"kept"_s);
+            window->closeOnRequest();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 2000);
+    }
+    QCOMPARE(MessageBox::shownTexts().join(u'|'), QString());
+    QCOMPARE(TestFiles::read(configPath), before);
+
+    MessageBox::setNextAnswer(MessageBox::Answer(answer));
+    auto window = openWindow(false);
+    editSetup(*window, [&] {
+        auto* editor = qobject_cast<TfrmOptionSetup*>(QApplication::activeModalWidget());
+        QTRY_COMPARE(MessageBox::shownTexts().size(), 1);
+        QCOMPARE(editor->findChild<QLineEdit*>(QStringLiteral("edtParameters"))->text(),
+                 answer == MessageBox::Ok ? u"KEPT"_s : QString());
+        QCOMPARE(editor->isModified(), answer == MessageBox::Ok);
+    });
+    QVERIFY(MessageBox::shownTexts()[0].startsWith(u"Edits of ZizaVureessGroup:1 were not saved"_s));
+    // Recovered edits are saved as any edits are, when the editor closes.
+    QCOMPARE(ProfileFile(configPath).readString("ZizaVureessGroup:1", "Parameter"),
+             answer == MessageBox::Ok ? u"KEPT"_s : QString());
 }
 
 QTEST_MAIN(TestMainSetup)
