@@ -164,6 +164,17 @@
     </message>
 </context>
 <context>
+    <name>TGroupFieldEdits</name>
+    <message>
+        <source>&apos;%1&apos; is not a valid time</source>
+        <translation>&apos;%1&apos; ist keine gültige Zeitangabe</translation>
+    </message>
+    <message>
+        <source>Error 1504: Invalid day value</source>
+        <translation>Fehler 1504: Ungültiger Tageswert</translation>
+    </message>
+</context>
+<context>
     <name>TPairListControls</name>
     <message>
         <source>Station %1 cannot be processed: its id contains &apos;.&apos;</source>
@@ -807,10 +818,6 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>Hilfe</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; is not a valid time</source>
-        <translation>&apos;%1&apos; ist keine gültige Zeitangabe</translation>
-    </message>
-    <message>
         <source>Are you sure you want to delete this Group?</source>
         <translation>Möchten Sie diese Gruppe wirklich löschen?</translation>
     </message>
@@ -825,10 +832,6 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Error 1500: </source>
         <translation>Fehler 1500: </translation>
-    </message>
-    <message>
-        <source>Error 1504: Invalid day value</source>
-        <translation>Fehler 1504: Ungültiger Tageswert</translation>
     </message>
     <message>
         <source>Stations and sensors</source>

@@ -3,6 +3,7 @@
 #include "ui_Setup.h"
 
 #include "DataLabelDup.h"
+#include "GroupFieldEdits.h"
 #include "MergeConflicts.h"
 #include "PairListControls.h"
 #include "StationPicker.h"
@@ -12,40 +13,16 @@
 #include "config/RecoveryFile.h"
 #include "db/DbError.h"
 #include "filter/FilterSelect.h"
-#include "platform/AsciiText.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/FieldExitWatcher.h"
-#include "widgets/GroupFieldControls.h"
 #include "widgets/MessageBox.h"
 #include "widgets/TimeTextCheck.h"
 
 #include <QAbstractEventDispatcher>
-#include <QButtonGroup>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindow>
-
-namespace {
-
-constexpr int MaxIntervalDays = 365;
-
-// A time field whose text is no time of day.
-class EConvertError : public Exception
-{
-public:
-    using Exception::Exception;
-};
-
-double timeOfDay(const QLineEdit* field)
-{
-    const QString text = field->text();
-    if (const std::optional<double> time = ReadTimeField(text))
-        return *time;
-    throw EConvertError(TfrmOptionSetup::tr("'%1' is not a valid time").arg(text));
-}
-
-} // namespace
 
 TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabase& database, TZizaVureGroups& groups,
                                  ConfigFile& config)
@@ -89,21 +66,9 @@ TfrmOptionSetup::~TfrmOptionSetup()
 
 void TfrmOptionSetup::setUpGroupControls()
 {
-    m_timeBound = new QButtonGroup(this);
-    m_timeBound->addButton(ui->radTimeBound0, 0);
-    m_timeBound->addButton(ui->radTimeBound1, 1);
-    m_timeBound->addButton(ui->radTimeBound2, 2);
-
-    ui->cbxDateFrom->addItems(SetupTimeKeywords().listed);
-    ui->cbxDateFrom->setCurrentIndex(-1);
-    ui->cbxDateFrom->lineEdit()->setMaxLength(TimeTextMaxLength);
-    // Typed text stays exactly as typed; no completion to a listed keyword.
-    ui->cbxDateFrom->setCompleter(nullptr);
-    connect(ui->edtParameters, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int cursor = ui->edtParameters->cursorPosition();
-        ui->edtParameters->setText(AsciiText::upper(text));
-        ui->edtParameters->setCursorPosition(cursor);
-    });
+    m_fields = new TGroupFieldEdits(this, *ui);
+    connect(m_fields, &TGroupFieldEdits::modified, this, &TfrmOptionSetup::markModified);
+    connect(m_fields, &TGroupFieldEdits::startFromLeft, this, &TfrmOptionSetup::startFromPicked);
 
     bindButton(ui->btnNew, ui->actNew);
     bindButton(ui->btnCopy, ui->actCopy);
@@ -118,9 +83,6 @@ void TfrmOptionSetup::setUpGroupControls()
     connect(ui->actSave, &QAction::triggered, this, &TfrmOptionSetup::actSaveExecute);
 
     connect(ui->cbxGroup, &QComboBox::activated, this, &TfrmOptionSetup::cbxGroupChange);
-    connect(ui->cbxInterval, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::cbxIntervalChange);
-    connect(ui->spnbtnNoChangeIntervalUp, &QToolButton::clicked, this, [this] { stepDays(1); });
-    connect(ui->spnbtnNoChangeIntervalDown, &QToolButton::clicked, this, [this] { stepDays(-1); });
     connect(ui->btnFilter, &QPushButton::clicked, this, &TfrmOptionSetup::btnFilterClick);
     connect(ui->edtFilterFile, &QLineEdit::editingFinished, this, &TfrmOptionSetup::edtFilterFileExit);
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
@@ -128,40 +90,11 @@ void TfrmOptionSetup::setUpGroupControls()
         if (m_openHelp)
             m_openHelp(this, QStringLiteral("setup.html"));
     });
-    connectModifiedMarks();
-    connectStartFrom();
-}
-
-// Every field that a save takes marks the group modified, so that no change
-// is left where Save cannot reach it. Loading a group clears the mark again.
-void TfrmOptionSetup::connectModifiedMarks()
-{
-    for (QLineEdit* field :
-         {ui->edtBase, ui->edtProcTime, ui->edtInterval, ui->edtIntervalDay, ui->edtParameters, ui->edtFilterFile})
-        connect(field, &QLineEdit::textChanged, this, &TfrmOptionSetup::markModified);
-    for (QComboBox* box : {ui->cbxFuncName, ui->cbxDataFlags})
-        connect(box, &QComboBox::currentIndexChanged, this, &TfrmOptionSetup::markModified);
-    connect(ui->chkEnable, &QCheckBox::toggled, this, &TfrmOptionSetup::markModified);
-    connect(m_timeBound, &QButtonGroup::idToggled, this, &TfrmOptionSetup::markModified);
-}
-
-void TfrmOptionSetup::connectStartFrom()
-{
-    connect(ui->cbxDateFrom, &QComboBox::activated, this, &TfrmOptionSetup::startFromPicked);
-    connect(new FieldExitWatcher(ui->cbxDateFrom), &FieldExitWatcher::exited, this, &TfrmOptionSetup::startFromPicked);
-    connect(ui->cbxDateFrom, &QComboBox::editTextChanged, this, &TfrmOptionSetup::updateStartPreview);
 }
 
 void TfrmOptionSetup::setClock(const TClock& clock)
 {
-    m_clock = clock;
-    updateStartPreview();
-}
-
-void TfrmOptionSetup::updateStartPreview()
-{
-    const QString text = ui->cbxDateFrom->currentText();
-    ui->edtStartPreview->setText(TimePreviewText(EvaluateTimeText(text, SetupTimeKeywords(), m_clock())));
+    m_fields->setClock(clock);
 }
 
 void TfrmOptionSetup::setUpStationControls()
@@ -206,7 +139,7 @@ void TfrmOptionSetup::LoadGroup(int index)
     if (stored)
         m_placeholder.reset(); // the list is no longer empty
     const TZizaVureGroupItem& group = stored ? *m_groups.Items(index) : *m_placeholder;
-    showGroupFields(group);
+    m_fields->show(group);
     m_pairs->fill(group);
     m_groupIndex = ui->cbxGroup->currentIndex();
 
@@ -216,47 +149,10 @@ void TfrmOptionSetup::LoadGroup(int index)
     m_modified = false;
 }
 
-void TfrmOptionSetup::showGroupFields(const TZizaVureGroupItem& group)
-{
-    TGroupFieldControls{ui->chkEnable,   ui->cbxFuncName,    ui->edtBase,     ui->edtProcTime,
-                        ui->cbxInterval, ui->edtIntervalDay, ui->edtInterval, ui->cbxDataFlags}
-        .show(group);
-    ui->edtParameters->setText(group.Parameter);
-    if (QAbstractButton* bound = m_timeBound->button(group.TimeBound)) {
-        bound->setChecked(true);
-    } else if (QAbstractButton* checked = m_timeBound->checkedButton()) {
-        m_timeBound->setExclusive(false);
-        checked->setChecked(false);
-        m_timeBound->setExclusive(true);
-    }
-    ui->cbxDateFrom->setCurrentIndex(-1);
-    ui->cbxDateFrom->setEditText(group.StartFrom);
-    ui->edtFilterFile->setText(group.Filter);
-}
-
-// The time fields come last: one that holds no time raises, and the fields
-// taken before it still reach a recovery file.
-void TfrmOptionSetup::takeGroupFields(TZizaVureGroupItem& target)
-{
-    target.Enabled = ui->chkEnable->isChecked();
-    target.FuncName = ui->cbxFuncName->currentIndex() >= 0 ? ui->cbxFuncName->currentText() : QString();
-    target.TypeInterval = quint8(ui->cbxInterval->currentIndex()); // none selected: 255
-    target.StartFrom = ui->cbxDateFrom->currentText();
-    target.DataType = quint8(ui->cbxDataFlags->currentIndex());
-    target.Parameter = ui->edtParameters->text();
-    target.TimeBound = m_timeBound->checkedId();
-    target.Filter = ui->edtFilterFile->text();
-    target.BaseTime = timeOfDay(ui->edtBase);
-    target.ProcTime = timeOfDay(ui->edtProcTime);
-    bool wholeDays = false;
-    const int days = ui->edtIntervalDay->text().toInt(&wholeDays);
-    target.Interval = timeOfDay(ui->edtInterval) + (wholeDays ? days : 0);
-}
-
 bool TfrmOptionSetup::SaveGroup()
 {
     const auto takeEdits = [&](TZizaVureGroupItem& target) {
-        takeGroupFields(target);
+        m_fields->take(target);
         m_pairs->commitEdited();
     };
     const auto resolve = [this](QList<TMergeConflict>& conflicts, const QDateTime& written) {
@@ -445,7 +341,7 @@ void TfrmOptionSetup::updateActions()
     ui->actDelete->setEnabled(stored);
     ui->actDeleteAll->setEnabled(stored);
     ui->actSave->setEnabled(m_modified && (m_placeholder || (stored && ui->cbxGroup->currentIndex() >= 0)));
-    UpdateIntervalControls();
+    m_fields->updateIntervalControls();
 }
 
 // Saves the current group and tells the operator when that failed. The
@@ -531,40 +427,6 @@ void TfrmOptionSetup::showSelectedGroup()
     if (m_groupIndex < 0)
         m_placeholder = std::make_unique<TZizaVureGroupItem>();
     LoadGroup(m_groupIndex);
-}
-
-void TfrmOptionSetup::cbxIntervalChange()
-{
-    UpdateIntervalControls();
-    markModified();
-}
-
-// The entered interval counts only for "As Entered:", but its values are kept
-// and saved whatever the choice.
-void TfrmOptionSetup::UpdateIntervalControls()
-{
-    const bool entered = UsesOwnInterval(ui->cbxInterval->currentIndex());
-    ui->edtIntervalDay->setEnabled(entered);
-    ui->spnbtnNoChangeInterval->setEnabled(entered);
-    ui->edtInterval->setEnabled(entered);
-}
-
-// The steps wrap between 0 and 365; a typed day count outside that range
-// steps on from where it is.
-void TfrmOptionSetup::stepDays(int step)
-{
-    bool isNumber = false;
-    int days = ui->edtIntervalDay->text().toInt(&isNumber);
-    if (!isNumber) {
-        MessageBox::error(this, tr("Error 1504: Invalid day value"));
-        return;
-    }
-    if (step > 0)
-        days = days == MaxIntervalDays ? 0 : days + 1;
-    else
-        days = days == 0 ? MaxIntervalDays : days - 1;
-    ui->edtIntervalDay->setText(QString::number(days));
-    markModified();
 }
 
 void TfrmOptionSetup::startFromPicked()
@@ -666,7 +528,7 @@ void TfrmOptionSetup::showRecovered(const TRecoveryFile::Edits& kept)
     m_groupIndex = index;
     fillGroupSelector();
     LoadGroup(index);
-    showGroupFields(*kept.edited);
+    m_fields->show(*kept.edited);
     m_pairs->fill(*kept.edited);
     m_edit.setBase(*kept.base);
     markModified();
@@ -688,7 +550,7 @@ void TfrmOptionSetup::keepEditsForRecovery()
     TZizaVureGroupItem edited;
     edited.AssignFrom(currentGroup());
     try {
-        takeGroupFields(edited);
+        m_fields->take(edited);
     } catch (const EConvertError&) {
     }
     try {

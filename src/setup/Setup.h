@@ -15,7 +15,7 @@
 
 class ConfigFile;
 class EDataLabelDup;
-class QButtonGroup;
+class TGroupFieldEdits;
 class QModelIndex;
 class QPushButton;
 class TDbDatabase;
@@ -113,14 +113,9 @@ protected:
 
 private:
     void setUpGroupControls();
-    void connectModifiedMarks();
-    void connectStartFrom();
-    void updateStartPreview();
     void setUpStationControls();
     void setUpPairControls();
     void bindButton(QPushButton* button, QAction* action);
-    void showGroupFields(const TZizaVureGroupItem& group);
-    void takeGroupFields(TZizaVureGroupItem& target);
     void joinPlaceholder(TZizaVureGroupItem& saved);
     void followFile();
     void fillGroupSelector();
@@ -148,9 +143,6 @@ private:
     // The group selector, the group fields and closing.
     void cbxGroupChange();
     void showSelectedGroup();
-    void cbxIntervalChange();
-    void UpdateIntervalControls();
-    void stepDays(int step);
     void startFromPicked();
     void markIfStartFromChanged();
     void btnFilterClick();
@@ -164,8 +156,6 @@ private:
     TConfigSession m_configSession;
     StatusSink m_status;
     HelpOpener m_openHelp;
-    TClock m_clock = SystemClock;
-    QButtonGroup* m_timeBound = nullptr;
 
     int m_groupIndex = -1;
     std::unique_ptr<TZizaVureGroupItem> m_placeholder; // only while the list is empty
@@ -174,6 +164,7 @@ private:
     bool m_saving = false; // the list must not change under a save
 
     TGroupEdit m_edit;
+    TGroupFieldEdits* m_fields = nullptr;
     TPairListControls* m_pairs = nullptr;
     TStationPicker* m_stations = nullptr;
 };
