@@ -364,15 +364,14 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
     auto groups = std::make_unique<TZizaVureGroups>();
     settings.LogMessage = m_file.readBool(MainSection, "LogMessage", false);
     settings.LogDetail = m_file.readInteger(MainSection, "LogDetail", DetailMedium);
-    const QStringList names = listedGroupNames(m_file);
-    for (int p = 0; p < names.size(); ++p) {
-        QByteArrayList unreadable;
-        std::unique_ptr<TZizaVureGroupItem> group = ReadGroup(names[p], p, &unreadable);
-        for (const QByteArray& key : unreadable)
+    std::vector<QByteArrayList> unreadable;
+    std::vector<std::unique_ptr<TZizaVureGroupItem>> listed = ReadListedGroups(&unreadable);
+    for (std::size_t p = 0; p < listed.size(); ++p) {
+        for (const QByteArray& key : unreadable[p])
             report(addStatusLine, QCoreApplication::translate("ConfigFile", "Group %1: %2 cannot be read and takes its "
                                                                             "default until the group is saved.")
-                                      .arg(group->GroupName, QString::fromUtf8(key)));
-        groups->AddGroup(std::move(group));
+                                      .arg(listed[p]->GroupName, QString::fromUtf8(key)));
+        groups->AddGroup(std::move(listed[p]));
     }
     if (!readError().isEmpty())
         report(addStatusLine,
@@ -472,6 +471,28 @@ std::unique_ptr<TZizaVureGroupItem> ConfigFile::ReadGroup(const QString& name, i
 {
     bool named = false;
     listedGroupNames(m_file, &named);
+    return readListedGroup(name, position, named, unreadable);
+}
+
+std::vector<std::unique_ptr<TZizaVureGroupItem>>
+ConfigFile::ReadListedGroups(std::vector<QByteArrayList>* unreadable) const
+{
+    bool named = false;
+    const QStringList names = listedGroupNames(m_file, &named);
+    std::vector<std::unique_ptr<TZizaVureGroupItem>> groups;
+    groups.reserve(std::size_t(names.size()));
+    for (int p = 0; p < names.size(); ++p) {
+        QByteArrayList keys;
+        groups.push_back(readListedGroup(names[p], p, named, &keys));
+        if (unreadable)
+            unreadable->push_back(keys);
+    }
+    return groups;
+}
+
+std::unique_ptr<TZizaVureGroupItem> ConfigFile::readListedGroup(const QString& name, int position, bool named,
+                                                                QByteArrayList* unreadable) const
+{
     auto group = std::make_unique<TZizaVureGroupItem>();
     group->GroupName = name;
     if (!named)

@@ -69,6 +69,11 @@ public:
     // keys go to `unreadable`) and a missing section take their defaults.
     std::unique_ptr<TZizaVureGroupItem> ReadGroup(const QString& name, int position,
                                                   QByteArrayList* unreadable = nullptr) const;
+    // Every group that the file as last read lists, in its order, read as
+    // ReadGroup reads one; `unreadable` gets each group's keys that could not
+    // be read.
+    std::vector<std::unique_ptr<TZizaVureGroupItem>>
+    ReadListedGroups(std::vector<QByteArrayList>* unreadable = nullptr) const;
     // The names that the file as last read lists.
     QStringList ListedGroupNames() const;
     // The lowest number of 1..MaxGroupNumber that no listed group's number,
@@ -113,6 +118,8 @@ public:
 private:
     void reportRestoredFile();
 
+    std::unique_ptr<TZizaVureGroupItem> readListedGroup(const QString& name, int position, bool named,
+                                                        QByteArrayList* unreadable) const;
     // The keys whose values could not be read.
     QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
 

@@ -17,11 +17,6 @@ constexpr int SettleMs = 200;
 // How often a save merges again when the section keeps changing under it.
 constexpr int MaxMergeRounds = 5;
 
-// The section changed between the merge and the write.
-struct SectionMoved
-{
-};
-
 bool sameGroup(const TZizaVureGroupItem& a, const TZizaVureGroupItem& b)
 {
     return ConfigFile::GroupSectionKeys(a) == ConfigFile::GroupSectionKeys(b);
@@ -77,36 +72,47 @@ void TConfigSession::onWatchEvent()
     Q_EMIT fileChanged();
 }
 
+// The section is read once, under the lock of the write: a save that finds
+// it as the window loaded it writes at once. Otherwise the merge is made
+// and the operator asked without the lock, and the write is tried again
+// against the section that the merge was made with.
 TConfigSession::SaveOutcome TConfigSession::saveGroup(TZizaVureGroupItem& target, const TZizaVureGroupItem& base,
                                                       const TZizaVureGroupItem& mine, const Resolve& resolve,
                                                       const AskErased& askErased)
 {
-    const QString name = mine.GroupName;
+    std::unique_ptr<TZizaVureGroupItem> written = copyOf(mine);
+    std::unique_ptr<TZizaVureGroupItem> theirs; // the section a merge was made with
+    const TZizaVureGroupItem* expected = &base; // none: no section is expected
+    SaveOutcome outcome = SaveOutcome::Saved;
     for (int round = 1;; ++round) {
-        m_config.Reopen();
-        const QStringList listed = m_config.ListedGroupNames();
-        const int position = indexOfName(listed, name) >= 0 ? indexOfName(listed, name) : int(listed.size());
-        const bool onDisk = m_config.file().hasSection(name.toUtf8());
-        const std::unique_ptr<TZizaVureGroupItem> theirs = onDisk ? m_config.ReadGroup(name, position) : nullptr;
-        if (!onDisk && indexOfName(listed, name) < 0 && !askErased(name)) {
-            letGo(target);
-            return SaveOutcome::LetGo;
+        std::unique_ptr<TZizaVureGroupItem> found;
+        bool listed = true;
+        if (writeIfUnchanged(*written, expected, found, listed))
+            break;
+        if (round == MaxMergeRounds)
+            throw EWriteError(
+                tr("Unable to write to %1: another program keeps changing %2").arg(path(), mine.GroupName));
+        if (!found) {
+            // A listed group without a section is simply written again.
+            if (!listed && !askErased(mine.GroupName)) {
+                letGo(target);
+                return SaveOutcome::LetGo;
+            }
+            written = copyOf(mine);
+            expected = nullptr;
+            outcome = SaveOutcome::Saved;
+            continue;
         }
-        SaveOutcome outcome = SaveOutcome::Saved;
-        const std::unique_ptr<TZizaVureGroupItem> written = versionToWrite(base, mine, theirs.get(), resolve, outcome);
+        theirs = std::move(found);
+        outcome = SaveOutcome::Saved;
+        written = versionToWrite(base, mine, theirs.get(), resolve, outcome);
         if (!written)
             return SaveOutcome::Cancelled;
-        try {
-            writeGroup(*written, position, theirs.get());
-        } catch (const SectionMoved&) {
-            if (round < MaxMergeRounds)
-                continue;
-            throw EWriteError(tr("Unable to write to %1: another program keeps changing %2").arg(path(), name));
-        }
-        m_erasedElsewhere.remove(ConfigFile::SectionKey(name));
-        replaceInList(target, *written);
-        return outcome;
+        expected = theirs.get();
     }
+    m_erasedElsewhere.remove(ConfigFile::SectionKey(mine.GroupName));
+    replaceInList(target, *written);
+    return outcome;
 }
 
 void TConfigSession::letGo(TZizaVureGroupItem& target)
@@ -137,21 +143,29 @@ std::unique_ptr<TZizaVureGroupItem> TConfigSession::versionToWrite(const TZizaVu
     return merged;
 }
 
-// Raises SectionMoved when the section is no longer `theirs` (none: no
-// section) under the lock, so that the merge is made again.
-void TConfigSession::writeGroup(const TZizaVureGroupItem& written, int position, const TZizaVureGroupItem* theirs)
+// Under the lock: writes the section and, when the file does not list it,
+// the list, provided the section is still `expected` (none: no section).
+// Else writes nothing and gives the section found and whether it is listed.
+bool TConfigSession::writeIfUnchanged(const TZizaVureGroupItem& written, const TZizaVureGroupItem* expected,
+                                      std::unique_ptr<TZizaVureGroupItem>& found, bool& listed)
 {
     const QString& name = written.GroupName;
     const QByteArray section = name.toUtf8();
+    bool unchanged = false;
     m_config.file().update([&](const ProfileFile& current) {
-        const bool onDisk = current.hasSection(section);
-        if (onDisk != (theirs != nullptr) || (onDisk && !sameGroup(*m_config.ReadGroup(name, position), *theirs)))
-            throw SectionMoved();
+        const QStringList names = m_config.ListedGroupNames();
+        const int index = indexOfName(names, name);
+        listed = index >= 0;
+        found = current.hasSection(section) ? m_config.ReadGroup(name, listed ? index : int(names.size())) : nullptr;
+        unchanged = found ? expected && sameGroup(*found, *expected) : !expected;
+        if (!unchanged)
+            return ProfileFile::Changes{};
         ProfileFile::Changes changes{{section, ConfigFile::GroupSectionKeys(written), false}};
-        if (indexOfName(m_config.ListedGroupNames(), name) < 0)
+        if (!listed)
             changes.append({ConfigFile::MainSectionName, ConfigFile::GroupListKeys(listedWith(name)), false});
         return changes;
     });
+    return unchanged;
 }
 
 void TConfigSession::replaceInList(TZizaVureGroupItem& target, const TZizaVureGroupItem& written)
@@ -231,18 +245,17 @@ QStringList TConfigSession::refresh(const TZizaVureGroupItem* keep)
         held[key] = std::move(group);
     }
     QStringList lines;
-    const QStringList names = m_config.ListedGroupNames();
-    for (int p = 0; p < names.size(); ++p) {
-        std::unique_ptr<TZizaVureGroupItem> fresh = m_config.ReadGroup(names[p], p);
-        std::unique_ptr<TZizaVureGroupItem> group = std::move(held[ConfigFile::SectionKey(names[p])]);
+    for (std::unique_ptr<TZizaVureGroupItem>& fresh : m_config.ReadListedGroups()) {
+        const QString name = fresh->GroupName;
+        std::unique_ptr<TZizaVureGroupItem> group = std::move(held[ConfigFile::SectionKey(name)]);
         if (!group) {
-            lines.append(tr("%1 was added by another program.").arg(names[p]));
+            lines.append(tr("%1 was added by another program.").arg(name));
             group = std::move(fresh);
         } else if (!sameGroup(*group, *fresh)) {
-            lines.append(tr("%1 was changed by another program.").arg(names[p]));
+            lines.append(tr("%1 was changed by another program.").arg(name));
             replaceInList(*group, *fresh);
         }
-        m_erasedElsewhere.remove(ConfigFile::SectionKey(names[p]));
+        m_erasedElsewhere.remove(ConfigFile::SectionKey(name));
         m_groups.AddGroup(std::move(group));
     }
     for (const QString& key : std::as_const(heldOrder)) {

@@ -93,7 +93,8 @@ private:
     std::unique_ptr<TZizaVureGroupItem> versionToWrite(const TZizaVureGroupItem& base, const TZizaVureGroupItem& mine,
                                                        const TZizaVureGroupItem* theirs, const Resolve& resolve,
                                                        SaveOutcome& outcome) const;
-    void writeGroup(const TZizaVureGroupItem& written, int position, const TZizaVureGroupItem* theirs);
+    bool writeIfUnchanged(const TZizaVureGroupItem& written, const TZizaVureGroupItem* expected,
+                          std::unique_ptr<TZizaVureGroupItem>& found, bool& listed);
     QStringList listedWith(const QString& name) const;
     QStringList listedWithout(const QString& name) const;
 

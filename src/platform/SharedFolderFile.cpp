@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -190,21 +191,30 @@ int open(const QString& path, int flags, mode_t mode)
 
 std::optional<QByteArray> readAll(int fd, qint64 limit)
 {
-    QByteArray content;
-    char block[65536];
+    // Read straight into a buffer of the file's size (one byte more, to see
+    // the end at once): a large configuration is read in one pass, without
+    // copies. A file that grows meanwhile grows the buffer.
+    struct stat info;
+    const qint64 expected = ::fstat(fd, &info) == 0 ? qint64(info.st_size) : 0;
+    QByteArray content(qsizetype(qMax<qint64>(65536, qMin(expected, limit) + 1)), Qt::Uninitialized);
+    qsizetype size = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
+        if (size == content.size())
+            content.resize(size * 2);
+        const ssize_t n = ::read(fd, content.data() + size, size_t(content.size() - size));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return std::nullopt;
-        if (n == 0)
+        if (n == 0) {
+            content.truncate(size);
             return content;
-        if (content.size() + n > limit) {
+        }
+        size += n;
+        if (size > limit) {
             errno = EFBIG;
             return std::nullopt;
         }
-        content.append(block, n);
     }
 }
 
