@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,6 +108,7 @@ private Q_SLOTS:
     void copyWithPairsFailsAtSave();
     void savePrompt_data();
     void savePrompt();
+    void listFollowsTheFile();
     void startTextCheckedBeforeWriting_data();
     void startTextCheckedBeforeWriting();
     void failedSaveKeepsGroup_data();
@@ -493,6 +495,8 @@ void TestSetupGroups::savePrompt_data()
     QTest::newRow("close, OK") << true << int(MessageBox::Ok);
     QTest::newRow("selector, Cancel") << false << int(MessageBox::Cancel);
     QTest::newRow("selector, OK") << false << int(MessageBox::Ok);
+    QTest::newRow("close, Discard") << true << int(MessageBox::Discard);
+    QTest::newRow("selector, Discard") << false << int(MessageBox::Discard);
 }
 
 void TestSetupGroups::savePrompt()
@@ -510,14 +514,34 @@ void TestSetupGroups::savePrompt()
         QTest::keyClick(child<QComboBox>(*window, "cbxGroup"), Qt::Key_Down);
 
     const bool saved = answer == MessageBox::Ok;
+    const bool goesOn = answer != MessageBox::Cancel;
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Save all current parameters?"_s});
     QCOMPARE(section(1, "Parameter"), saved ? u"P1"_s : QString());
-    QCOMPARE(window->isVisible(), !(closing && saved));
+    QCOMPARE(window->isVisible(), !(closing && goesOn));
     if (!closing) {
-        QCOMPARE(window->currentGroupIndex(), saved ? 1 : 0);
-        QCOMPARE(child<QComboBox>(*window, "cbxGroup")->currentIndex(), saved ? 1 : 0);
-        QCOMPARE(child<QLineEdit>(*window, "edtParameters")->text(), saved ? QString() : u"P1"_s);
+        QCOMPARE(window->currentGroupIndex(), goesOn ? 1 : 0);
+        QCOMPARE(child<QComboBox>(*window, "cbxGroup")->currentIndex(), goesOn ? 1 : 0);
+        QCOMPARE(child<QLineEdit>(*window, "edtParameters")->text(), goesOn ? QString() : u"P1"_s);
     }
+}
+
+// Another operator's program adds and erases groups while the editor is open:
+// its list follows within two seconds, and the group being edited stays.
+void TestSetupGroups::listFollowsTheFile()
+{
+    m_groups->AddGroup(group(1));
+    m_groups->AddGroup(group(2));
+    auto window = openWindow();
+    QTest::keyClicks(child<QLineEdit>(*window, "edtParameters"), u"p1"_s);
+    const auto other = [this](const QStringList& args) {
+        QCOMPARE(QProcess::execute(QStringLiteral(CONFIGOPERATOR_PATH), QStringList{m_config->path()} + args), 0);
+    };
+    other({u"add"_s});
+    QTRY_COMPARE_WITH_TIMEOUT(selectorTexts(*window), (QStringList{u"1"_s, u"2"_s, u"3"_s}), 2000);
+    other({u"erase"_s, u"ZizaVureessGroup:1"_s});
+    QTRY_COMPARE_WITH_TIMEOUT(selectorTexts(*window), (QStringList{u"2"_s, u"3"_s, u"1 (erased by another program)"_s}),
+                              2000);
+    QCOMPARE(child<QLineEdit>(*window, "edtParameters")->text(), u"P1"_s);
 }
 
 void TestSetupGroups::startTextCheckedBeforeWriting_data()
