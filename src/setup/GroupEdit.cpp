@@ -62,7 +62,7 @@ bool TGroupEdit::add(const QString& station, const QString& sensor)
     auto pair = std::make_unique<TStationSensorInfoItem>();
     pair->StationId = station;
     pair->SensorName = sensor;
-    pair->POLLDataLabel = sensor;
+    pair->POLLDataLabel = sensor.trimmed();
     const QString key = pairKey(*pair);
     if (m_pairTexts.contains(key))
         return false;
@@ -84,9 +84,13 @@ void TGroupEdit::exchange(int first, int second)
     std::swap(m_pairs.at(std::size_t(first)), m_pairs.at(std::size_t(second)));
 }
 
-void TGroupEdit::setLabels(const TZizaVureGroupItem& group, int index, const QString& dataLabel,
-                           const QString& altLabel)
+// Labels are trimmed as the file trims them when it is read, so that "T"
+// and "T " never pass for two labels.
+void TGroupEdit::setLabels(const TZizaVureGroupItem& group, int index, const QString& typedLabel,
+                           const QString& typedAltLabel)
 {
+    const QString dataLabel = typedLabel.trimmed();
+    const QString altLabel = typedAltLabel.trimmed();
     TStationSensorInfoItem& edited = *m_pairs.at(std::size_t(index));
     for (int g = 0; g < m_groups.Count(); ++g) {
         const TZizaVureGroupItem* other = m_groups.Items(g);

@@ -39,7 +39,8 @@ public:
     void remove(int index);
     void exchange(int first, int second);
 
-    // Gives the list's pair at `index` new labels. Raises EDataLabelDup, and
+    // Gives the list's pair at `index` new labels, trimmed of surrounding
+    // blanks as the file trims them. Raises EDataLabelDup, and
     // changes nothing, when another pair of the same station already carries
     // the data label: any pair of another group, or a stored pair of `group`
     // other than the one at `index`.

@@ -96,9 +96,10 @@ void TGroupFieldEdits::take(TZizaVureGroupItem& target) const
     target.TypeInterval = quint8(ui.cbxInterval->currentIndex()); // none selected: 255
     target.StartFrom = ui.cbxDateFrom->currentText();
     target.DataType = quint8(ui.cbxDataFlags->currentIndex());
-    target.Parameter = ui.edtParameters->text();
+    // Trimmed as the file trims them when it is read.
+    target.Parameter = ui.edtParameters->text().trimmed();
     target.TimeBound = m_timeBound->checkedId();
-    target.Filter = ui.edtFilterFile->text();
+    target.Filter = ui.edtFilterFile->text().trimmed();
     target.BaseTime = timeOfDay(ui.edtBase);
     target.ProcTime = timeOfDay(ui.edtProcTime);
     bool wholeDays = false;

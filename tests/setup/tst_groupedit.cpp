@@ -84,6 +84,9 @@ void TestGroupEdit::labelRule_data()
     QTest::newRow("the same pair's stored label") << u"t"_s << false;
     QTest::newRow("another stored pair of the group") << u"w"_s << true;
     QTest::newRow("another station's label") << u"x"_s << false;
+    // Blanks do not make another label: the file trims them when it is read.
+    QTest::newRow("another stored pair's label, blank-padded") << u"W "_s << true;
+    QTest::newRow("the same pair's label, blank-padded") << u" T\t"_s << false;
 }
 
 void TestGroupEdit::labelRule()
@@ -101,7 +104,7 @@ void TestGroupEdit::labelRule()
         raised = true;
     }
     QCOMPARE(raised, refused);
-    QCOMPARE(m_edit->pairs()[0]->POLLDataLabel, refused ? u"T"_s : label);
+    QCOMPARE(m_edit->pairs()[0]->POLLDataLabel, refused ? u"T"_s : label.trimmed());
 }
 
 void TestGroupEdit::storeIntoNamesFirstClash()
