@@ -210,8 +210,11 @@ ProfileFile::ProfileFile(const QString& path) : m_path(path)
 bool ProfileFile::reread()
 {
     const FileLock lock(m_path, FileLock::Mode::Shared);
-    if (readFromDisk())
+    m_readAbandoned = lock.wasAbandoned();
+    if (!m_readAbandoned && readFromDisk())
         return true;
+    if (m_readAbandoned)
+        m_readError = lock.abandonReason();
     parse({});
     return false;
 }
@@ -529,6 +532,9 @@ void ProfileFile::withholdFromOthers() const
 void ProfileFile::update(const ChangesFor& changesFor)
 {
     const FileLock lock(m_path, FileLock::Mode::Exclusive);
+    if (lock.wasAbandoned())
+        throw EWriteError(
+            QStringLiteral("Unable to write to %1: %2. Nothing was written.").arg(m_path, lock.abandonReason()));
     if (!lock.isHeld())
         raiseWriteError();
     readForWrite();

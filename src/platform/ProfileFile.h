@@ -81,6 +81,10 @@ public:
     // "it is a link owned by another user"); empty when it was read or is
     // missing. Every write is refused until it can be read.
     QString readError() const { return m_readError; }
+    // Whether the last read gave up waiting for the file's lock (another
+    // program held it past the deadline, or the wait was cancelled): worth
+    // another try later.
+    bool readAbandoned() const { return m_readAbandoned; }
     // Whether the file on disk is provably the one last read or written
     // (see the class comment); false means it may have changed.
     bool isUpToDate() const { return unchangedSinceLastRead(); }
@@ -206,6 +210,7 @@ private:
     bool m_existed = false;    // m_content came from the file
     bool m_vanished = false;
     QString m_readError;
+    bool m_readAbandoned = false;
     std::optional<Stamp> m_stamp;
     QByteArray m_content;
     mutable std::optional<bool> m_validUtf8; // of m_content, found on first use

@@ -2,10 +2,10 @@
 
 #include "ServiceLog.h"
 #include "config/DataDef.h"
+#include "platform/LockWait.h"
 #include "platform/SharedFolderFile.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -18,7 +18,6 @@
 namespace {
 
 constexpr off_t GuardByte = 0;
-constexpr int GuardPollMs = 10;
 const QByteArray ActiveRecord = QByteArrayLiteral("active");
 const QByteArray SuspendedRecord = QByteArrayLiteral("suspended");
 
@@ -110,11 +109,11 @@ void clearRecord(int fd)
 class Guard
 {
 public:
-    explicit Guard(int fd) : m_fd(fd)
+    Guard(int fd, const QString& path) : m_fd(fd)
     {
-        const QDeadlineTimer deadline(TScheduleHold::GuardWaitMs);
-        while (!(m_held = lockByte(fd, F_WRLCK, GuardByte)) && !deadline.hasExpired())
-            QThread::msleep(GuardPollMs);
+        LockWait::wait(
+            QFileInfo(path).fileName(), [&] { return m_held = lockByte(fd, F_WRLCK, GuardByte); },
+            TScheduleHold::GuardWaitMs);
         if (!m_held)
             qCWarning(lcService, "The schedule hold's guard is still taken after %d ms", TScheduleHold::GuardWaitMs);
     }
@@ -159,7 +158,7 @@ void TScheduleHold::take()
     HoldFile file(SharedFolderFile::openLockFile(m_path, O_RDWR | O_CREAT));
     if (file.fd() < 0)
         throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
-    const Guard guard(file.fd());
+    const Guard guard(file.fd(), m_path);
     if (!takeSlot(file.fd()))
         throw EWriteError(
             QStringLiteral("Unable to write to %1: %2 windows hold the schedule already").arg(m_path).arg(MaxHolders));
@@ -178,7 +177,7 @@ void TScheduleHold::release()
         return;
     // The slot goes with the descriptor, after the guard, whatever happens.
     const HoldFile file(std::exchange(m_fd, -1));
-    const Guard guard(file.fd());
+    const Guard guard(file.fd(), m_path);
     if (countHolders(file.fd()) > 0)
         return;
     if (readRecord(file.fd()).value_or(false)) {
@@ -201,7 +200,7 @@ bool TScheduleHold::recoverAbandoned(TServiceLink& link, const QString& configPa
     const HoldFile file(SharedFolderFile::openLockFile(holdPath(configPath), O_RDWR));
     if (file.fd() < 0)
         return false;
-    const Guard guard(file.fd());
+    const Guard guard(file.fd(), holdPath(configPath));
     if (!guard.isHeld() || countHolders(file.fd()) > 0)
         return false;
     const std::optional<bool> wasActive = readRecord(file.fd());

@@ -16,8 +16,9 @@
 //  - byte 0, the guard: taken exclusively for the moment in which a holder
 //    comes or goes, so that two programs never both count themselves first
 //    or last. Waiting for it is bounded (GuardWaitMs, long enough for the two
-//    service calls its taker may make); a holder that cannot have it goes on
-//    without it, a recovery gives up until the next link.
+//    service calls its taker may make) and keeps a window answering
+//    (LockWait); a holder that cannot have it goes on without it, a recovery
+//    gives up until the next link.
 //  - bytes 1..MaxHolders, the slots: each holder locks the first free one
 //    exclusively. The live holders are the locked slots, as F_OFD_GETLK
 //    reports them; through the holder's own descriptor its own slot does not

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 #include "platform/Exception.h"
+#include "platform/FileLock.h"
+#include "platform/LockWait.h"
 #include "platform/ProfileFile.h"
 
 #include <QDir>
@@ -8,6 +10,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,6 +61,8 @@ private Q_SLOTS:
     void refusedValues();
     void readOnlyFolderLeavesFileUnchanged();
     void unreadableFileIsNotReplaced();
+    void lockHeldByStoppedProgram_data();
+    void lockHeldByStoppedProgram();
     void erase_data();
     void erase();
     void unpairedUtf16Refused();
@@ -428,6 +435,59 @@ void TestProfileFile::unreadableFileIsNotReplaced()
     }
     QFile::setPermissions(filePath(), QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(TestFiles::read(filePath()), before);
+}
+
+// A program stopped while it holds the lock delays a reader or a writer
+// only until the deadline or a cancel; nothing is written, and both say
+// which lock file is held.
+void TestProfileFile::lockHeldByStoppedProgram_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("write, deadline") << true << false << u"its lock LOCK is held by another program (process PID)"_s;
+    QTest::newRow("read, deadline") << false << false << u"its lock LOCK is held by another program (process PID)"_s;
+    QTest::newRow("write, cancelled") << true << true << u"the wait for its lock LOCK was cancelled"_s;
+    QTest::newRow("read, cancelled") << false << true << u"the wait for its lock LOCK was cancelled"_s;
+}
+
+void TestProfileFile::lockHeldByStoppedProgram()
+{
+    QFETCH(bool, write);
+    QFETCH(bool, cancel);
+    QFETCH(QString, reason);
+    const QByteArray before = "[S]\r\nK=1\r\n";
+    TestFiles::write(filePath(), before);
+    ProfileFile file(filePath());
+    TestFiles::StoppedLockHolder holder(FileLock::lockPath(filePath()));
+    QVERIFY(holder.isHolding());
+    LockWait::setDeadlineMs(cancel ? LockWait::DefaultDeadlineMs : 300);
+    std::unique_ptr<QThread> canceller(QThread::create([] {
+        QThread::msleep(200);
+        LockWait::cancelAll();
+    }));
+    if (cancel)
+        canceller->start();
+    QString message;
+    if (write) {
+        try {
+            file.writeKeys("S", {{"K", u"2"_s}});
+        } catch (const EWriteError& error) {
+            message = error.message();
+        }
+    } else {
+        QVERIFY(!file.reread());
+        QVERIFY(file.readAbandoned());
+        message = file.readError();
+    }
+    canceller->wait();
+    LockWait::setDeadlineMs(LockWait::DefaultDeadlineMs);
+    reason.replace(u"LOCK"_s, FileLock::lockPath(filePath())).replace(u"PID"_s, QString::number(holder.pid()));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QCOMPARE(TestFiles::read(filePath()), before);
+    holder.release();
+    QVERIFY(file.reread());
+    QCOMPARE(file.readString("S", "K"), u"1"_s);
 }
 
 void TestProfileFile::erase_data()

@@ -3,8 +3,11 @@
 #include <QFile>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace TestFiles {
@@ -52,6 +55,35 @@ WithoutFilePrivileges::~WithoutFilePrivileges()
 {
     setfsuid(m_uid);
     setfsgid(m_gid);
+}
+
+// The child does only what is safe after fork() in a program with threads.
+StoppedLockHolder::StoppedLockHolder(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT, 0660);
+        struct flock range = {};
+        range.l_type = F_WRLCK;
+        range.l_whence = SEEK_SET;
+        if (fd < 0 || ::fcntl(fd, F_SETLK, &range) != 0)
+            ::_exit(1);
+        ::raise(SIGSTOP);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status))
+        m_pid = pid;
+}
+
+void StoppedLockHolder::release()
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
 }
 
 } // namespace TestFiles

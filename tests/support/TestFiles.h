@@ -29,4 +29,24 @@ private:
     unsigned m_gid;
 };
 
+// A program that took an exclusive lock on the file at `path` (as another
+// program of a shared folder does, with a lock that names its process) and
+// was then stopped, as by a debugger or Ctrl+Z. It holds the lock until
+// release() or the end of the instance, which kill it.
+class StoppedLockHolder
+{
+public:
+    explicit StoppedLockHolder(const QString& path);
+    ~StoppedLockHolder() { release(); }
+    StoppedLockHolder(const StoppedLockHolder&) = delete;
+    StoppedLockHolder& operator=(const StoppedLockHolder&) = delete;
+
+    bool isHolding() const { return m_pid > 0; }
+    int pid() const { return m_pid; }
+    void release();
+
+private:
+    int m_pid = -1;
+};
+
 } // namespace TestFiles
