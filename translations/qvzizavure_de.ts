@@ -32,6 +32,21 @@
     </message>
 </context>
 <context>
+    <name>FileLock</name>
+    <message>
+        <source>the wait for its lock %1 was cancelled</source>
+        <translation>das Warten auf seine Sperrdatei %1 wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>its lock %1 is held by another program%2 for more than %3 seconds; close that program, or end it if it does not answer, and try again</source>
+        <translation>seine Sperrdatei %1 wird seit mehr als %3 Sekunden von einem anderen Programm%2 gehalten; schließen Sie dieses Programm oder beenden Sie es, wenn es nicht antwortet, und versuchen Sie es erneut</translation>
+    </message>
+    <message>
+        <source> (process %1)</source>
+        <translation> (Prozess %1)</translation>
+    </message>
+</context>
+<context>
     <name>FilterFile</name>
     <message>
         <source>it holds a backslash in quoted text</source>
@@ -172,6 +187,13 @@
     <message>
         <source>Error 1504: Invalid day value</source>
         <translation>Fehler 1504: Ungültiger Tageswert</translation>
+    </message>
+</context>
+<context>
+    <name>TLockWaitWindow</name>
+    <message>
+        <source>Waiting for %1, locked by another program…</source>
+        <translation>Warten auf %1, von einem anderen Programm gesperrt…</translation>
     </message>
 </context>
 <context>

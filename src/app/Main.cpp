@@ -11,6 +11,7 @@
 #include "db/DataLabels.h"
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
+#include "platform/LockWait.h"
 #include "setup/Setup.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
@@ -20,6 +21,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressDialog>
@@ -206,6 +208,7 @@ void TfrmZizaVureGUI::startConfigurationLoad()
 {
     const QString path = ConfigFile::defaultPath();
     m_loader.reset(QThread::create([this, path] {
+        const LockWait::CancelScope cancellable;
         m_loaded.config = std::make_unique<ConfigFile>(path);
         m_loaded.groups = m_loaded.config->LoadConfiguration(
             m_loaded.log, [this](const QString& line) { m_loaded.statusLines.append(line); });
@@ -240,8 +243,14 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     firstShow();
 }
 
+// The load waits for the file's lock in its own thread; a command that
+// needs it meanwhile waits as for a lock, with the window answering.
 void TfrmZizaVureGUI::waitForConfiguration()
 {
+    if (m_loader && !m_loader->isFinished())
+        LockWait::wait(
+            QFileInfo(ConfigFile::defaultPath()).fileName(), [this] { return !m_loader || m_loader->isFinished(); },
+            -1);
     finishConfigurationLoad();
 }
 
@@ -262,7 +271,7 @@ ConfigFile& TfrmZizaVureGUI::configFile()
 // catches up.
 void TfrmZizaVureGUI::followConfiguration()
 {
-    if (!m_configSession || QApplication::activeModalWidget())
+    if (!m_configSession || QApplication::activeModalWidget() || LockWait::isWaitingOnMainThread())
         return;
     for (const QString& line : m_configSession->refresh())
         AddStatusLine(line);
@@ -309,6 +318,8 @@ void TfrmZizaVureGUI::firstShow()
 
 void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
 {
+    // A load still waiting for the file's lock is not waited for.
+    LockWait::cancelAll();
     waitForConfiguration();
     // The help window has no owner; left open, it would keep the program
     // running without its main window.
@@ -322,6 +333,8 @@ void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
 
 void TfrmZizaVureGUI::closeOnRequest()
 {
+    // A command waiting for a lock is abandoned, with nothing written.
+    LockWait::cancelAll();
     // Modal windows are ended first, and the main window waits until their
     // event loops have returned, so that the command that opened them
     // finishes (the group list saved, the service resumed) before it closes.

@@ -3,6 +3,7 @@
 #include "platform/NamedMutex.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationNotifier.h"
+#include "widgets/LockWaitWindow.h"
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     AppTranslation::install();
+    LockWait::setMainThreadWaiter(&TLockWaitWindow::wait);
 
     // One instance per user session: a second start only brings the first
     // window to the front.

@@ -13,6 +13,7 @@
 #include "config/RecoveryFile.h"
 #include "db/DbError.h"
 #include "filter/FilterSelect.h"
+#include "platform/LockWait.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/FieldExitWatcher.h"
 #include "widgets/MessageBox.h"
@@ -227,7 +228,7 @@ void TfrmOptionSetup::fillGroupSelector()
 // version of itself.
 void TfrmOptionSetup::followFile()
 {
-    if (m_saving)
+    if (m_saving || LockWait::isWaitingOnMainThread())
         return;
     TZizaVureGroupItem* shown = m_groupIndex >= 0 ? m_groups.Items(m_groupIndex) : nullptr;
     const QStringList lines = m_configSession.refresh(m_modified ? shown : nullptr);

@@ -2,10 +2,13 @@
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "platform/DateTimeValue.h"
+#include "platform/FileLock.h"
 #include "platform/FormatSettings.h"
+#include "platform/LockWait.h"
 #include "platform/NamedMutex.h"
 #include "platform/ProfileFile.h"
 #include "platform/SingleInstance.h"
+#include "widgets/LockWaitWindow.h"
 #include "widgets/MessageBox.h"
 
 #include <QAction>
@@ -16,6 +19,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -25,6 +29,8 @@
 #include <QTimer>
 
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 class TestMainWindow : public QObject
 {
@@ -55,6 +61,8 @@ private Q_SLOTS:
     void terminationClosesAsExit();
     void configurationWrittenOnClose();
     void failedSettingsWriteReported();
+    void lockHeldByStoppedProgram_data();
+    void lockHeldByStoppedProgram();
     void fifoInPlaceDoesNotHang_data();
     void fifoInPlaceDoesNotHang();
     void serviceControlWithoutManager();
@@ -73,6 +81,7 @@ private:
 void TestMainWindow::initTestCase()
 {
     FormatSettings::setCurrent(FormatSettings(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP")));
+    LockWait::setMainThreadWaiter(&TLockWaitWindow::wait);
 }
 
 void TestMainWindow::init()
@@ -384,23 +393,33 @@ void TestMainWindow::exitClosesHelp()
 void TestMainWindow::terminationClosesAsExit_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::addColumn<bool>("lockHeld");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+    QTest::newRow("SIGTERM, lock held") << int(SIGTERM) << true;
 }
 
-// The real program, ended by a signal, saves what File > Exit saves.
+// The real program, ended by a signal, saves what File > Exit saves; also
+// while it still waits for the configuration's lock.
 void TestMainWindow::terminationClosesAsExit()
 {
     QFETCH(int, signalNumber);
+    QFETCH(bool, lockHeld);
     const QString configPath = homeFile(QStringLiteral("QVZizaVure.QVS"));
     TestFiles::write(configPath, "[DeraDivurir]\r\nLogMessage=1\r\n");
+    TestFiles::StoppedLockHolder holder(FileLock::lockPath(configPath));
+    if (!lockHeld)
+        holder.release();
     QProcess program;
     program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/qvzizavure"),
                   {QStringLiteral("-platform"), QStringLiteral("offscreen")});
     // The first show ends with the outcome of its database connection, logged.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        TestFiles::read(homeFile(QStringLiteral("QVZizaVure.log"))).contains("Database NOT connected."), 10000);
+    if (lockHeld)
+        QTest::qWait(1500);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(
+            TestFiles::read(homeFile(QStringLiteral("QVZizaVure.log"))).contains("Database NOT connected."), 10000);
     QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signalNumber), 0);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -449,6 +468,55 @@ void TestMainWindow::failedSettingsWriteReported()
         window->findChild<QPlainTextEdit*>(QStringLiteral("memoStatus"))
             ->toPlainText()
             .contains(QStringLiteral("The status settings were not stored: Unable to write to %1").arg(configPath)));
+}
+
+void TestMainWindow::lockHeldByStoppedProgram_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("deadline") << false
+                              << "its lock LOCK is held by another program (process PID) for more than 1 seconds";
+    QTest::newRow("Cancel") << true << "the wait for its lock LOCK was cancelled";
+}
+
+// A command that writes while a stopped program holds the configuration's
+// lock: the window keeps answering, shows what it waits for after a second,
+// and gives up at the deadline or on Cancel with nothing written.
+void TestMainWindow::lockHeldByStoppedProgram()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, told);
+    const QString configPath = homeFile(QStringLiteral("QVZizaVure.QVS"));
+    const QByteArray before = "[DeraDivurir]\r\nLogMessage=0\r\n";
+    TestFiles::write(configPath, before);
+    auto window = createWindow();
+    window->show();
+    TestFiles::StoppedLockHolder holder(FileLock::lockPath(configPath));
+    QVERIFY(holder.isHolding());
+    LockWait::setDeadlineMs(cancel ? LockWait::DefaultDeadlineMs : 1500);
+    QString waitText;
+    int ticks = 0;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        ++ticks;
+        auto* wait = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!wait || wait->objectName() != QLatin1String("frmLockWait") || !waitText.isEmpty())
+            return;
+        waitText = wait->findChild<QLabel*>(QStringLiteral("lblLockWait"))->text();
+        if (cancel)
+            QTest::mouseClick(wait->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    watcher.start(50);
+    window->findChild<QAction*>(QStringLiteral("OptionsLogStatus1"))->trigger();
+    LockWait::setDeadlineMs(LockWait::DefaultDeadlineMs);
+    QCOMPARE(waitText, u"Waiting for QVZizaVure.QVS, locked by another program…"_s);
+    QVERIFY2(ticks >= 15, "the window did not answer while it waited");
+    told.replace(u"LOCK"_s, FileLock::lockPath(configPath)).replace(u"PID"_s, QString::number(holder.pid()));
+    const QString memo = memoLines(*window).join(u'\n');
+    QVERIFY2(memo.contains(u"The status settings were not stored: Unable to write to "_s + configPath) &&
+                 memo.contains(told),
+             qPrintable(memo));
+    QCOMPARE(TestFiles::read(configPath), before);
 }
 
 void TestMainWindow::fifoInPlaceDoesNotHang_data()
