@@ -2,6 +2,8 @@
 
 #include "config/ConfigFile.h"
 #include "platform/DateTimeValue.h"
+#include "platform/LockWait.h"
+#include "service/ServiceContract.h"
 
 #include <QDBusMessage>
 
@@ -12,6 +14,8 @@ namespace {
 // The schedule is checked at least this often, so that a change of the
 // clock delays a run by no more than this.
 constexpr qint64 MaxScheduleWaitMs = qint64(60) * 60 * 1000;
+// A refresh that gave up waiting for the file's lock is tried again after this.
+constexpr int RefreshRetryMs = 10 * 1000;
 
 const QString MessageKind = QStringLiteral("MESSAGE");
 const QString PollGroupKind = QStringLiteral("POLLGROUP");
@@ -26,12 +30,26 @@ TPostProcessor::TPostProcessor(const TStandinOptions& options, QObject* parent) 
     connect(&m_run, &TGroupRun::message, this, &TPostProcessor::report);
     connect(&m_run, &TGroupRun::finished, this, &TPostProcessor::processWaitingGroups);
 
-    // The detail level starts as the configuration's; later loads keep the level set since.
-    m_detailLevel = loadGroups().LogDetail;
+    m_refreshRetry.setSingleShot(true);
+    m_refreshRetry.setInterval(RefreshRetryMs);
+    connect(&m_refreshRetry, &QTimer::timeout, this, &TPostProcessor::startRefresh);
+
+    // The first read happens before the service is on the bus: nobody waits
+    // for an answer yet. The detail level starts as the configuration's;
+    // later loads keep the level set since.
+    TLoad first = readConfiguration();
+    m_detailLevel = first.settings.LogDetail;
+    applyLoad(std::move(first));
     reschedule();
 }
 
-TPostProcessor::~TPostProcessor() = default;
+TPostProcessor::~TPostProcessor()
+{
+    if (m_refresh) {
+        LockWait::cancelAll();
+        m_refresh->wait();
+    }
+}
 
 // A method named by --fail answers with an error, one named by --hang never
 // answers; either way the method then does nothing.
@@ -69,12 +87,45 @@ void TPostProcessor::RefreshParams()
 {
     if (answeredBySwitch())
         return;
-    loadGroups();
+    if (calledFromDBus()) {
+        setDelayedReply(true);
+        (m_refresh ? m_nextRefreshCalls : m_refreshCalls).append(message());
+    }
+    if (!m_refresh)
+        startRefresh();
+}
+
+void TPostProcessor::startRefresh()
+{
+    m_refreshRetry.stop();
+    m_refresh.reset(QThread::create([this] {
+        const LockWait::CancelScope cancellable;
+        m_refreshed = readConfiguration();
+    }));
+    connect(m_refresh.get(), &QThread::finished, this, &TPostProcessor::finishRefresh);
+    m_refresh->start();
+}
+
+void TPostProcessor::finishRefresh()
+{
+    m_refresh->wait();
+    m_refresh.reset();
+    const bool lockAbandoned = m_refreshed.lockAbandoned;
+    applyLoad(std::move(m_refreshed));
     if (m_configurationError.isEmpty())
         report(1, QStringLiteral("Setup parameters reloaded."));
     else
         report(0, m_configurationError);
     reschedule();
+    for (const QDBusMessage& call : std::as_const(m_refreshCalls))
+        ServiceContract::bus().send(call.createReply());
+    m_refreshCalls = std::exchange(m_nextRefreshCalls, {});
+    if (!m_refreshCalls.isEmpty())
+        startRefresh();
+    else if (lockAbandoned) {
+        std::fprintf(stderr, "qvzizavureessor: the configuration will be read again in %d s.\n", RefreshRetryMs / 1000);
+        m_refreshRetry.start();
+    }
 }
 
 QString TPostProcessor::GetProcessingGroup()
@@ -162,21 +213,26 @@ void TPostProcessor::StopProcessNow()
     m_run.stop();
 }
 
-// A configuration that cannot be read keeps the groups loaded before: an
-// empty list would silently stop the schedule.
-TLogSettings TPostProcessor::loadGroups()
+TPostProcessor::TLoad TPostProcessor::readConfiguration()
 {
     ConfigFile config(ConfigFile::defaultPath());
-    TLogSettings settings;
-    std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(settings, {});
-    m_configurationError.clear();
-    if (!config.readError().isEmpty()) {
-        m_configurationError = QStringLiteral("%1 cannot be read: %2.").arg(config.path(), config.readError());
-        std::fprintf(stderr, "qvzizavureessor: %s\n", qPrintable(m_configurationError));
-    }
-    if (m_configurationError.isEmpty() || !m_groups)
-        m_groups = std::move(groups);
-    return settings;
+    TLoad load;
+    load.groups = config.LoadConfiguration(load.settings, {});
+    if (!config.readError().isEmpty())
+        load.error = QStringLiteral("%1 cannot be read: %2.").arg(config.path(), config.readError());
+    load.lockAbandoned = config.file().readAbandoned();
+    return load;
+}
+
+// A configuration that cannot be read keeps the groups loaded before: an
+// empty list would silently stop the schedule.
+void TPostProcessor::applyLoad(TLoad load)
+{
+    m_configurationError = load.error;
+    if (!load.error.isEmpty())
+        std::fprintf(stderr, "qvzizavureessor: %s\n", qPrintable(load.error));
+    if (load.error.isEmpty() || !m_groups)
+        m_groups = std::move(load.groups);
 }
 
 void TPostProcessor::reschedule()

@@ -7,7 +7,9 @@
 #include "config/DataDef.h"
 
 #include <QDBusContext>
+#include <QDBusMessage>
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -18,6 +20,11 @@
 // and reports through ServiceEvent: status lines of kind "MESSAGE" up to the
 // detail level, and "POLLGROUP" whenever the next group or its time changes.
 // The test switches of the options make chosen methods fail or hang.
+//
+// A refresh reads the file in a thread of its own and answers when it has
+// read it, so that a file whose lock another program holds delays only the
+// caller that asked, never the other calls; a read abandoned at the lock's
+// deadline is tried again a little later.
 class TPostProcessor : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -52,8 +59,20 @@ Q_SIGNALS:
     void ServiceStopping();
 
 private:
+    // What one read of the configuration gave.
+    struct TLoad
+    {
+        std::unique_ptr<TZizaVureGroups> groups;
+        TLogSettings settings;
+        QString error;
+        bool lockAbandoned = false;
+    };
+    static TLoad readConfiguration();
+
     bool answeredBySwitch();
-    TLogSettings loadGroups();
+    void applyLoad(TLoad load);
+    void startRefresh();
+    void finishRefresh();
     void reschedule();
     void runDueGroup();
     void processWaitingGroups();
@@ -63,6 +82,11 @@ private:
     TStandinOptions m_options;
     std::unique_ptr<TZizaVureGroups> m_groups;
     QString m_configurationError;
+    std::unique_ptr<QThread> m_refresh;
+    TLoad m_refreshed;                      // written by m_refresh
+    QList<QDBusMessage> m_refreshCalls;     // answered when m_refresh ends
+    QList<QDBusMessage> m_nextRefreshCalls; // came during m_refresh
+    QTimer m_refreshRetry;
     int m_detailLevel = 1;
     bool m_scheduleActive = true;
     GroupSchedule::TNextRun m_next;

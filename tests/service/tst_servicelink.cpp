@@ -2,6 +2,7 @@
 #include "StandinProcess.h"
 #include "TestFiles.h"
 #include "platform/DateTimeValue.h"
+#include "platform/FileLock.h"
 #include "platform/FormatSettings.h"
 #include "platform/NamedMutex.h"
 #include "service/ScheduleHold.h"
@@ -9,6 +10,7 @@
 #include "service/ServiceLink.h"
 
 #include <QDBusInterface>
+#include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -108,6 +110,7 @@ private Q_SLOTS:
     void processGroupNow();
     void stopProcessNow();
     void suspendAndResume();
+    void refreshRereadsConfiguration_data();
     void refreshRereadsConfiguration();
     void burstOfEvents();
     void holdOfTwoPrograms_data();
@@ -416,15 +419,38 @@ void TestServiceLink::suspendAndResume()
     QCOMPARE(m_link->GetProcessingState(), 1);
 }
 
+void TestServiceLink::refreshRereadsConfiguration_data()
+{
+    QTest::addColumn<bool>("lockHeld");
+    QTest::newRow("lock free") << false;
+    QTest::newRow("lock held by a stopped program") << true;
+}
+
+// A refresh waits for the file's lock off the thread that answers calls.
 void TestServiceLink::refreshRereadsConfiguration()
 {
+    QFETCH(bool, lockHeld);
     QVERIFY(startService());
     QVERIFY(m_link->ConnectToService());
     QCOMPARE(m_link->GetNextGroup(), GroupOne);
 
     writeConfiguration(configuration(0, {false, true}));
     QCOMPARE(m_link->GetNextGroup(), GroupOne);
-    m_link->RefreshParams();
+    TestFiles::StoppedLockHolder holder(FileLock::lockPath(configPath()));
+    if (lockHeld) {
+        QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath,
+                               ServiceContract::InterfaceName, ServiceContract::bus());
+        const QDBusPendingCall refresh = service.asyncCall(QStringLiteral("RefreshParams"));
+        QVERIFY(askService(QStringLiteral("GetServiceVersion")).startsWith(QStringLiteral("QVZizaVureessor")));
+        QCOMPARE(m_link->GetNextGroup(), GroupOne);
+        QVERIFY(!refresh.isFinished());
+        holder.release();
+        QDBusPendingCall(refresh).waitForFinished();
+        QVERIFY(!refresh.isError());
+    } else {
+        holder.release();
+        m_link->RefreshParams();
+    }
     QCOMPARE(m_link->GetNextGroup(), GroupTwo);
     // The service's POLLGROUP event refreshes the labels by itself.
     QTRY_VERIFY_WITH_TIMEOUT(!m_host.nextRuns.isEmpty(), StartTimeoutMs);
