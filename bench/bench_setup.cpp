@@ -16,7 +16,7 @@
 #include "config/ConfigFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbSession.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "setup/Setup.h"
 #include "setup/StationTreeModel.h"
 

@@ -7,7 +7,7 @@
 // - A file over MaxFilterFileSize is neither read nor applied.
 
 #include "FuzzSupport.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 
 using Fuzz::expect;
 

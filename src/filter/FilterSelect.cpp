@@ -3,7 +3,7 @@
 #include "ui_FilterSelect.h"
 
 #include "FilterFields.h"
-#include "FilterFile.h"
+#include "config/FilterFile.h"
 #include "ReadProgress.h"
 #include "db/DbBackgroundRead.h"
 #include "db/DbDatabase.h"

@@ -3,7 +3,7 @@
 #include "StationQuery.h"
 #include "StationTreeModel.h"
 #include "db/DbBackgroundRead.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "filter/ReadProgress.h"
 #include "widgets/MessageBox.h"
 

@@ -2,7 +2,7 @@
 
 #include "config/DataDef.h"
 #include "db/DbQuery.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 
 QString StationListQuery(const QString& filterFile)
 {

@@ -1,6 +1,6 @@
 // Reading, writing and applying filter files on real files.
 #include "TestFiles.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -8,7 +8,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbQuery.h"
 #include "db/DbSession.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "filter/FilterSelect.h"
 #include "widgets/FileDialog.h"
 #include "widgets/MessageBox.h"

@@ -8,7 +8,7 @@
 #include "app/Main.h"
 #include "config/Encrypt.h"
 #include "db/DbQuery.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "setup/Setup.h"
 #include "setup/StationQuery.h"
 #include "widgets/MessageBox.h"

@@ -10,7 +10,7 @@
 #include "app/Main.h"
 #include "config/ConfigFile.h"
 #include "config/UserSettingsFile.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "widgets/MessageBox.h"

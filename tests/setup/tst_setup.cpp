@@ -10,7 +10,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbQuery.h"
 #include "db/DbSession.h"
-#include "filter/FilterFile.h"
+#include "config/FilterFile.h"
 #include "platform/AsciiText.h"
 #include "setup/DataLabelDup.h"
 #include "setup/PairListControls.h"
