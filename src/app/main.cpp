@@ -1,5 +1,5 @@
 #include "Main.h"
-#include "AppTranslation.h"
+#include "platform/AppTranslation.h"
 #include "platform/NamedMutex.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationNotifier.h"

@@ -89,6 +89,11 @@ QString TStationSensorInfoItem::PairText() const
     return StationId + QLatin1Char('.') + SensorName;
 }
 
+QString TStationSensorInfoItem::StationLabelKey() const
+{
+    return AsciiText::upper(StationId) + u'\n' + AsciiText::upper(POLLDataLabel);
+}
+
 TZizaVureGroupItem::TZizaVureGroupItem()
 {
     StationSensors.reserve(InitialCapacity);

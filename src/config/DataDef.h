@@ -60,6 +60,9 @@ public:
 
     // StationId "." SensorName, the form shown in lists and stored in the configuration.
     QString PairText() const;
+    // The station and the data label, upper-cased: a data label names one
+    // result per station, so no two entries of any groups share this key.
+    QString StationLabelKey() const;
 
     QString StationId;
     QString SensorName;

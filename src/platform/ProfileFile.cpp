@@ -501,6 +501,18 @@ QByteArray ProfileFile::encoded(const QString& text, bool windows1252) const
     return windows1252 ? CodePage::encodePreferring1252(text) : text.toUtf8();
 }
 
+int ProfileFile::lineOf(QByteArrayView sectionName, QByteArrayView key) const
+{
+    const SectionSpan* section = findSection(sectionName);
+    if (!section)
+        return 0;
+    if (key.isEmpty())
+        return int(section->header) + 1;
+    const QHash<FoldedName, qsizetype>& keys = keysOf(*section);
+    const auto it = keys.constFind(FoldedName{key});
+    return it == keys.cend() ? 0 : int(it.value()) + 1;
+}
+
 void ProfileFile::writeKeys(QByteArrayView sectionName, const KeyValues& keys)
 {
     writeKeys(sectionName, [&keys](const ProfileFile&) { return keys; });

@@ -100,6 +100,9 @@ public:
     // every key as missing.
     SectionView section(QByteArrayView name) const;
     bool hasSection(QByteArrayView name) const { return findSection(name) != nullptr; }
+    // The number (from 1) of the line that holds the key in the section, or
+    // of the section's header line without a key; 0 when there is none.
+    int lineOf(QByteArrayView section, QByteArrayView key = {}) const;
     // The name of every section, as UTF-8.
     QList<QByteArrayView> sectionNames() const;
 

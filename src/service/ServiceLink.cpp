@@ -124,7 +124,7 @@ void TServiceLink::ProbeService()
 {
     if (m_probe || !IsServiceRunning() || !ServiceContract::bus().isConnected())
         return;
-    m_probe = new QDBusPendingCallWatcher(ServiceContract::bus().asyncCall(introspectionCall(), CallTimeoutMs), this);
+    m_probe = new QDBusPendingCallWatcher(ServiceContract::bus().asyncCall(introspectionCall(), m_callTimeoutMs), this);
     connect(m_probe, &QDBusPendingCallWatcher::finished, this, &TServiceLink::onProbeFinished);
 }
 
@@ -148,8 +148,8 @@ void TServiceLink::attach()
         activateService();
     m_service = std::make_unique<IQVZizaVureComProxy>(ServiceContract::ServiceName, ServiceContract::ObjectPath,
                                                       ServiceContract::bus());
-    m_service->setTimeout(CallTimeoutMs);
-    const QDBusMessage introspection = ServiceContract::bus().call(introspectionCall(), QDBus::Block, CallTimeoutMs);
+    m_service->setTimeout(m_callTimeoutMs);
+    const QDBusMessage introspection = ServiceContract::bus().call(introspectionCall(), QDBus::Block, m_callTimeoutMs);
     if (!answersAsService(introspection))
         throw EServiceError(QStringLiteral("The service's object does not answer as the post processing service."));
     if (!m_sink.Connect(ServiceContract::bus()))

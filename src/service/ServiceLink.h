@@ -52,6 +52,8 @@ public:
     static bool IsServiceRunning();
 
     bool ConnectToService();
+    // How long each later call waits for its answer; CallTimeoutMs unless set.
+    void setCallTimeout(int timeoutMs) { m_callTimeoutMs = timeoutMs; }
     // Asks the running service's object whether it is the service, without
     // waiting for the answer, so that looking for a hung service never stalls
     // the window; serviceAnswered() follows when it answers that it is. Does nothing while the
@@ -98,4 +100,5 @@ private:
     std::unique_ptr<IQVZizaVureComProxy> m_service;
     QDBusPendingCallWatcher* m_probe = nullptr;
     QDBusPendingCallWatcher* m_stateQuestion = nullptr;
+    int m_callTimeoutMs = CallTimeoutMs;
 };

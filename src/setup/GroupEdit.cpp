@@ -15,12 +15,6 @@ QString pairKey(const TStationSensorInfoItem& pair)
     return AsciiText::upper(pair.PairText());
 }
 
-// A data label within its station, as labels are compared.
-QString stationLabelKey(const TStationSensorInfoItem& pair)
-{
-    return AsciiText::upper(pair.StationId) + u'\n' + AsciiText::upper(pair.POLLDataLabel);
-}
-
 } // namespace
 
 TGroupEdit::TGroupEdit(TConfigSession& session, TDbDatabase& database)
@@ -116,12 +110,12 @@ void TGroupEdit::storeInto(TZizaVureGroupItem& target, const TZizaVureGroupItem*
         if (m_groups.Items(g) == replaced)
             continue;
         for (const auto& stored : m_groups.Items(g)->StationSensors)
-            taken.insert(stationLabelKey(*stored));
+            taken.insert(stored->StationLabelKey());
     }
     for (std::size_t i = 0; i < m_pairs.size(); ++i) {
         const TStationSensorInfoItem& pair = *m_pairs[i];
         const qsizetype before = taken.size();
-        taken.insert(stationLabelKey(pair));
+        taken.insert(pair.StationLabelKey());
         if (taken.size() == before)
             throw EDataLabelDup(pair.POLLDataLabel, pair.StationId, int(i));
     }

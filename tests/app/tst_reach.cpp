@@ -1,6 +1,6 @@
 #include "OdbcFixture.h"
 #include "app/AboutForm.h"
-#include "app/AppTranslation.h"
+#include "platform/AppTranslation.h"
 #include "app/HelpWindow.h"
 #include "app/Main.h"
 #include "app/PPLogin.h"
