@@ -1,6 +1,7 @@
 #include "DataLabels.h"
 
 #include "DbBatch.h"
+#include "DbCancel.h"
 #include "DbDatabase.h"
 #include "DbLog.h"
 #include "DbQuery.h"
@@ -8,6 +9,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -180,13 +182,15 @@ std::vector<Entry> entriesOf(const TZizaVureGroups& groups)
     return entries;
 }
 
-void registerQuietly(Registration& registration, const Entry& entry)
+bool registerQuietly(Registration& registration, const Entry& entry)
 {
     try {
         registration.run(*entry.functionName, *entry.item);
+        return true;
     } catch (const std::exception& error) {
         qCWarning(lcDb, "Data label of %s.%s not registered: %s", qUtf8Printable(entry.item->StationId),
                   qUtf8Printable(entry.item->SensorName), error.what());
+        return false;
     }
 }
 
@@ -232,12 +236,21 @@ void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStat
     }
 }
 
-void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
-                           const std::function<void(int done, int total)>& progress)
+std::vector<std::size_t> RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
+                                               const std::function<void(int done, int total)>& progress,
+                                               const TDbCancel* cancel)
 {
-    if (!db.isOpen())
-        return;
     const std::vector<Entry> entries = entriesOf(groups);
+    std::vector<std::size_t> missed;
+    // The entries missed so far and every entry from `unreached` on, in order.
+    const auto missedUpTo = [&](std::size_t unreached) {
+        for (std::size_t i = unreached; i < entries.size(); ++i)
+            missed.push_back(i);
+        std::sort(missed.begin(), missed.end());
+        return missed;
+    };
+    if (!db.isOpen())
+        return missedUpTo(0);
     Registration registration(db);
     readKeysQuietly(registration, db, entries.size());
 
@@ -247,26 +260,41 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
     // transaction is rolled back and its entries are registered again one by
     // one, each committing alone. Failing entries are rare, so nearly all
     // entries share one transaction.
-    std::vector<Entry> pending;
+    std::vector<std::size_t> pending;
+    const auto registerAlone = [&](std::size_t i) {
+        if (!registerQuietly(registration, entries[i]))
+            missed.push_back(i);
+    };
     const auto replayPending = [&] {
         registration.discard();
         rollbackQuietly(db);
-        for (const Entry& entry : pending)
-            registerQuietly(registration, entry);
+        for (const std::size_t i : pending)
+            registerAlone(i);
         pending.clear();
+    };
+    const auto stopped = [&](bool inTransaction) {
+        if (!cancel || !cancel->isCancelled())
+            return false;
+        registration.discard();
+        if (inTransaction)
+            rollbackQuietly(db);
+        missed.insert(missed.end(), pending.begin(), pending.end());
+        return true;
     };
 
     bool inTransaction = startQuietly(db);
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (stopped(inTransaction))
+            return missedUpTo(i);
         // PostgreSQL keeps the plan that it made for a prepared statement, and
         // a plan made while QV_PPLIST was small scans the whole table. Fresh
         // statements now and then let the plans follow the table's growth.
         if (i > 0 && i % ReprepareInterval == 0)
             registration.prepareAgain();
         if (!inTransaction) {
-            registerQuietly(registration, entries[i]);
+            registerAlone(i);
         } else {
-            pending.push_back(entries[i]);
+            pending.push_back(i);
             try {
                 registration.add(*entries[i].functionName, *entries[i].item);
             } catch (const std::exception&) {
@@ -277,12 +305,13 @@ void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
         if (progress)
             progress(int(i + 1), int(entries.size()));
     }
-    if (!inTransaction)
-        return;
-    try {
-        registration.flush();
-        db.commit();
-    } catch (const std::exception&) {
-        replayPending();
+    if (inTransaction && !stopped(true)) {
+        try {
+            registration.flush();
+            db.commit();
+        } catch (const std::exception&) {
+            replayPending();
+        }
     }
+    return missedUpTo(entries.size());
 }
