@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -223,6 +224,102 @@ void rollbackQuietly(TDbDatabase& db)
     }
 }
 
+// One registration of many entries. The entries registered in the running
+// transaction wait in `pending`: when one fails, the database may have undone
+// more than its statement (PostgreSQL refuses everything after an error
+// until the transaction ends), so the transaction is rolled back and its
+// entries are registered again one by one, each committing alone. Failing
+// entries are rare, so nearly all entries share one transaction.
+class RegistrationRun
+{
+public:
+    RegistrationRun(TDbDatabase& db, const std::vector<Entry>& entries, const TDbCancel* cancel)
+        : m_db(db), m_entries(entries), m_cancel(cancel), m_registration(db)
+    {
+        readKeysQuietly(m_registration, db, entries.size());
+        m_inTransaction = startQuietly(db);
+    }
+
+    void add(std::size_t i)
+    {
+        // PostgreSQL keeps the plan that it made for a prepared statement, and
+        // a plan made while QV_PPLIST was small scans the whole table. Fresh
+        // statements now and then let the plans follow the table's growth.
+        if (i > 0 && i % ReprepareInterval == 0)
+            m_registration.prepareAgain();
+        if (!m_inTransaction) {
+            registerAlone(i);
+            return;
+        }
+        m_pending.push_back(i);
+        try {
+            m_registration.add(*m_entries[i].functionName, *m_entries[i].item);
+        } catch (const std::exception&) {
+            replayPending();
+            m_inTransaction = startQuietly(m_db);
+        }
+    }
+
+    // Rolls the running transaction back when the registration was cancelled.
+    bool stopped()
+    {
+        if (!m_cancel || !m_cancel->isCancelled())
+            return false;
+        m_registration.discard();
+        if (m_inTransaction)
+            rollbackQuietly(m_db);
+        m_inTransaction = false;
+        m_missed.insert(m_missed.end(), m_pending.begin(), m_pending.end());
+        m_pending.clear();
+        return true;
+    }
+
+    void commit()
+    {
+        if (!m_inTransaction)
+            return;
+        try {
+            m_registration.flush();
+            m_db.commit();
+        } catch (const std::exception&) {
+            replayPending();
+        }
+    }
+
+    // The entries missed so far and every entry from `unreached` on, in order.
+    std::vector<std::size_t> missedUpTo(std::size_t unreached)
+    {
+        for (std::size_t i = unreached; i < m_entries.size(); ++i)
+            m_missed.push_back(i);
+        std::sort(m_missed.begin(), m_missed.end());
+        return m_missed;
+    }
+
+private:
+    void registerAlone(std::size_t i)
+    {
+        if (!registerQuietly(m_registration, m_entries[i]))
+            m_missed.push_back(i);
+    }
+
+    void replayPending()
+    {
+        m_registration.discard();
+        rollbackQuietly(m_db);
+        for (const std::size_t i : m_pending)
+            registerAlone(i);
+        m_pending.clear();
+    }
+
+    TDbDatabase& m_db;
+    const std::vector<Entry>& m_entries;
+    const TDbCancel* m_cancel;
+    Registration m_registration;
+    bool m_inTransaction = false;
+    std::vector<std::size_t> m_pending;
+    std::vector<std::size_t> m_missed;
+};
+
 } // namespace
 
 void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStationSensorInfoItem& entry)
@@ -241,77 +338,20 @@ std::vector<std::size_t> RegisterAllDataLabels(TDbDatabase& db, const TZizaVureG
                                                const TDbCancel* cancel)
 {
     const std::vector<Entry> entries = entriesOf(groups);
-    std::vector<std::size_t> missed;
-    // The entries missed so far and every entry from `unreached` on, in order.
-    const auto missedUpTo = [&](std::size_t unreached) {
-        for (std::size_t i = unreached; i < entries.size(); ++i)
-            missed.push_back(i);
-        std::sort(missed.begin(), missed.end());
-        return missed;
-    };
-    if (!db.isOpen())
-        return missedUpTo(0);
-    Registration registration(db);
-    readKeysQuietly(registration, db, entries.size());
-
-    // The entries registered in the running transaction. When one fails, the
-    // database may have undone more than its statement (PostgreSQL refuses
-    // everything after an error until the transaction ends), so the
-    // transaction is rolled back and its entries are registered again one by
-    // one, each committing alone. Failing entries are rare, so nearly all
-    // entries share one transaction.
-    std::vector<std::size_t> pending;
-    const auto registerAlone = [&](std::size_t i) {
-        if (!registerQuietly(registration, entries[i]))
-            missed.push_back(i);
-    };
-    const auto replayPending = [&] {
-        registration.discard();
-        rollbackQuietly(db);
-        for (const std::size_t i : pending)
-            registerAlone(i);
-        pending.clear();
-    };
-    const auto stopped = [&](bool inTransaction) {
-        if (!cancel || !cancel->isCancelled())
-            return false;
-        registration.discard();
-        if (inTransaction)
-            rollbackQuietly(db);
-        missed.insert(missed.end(), pending.begin(), pending.end());
-        return true;
-    };
-
-    bool inTransaction = startQuietly(db);
+    if (!db.isOpen()) {
+        std::vector<std::size_t> all(entries.size());
+        std::iota(all.begin(), all.end(), std::size_t(0));
+        return all;
+    }
+    RegistrationRun run(db, entries, cancel);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (stopped(inTransaction))
-            return missedUpTo(i);
-        // PostgreSQL keeps the plan that it made for a prepared statement, and
-        // a plan made while QV_PPLIST was small scans the whole table. Fresh
-        // statements now and then let the plans follow the table's growth.
-        if (i > 0 && i % ReprepareInterval == 0)
-            registration.prepareAgain();
-        if (!inTransaction) {
-            registerAlone(i);
-        } else {
-            pending.push_back(i);
-            try {
-                registration.add(*entries[i].functionName, *entries[i].item);
-            } catch (const std::exception&) {
-                replayPending();
-                inTransaction = startQuietly(db);
-            }
-        }
+        if (run.stopped())
+            return run.missedUpTo(i);
+        run.add(i);
         if (progress)
             progress(int(i + 1), int(entries.size()));
     }
-    if (inTransaction && !stopped(true)) {
-        try {
-            registration.flush();
-            db.commit();
-        } catch (const std::exception&) {
-            replayPending();
-        }
-    }
-    return missedUpTo(entries.size());
+    if (!run.stopped())
+        run.commit();
+    return run.missedUpTo(entries.size());
 }

@@ -11,7 +11,7 @@
 
 namespace {
 
-// A run quicker than this shows no window and serves no events.
+// A run quicker than this shows no window.
 constexpr int ProgressDelayMs = 400;
 constexpr int ProgressRefreshMs = 250;
 
@@ -22,11 +22,25 @@ QWidget* visibleOwner(QWidget* parent)
     return parent;
 }
 
+// Serves timers and painting, never the operator's input, until the run
+// ends or the moment is over; true when the run has ended.
+bool waitServingTimers(TDbBackgroundRead& run)
+{
+    QEventLoop loop;
+    QObject::connect(&run, &TDbBackgroundRead::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ProgressDelayMs, &loop, &QEventLoop::quit);
+    run.wait(0);
+    if (run.isRunning())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !run.isRunning();
+}
+
 } // namespace
 
-void WaitForRun(QWidget* parent, TDbBackgroundRead& run, const QString& title, const std::function<QString()>& progress)
+void WaitForRun(QWidget* parent, TDbBackgroundRead& run, const QString& title, const std::function<QString()>& progress,
+                bool serveTimers)
 {
-    if (run.wait(ProgressDelayMs))
+    if (serveTimers ? waitServingTimers(run) : run.wait(ProgressDelayMs))
         return;
 
     QProgressDialog dialog(progress(), QCoreApplication::translate("ReadProgress", "Cancel"), 0, 0,

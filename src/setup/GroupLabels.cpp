@@ -75,10 +75,13 @@ void RegisterGroupLabels(QWidget* window, const TDbDatabase& database, const TZi
             progress.cancel().get());
         progress.handOver([&] { missed = left; });
     });
-    WaitForRun(window, run, QCoreApplication::translate("GroupLabels", "Registering"), [&run] {
-        return QCoreApplication::translate("GroupLabels", "Registering data labels...\n%1 of %2 registered")
-            .arg(QLocale().toString(run.rowsRead()), QLocale().toString(run.progressTotal()));
-    });
+    WaitForRun(
+        window, run, QCoreApplication::translate("GroupLabels", "Registering"),
+        [&run] {
+            return QCoreApplication::translate("GroupLabels", "Registering data labels...\n%1 of %2 registered")
+                .arg(QLocale().toString(run.rowsRead()), QLocale().toString(run.progressTotal()));
+        },
+        true);
     // A cancelled registration is abandoned: the labels not known to be in the
     // database are every one of the group's, since its transaction is rolled
     // back unless it was committing at the very moment of the cancel.

@@ -175,11 +175,13 @@ bool TfrmOptionSetup::SaveGroup()
         m_saving = false;
         throw;
     }
+    // The registration serves events while it runs; the list must not change
+    // under it either.
+    if (result.saved)
+        RegisterGroupLabels(this, m_database, *result.saved);
     m_saving = false;
     if (result.outcome == TConfigSession::SaveOutcome::Cancelled)
         return false;
-    if (result.saved)
-        RegisterGroupLabels(this, m_database, *result.saved);
     if (m_status) {
         for (const QString& warning : std::as_const(result.warnings))
             m_status(warning);
