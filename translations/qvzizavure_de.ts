@@ -90,6 +90,39 @@
     </message>
 </context>
 <context>
+    <name>GroupLabels</name>
+    <message>
+        <source>%1 labelled %2</source>
+        <translation>%1 mit der Bezeichnung %2</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>Registering the data labels of group %1 was cancelled.</source>
+        <translation>Die Registrierung der Datenbezeichnungen der Gruppe %1 wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>The data labels of group %1 could not all be registered.</source>
+        <translation>Die Datenbezeichnungen der Gruppe %1 konnten nicht alle registriert werden.</translation>
+    </message>
+    <message>
+        <source>The group was saved in the configuration; these data labels are not in the database:</source>
+        <translation>Die Gruppe wurde in der Konfiguration gespeichert; diese Datenbezeichnungen stehen nicht in der Datenbank:</translation>
+    </message>
+    <message>
+        <source>Registering</source>
+        <translation>Registrierung</translation>
+    </message>
+    <message>
+        <source>Registering data labels...
+%1 of %2 registered</source>
+        <translation>Datenbezeichnungen werden registriert...
+%1 von %2 registriert</translation>
+    </message>
+</context>
+<context>
     <name>HelpWindow</name>
     <message>
         <source>QV ZizaVure Help</source>

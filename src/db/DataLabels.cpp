@@ -1,6 +1,7 @@
 #include "DataLabels.h"
 
 #include "DbBatch.h"
+#include "DbCancel.h"
 #include "DbDatabase.h"
 #include "DbLog.h"
 #include "DbQuery.h"
@@ -8,7 +9,9 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <exception>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -180,13 +183,15 @@ std::vector<Entry> entriesOf(const TZizaVureGroups& groups)
     return entries;
 }
 
-void registerQuietly(Registration& registration, const Entry& entry)
+bool registerQuietly(Registration& registration, const Entry& entry)
 {
     try {
         registration.run(*entry.functionName, *entry.item);
+        return true;
     } catch (const std::exception& error) {
         qCWarning(lcDb, "Data label of %s.%s not registered: %s", qUtf8Printable(entry.item->StationId),
                   qUtf8Printable(entry.item->SensorName), error.what());
+        return false;
     }
 }
 
@@ -219,6 +224,102 @@ void rollbackQuietly(TDbDatabase& db)
     }
 }
 
+// One registration of many entries. The entries registered in the running
+// transaction wait in `pending`: when one fails, the database may have undone
+// more than its statement (PostgreSQL refuses everything after an error
+// until the transaction ends), so the transaction is rolled back and its
+// entries are registered again one by one, each committing alone. Failing
+// entries are rare, so nearly all entries share one transaction.
+class RegistrationRun
+{
+public:
+    RegistrationRun(TDbDatabase& db, const std::vector<Entry>& entries, const TDbCancel* cancel)
+        : m_db(db), m_entries(entries), m_cancel(cancel), m_registration(db)
+    {
+        readKeysQuietly(m_registration, db, entries.size());
+        m_inTransaction = startQuietly(db);
+    }
+
+    void add(std::size_t i)
+    {
+        // PostgreSQL keeps the plan that it made for a prepared statement, and
+        // a plan made while QV_PPLIST was small scans the whole table. Fresh
+        // statements now and then let the plans follow the table's growth.
+        if (i > 0 && i % ReprepareInterval == 0)
+            m_registration.prepareAgain();
+        if (!m_inTransaction) {
+            registerAlone(i);
+            return;
+        }
+        m_pending.push_back(i);
+        try {
+            m_registration.add(*m_entries[i].functionName, *m_entries[i].item);
+        } catch (const std::exception&) {
+            replayPending();
+            m_inTransaction = startQuietly(m_db);
+        }
+    }
+
+    // Rolls the running transaction back when the registration was cancelled.
+    bool stopped()
+    {
+        if (!m_cancel || !m_cancel->isCancelled())
+            return false;
+        m_registration.discard();
+        if (m_inTransaction)
+            rollbackQuietly(m_db);
+        m_inTransaction = false;
+        m_missed.insert(m_missed.end(), m_pending.begin(), m_pending.end());
+        m_pending.clear();
+        return true;
+    }
+
+    void commit()
+    {
+        if (!m_inTransaction)
+            return;
+        try {
+            m_registration.flush();
+            m_db.commit();
+        } catch (const std::exception&) {
+            replayPending();
+        }
+    }
+
+    // The entries missed so far and every entry from `unreached` on, in order.
+    std::vector<std::size_t> missedUpTo(std::size_t unreached)
+    {
+        for (std::size_t i = unreached; i < m_entries.size(); ++i)
+            m_missed.push_back(i);
+        std::sort(m_missed.begin(), m_missed.end());
+        return m_missed;
+    }
+
+private:
+    void registerAlone(std::size_t i)
+    {
+        if (!registerQuietly(m_registration, m_entries[i]))
+            m_missed.push_back(i);
+    }
+
+    void replayPending()
+    {
+        m_registration.discard();
+        rollbackQuietly(m_db);
+        for (const std::size_t i : m_pending)
+            registerAlone(i);
+        m_pending.clear();
+    }
+
+    TDbDatabase& m_db;
+    const std::vector<Entry>& m_entries;
+    const TDbCancel* m_cancel;
+    Registration m_registration;
+    bool m_inTransaction = false;
+    std::vector<std::size_t> m_pending;
+    std::vector<std::size_t> m_missed;
+};
+
 } // namespace
 
 void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStationSensorInfoItem& entry)
@@ -232,57 +333,25 @@ void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStat
     }
 }
 
-void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
-                           const std::function<void(int done, int total)>& progress)
+std::vector<std::size_t> RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
+                                               const std::function<void(int done, int total)>& progress,
+                                               const TDbCancel* cancel)
 {
-    if (!db.isOpen())
-        return;
     const std::vector<Entry> entries = entriesOf(groups);
-    Registration registration(db);
-    readKeysQuietly(registration, db, entries.size());
-
-    // The entries registered in the running transaction. When one fails, the
-    // database may have undone more than its statement (PostgreSQL refuses
-    // everything after an error until the transaction ends), so the
-    // transaction is rolled back and its entries are registered again one by
-    // one, each committing alone. Failing entries are rare, so nearly all
-    // entries share one transaction.
-    std::vector<Entry> pending;
-    const auto replayPending = [&] {
-        registration.discard();
-        rollbackQuietly(db);
-        for (const Entry& entry : pending)
-            registerQuietly(registration, entry);
-        pending.clear();
-    };
-
-    bool inTransaction = startQuietly(db);
+    if (!db.isOpen()) {
+        std::vector<std::size_t> all(entries.size());
+        std::iota(all.begin(), all.end(), std::size_t(0));
+        return all;
+    }
+    RegistrationRun run(db, entries, cancel);
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        // PostgreSQL keeps the plan that it made for a prepared statement, and
-        // a plan made while QV_PPLIST was small scans the whole table. Fresh
-        // statements now and then let the plans follow the table's growth.
-        if (i > 0 && i % ReprepareInterval == 0)
-            registration.prepareAgain();
-        if (!inTransaction) {
-            registerQuietly(registration, entries[i]);
-        } else {
-            pending.push_back(entries[i]);
-            try {
-                registration.add(*entries[i].functionName, *entries[i].item);
-            } catch (const std::exception&) {
-                replayPending();
-                inTransaction = startQuietly(db);
-            }
-        }
+        if (run.stopped())
+            return run.missedUpTo(i);
+        run.add(i);
         if (progress)
             progress(int(i + 1), int(entries.size()));
     }
-    if (!inTransaction)
-        return;
-    try {
-        registration.flush();
-        db.commit();
-    } catch (const std::exception&) {
-        replayPending();
-    }
+    if (!run.stopped())
+        run.commit();
+    return run.missedUpTo(entries.size());
 }

@@ -5,16 +5,18 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
+class TDbCancel;
 class TDbDatabase;
 
 // Keeps the table QV_PPLIST in step with the groups: one row per station,
 // sensor and function (the key) holding the entry's data label, all four
 // values upper-cased (a-z only). Rows are added or updated, never removed.
 //
-// Registration is background bookkeeping: every failure (a closed database,
-// a missing table, a refused statement) is dropped without a word, and the
-// next entry is still registered.
+// Registration is background bookkeeping: a failure (a closed database, a
+// missing table, a refused statement) raises nothing, and the next entry is
+// still registered.
 
 // Registers one entry under a function name: a count of the key's rows, then
 // an insert when there is none or an update of all of them.
@@ -32,5 +34,11 @@ void RegisterDataLabel(TDbDatabase& db, const QString& functionName, const TStat
 // batches without counting (see TDbBatch). A refused entry
 // never takes the others with it: the transaction is then rolled back and its
 // entries are registered again one at a time.
-void RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
-                           const std::function<void(int done, int total)>& progress = {});
+//
+// `cancel`, when given, stops the registration before the next entry; the
+// running transaction is then rolled back. Returns the positions (counting
+// the entries of all groups in list order from 0) of the entries that were
+// not registered: those that failed, and those that a cancel left out.
+std::vector<std::size_t> RegisterAllDataLabels(TDbDatabase& db, const TZizaVureGroups& groups,
+                                               const std::function<void(int done, int total)>& progress = {},
+                                               const TDbCancel* cancel = nullptr);

@@ -2,12 +2,19 @@
 
 #include <sql.h>
 
+TDbCancel::~TDbCancel()
+{
+    detach();
+}
+
 void TDbCancel::cancel()
 {
     std::lock_guard lock(m_mutex);
+    if (m_cancelled)
+        return;
     m_cancelled = true;
     if (m_statement)
-        SQLCancel(m_statement);
+        m_sender = std::thread(SQLCancel, m_statement);
 }
 
 bool TDbCancel::isCancelled() const
@@ -24,6 +31,12 @@ void TDbCancel::attach(void* statement)
 
 void TDbCancel::detach()
 {
-    std::lock_guard lock(m_mutex);
-    m_statement = nullptr;
+    std::thread sender;
+    {
+        std::lock_guard lock(m_mutex);
+        m_statement = nullptr;
+        sender = std::move(m_sender);
+    }
+    if (sender.joinable())
+        sender.join();
 }

@@ -99,6 +99,8 @@ void TDbDatabase::open()
     connection.setDatabaseName(m_databaseName);
     connection.setUserName(connectionValue(user));
     connection.setPassword(connectionValue(password));
+    connection.setConnectOptions(
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(LoginTimeoutSeconds));
     if (!connection.open()) {
         const EDatabaseError error = EDatabaseError::fromSqlError(
             connection.lastError(), QStringLiteral("Unable to connect to data source %1").arg(m_databaseName));

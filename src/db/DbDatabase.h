@@ -32,6 +32,13 @@ public:
         ~Statement() = default;
     };
 
+    // How long a connect waits for the server before it fails, so that an
+    // unreachable server never holds the caller for the network's own
+    // time-outs (minutes). Where the driver honours it, the same limit holds
+    // for the connection's later requests other than running a statement,
+    // which has a time-out of its own (TDbQuery::setTimeout).
+    static constexpr int LoginTimeoutSeconds = 15;
+
     explicit TDbDatabase(TDbSession& session);
     ~TDbDatabase();
 
@@ -49,7 +56,8 @@ public:
 
     // Connects; does nothing when already open. Raises EDatabaseError with the
     // driver's message when the session is closed, the data source, user or
-    // password is wrong or the database cannot be reached.
+    // password is wrong or the database cannot be reached within
+    // LoginTimeoutSeconds.
     void open();
     // Disconnects, rolling back an unfinished transaction; never raises.
     void close();

@@ -11,7 +11,7 @@
 
 namespace {
 
-// A read quicker than this shows no window and serves no events.
+// A run quicker than this shows no window.
 constexpr int ProgressDelayMs = 400;
 constexpr int ProgressRefreshMs = 250;
 
@@ -22,34 +22,55 @@ QWidget* visibleOwner(QWidget* parent)
     return parent;
 }
 
-QString progressText(const QString& label, int rows)
+// Serves timers and painting, never the operator's input, until the run
+// ends or the moment is over; true when the run has ended.
+bool waitServingTimers(TDbBackgroundRead& run)
 {
-    return QCoreApplication::translate("ReadProgress", "%1\n%2 rows read").arg(label, QLocale().toString(rows));
+    QEventLoop loop;
+    QObject::connect(&run, &TDbBackgroundRead::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ProgressDelayMs, &loop, &QEventLoop::quit);
+    run.wait(0);
+    if (run.isRunning())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return !run.isRunning();
 }
 
 } // namespace
 
-void WaitForRead(QWidget* parent, TDbBackgroundRead& read, const QString& label)
+void WaitForRun(QWidget* parent, TDbBackgroundRead& run, const QString& title, const std::function<QString()>& progress,
+                bool serveTimers)
 {
-    if (read.wait(ProgressDelayMs))
+    if (serveTimers ? waitServingTimers(run) : run.wait(ProgressDelayMs))
         return;
 
-    QProgressDialog progress(progressText(label, read.rowsRead()),
-                             QCoreApplication::translate("ReadProgress", "Cancel"), 0, 0, visibleOwner(parent));
-    progress.setWindowTitle(QCoreApplication::translate("ReadProgress", "Reading"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    // The Cancel button, Escape and a close request all stop the statement.
-    QObject::connect(&progress, &QProgressDialog::canceled, &read, &TDbBackgroundRead::cancel);
-    QObject::connect(&progress, &QDialog::rejected, &read, &TDbBackgroundRead::cancel);
-    QTimer refresh;
-    QObject::connect(&refresh, &QTimer::timeout, &progress,
-                     [&] { progress.setLabelText(progressText(label, read.rowsRead())); });
-    refresh.start(ProgressRefreshMs);
+    QProgressDialog dialog(progress(), QCoreApplication::translate("ReadProgress", "Cancel"), 0, 0,
+                           visibleOwner(parent));
+    dialog.setWindowTitle(title);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
     QEventLoop loop;
-    QObject::connect(&read, &TDbBackgroundRead::finished, &loop, &QEventLoop::quit);
-    progress.show();
+    // The Cancel button, Escape and a close request all stop the run and
+    // give the window back without waiting for the driver.
+    const auto stop = [&] {
+        run.cancel();
+        loop.quit();
+    };
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, stop);
+    QObject::connect(&dialog, &QDialog::rejected, &loop, stop);
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, &dialog, [&] { dialog.setLabelText(progress()); });
+    refresh.start(ProgressRefreshMs);
+    QObject::connect(&run, &TDbBackgroundRead::finished, &loop, &QEventLoop::quit);
+    dialog.show();
     loop.exec();
+}
+
+void WaitForRead(QWidget* parent, TDbBackgroundRead& read, const QString& label)
+{
+    WaitForRun(parent, read, QCoreApplication::translate("ReadProgress", "Reading"), [&] {
+        return QCoreApplication::translate("ReadProgress", "%1\n%2 rows read")
+            .arg(label, QLocale().toString(read.rowsRead()));
+    });
 }

@@ -1,7 +1,6 @@
 #include "GroupEdit.h"
 
 #include "DataLabelDup.h"
-#include "db/DataLabels.h"
 #include "platform/AsciiText.h"
 
 #include <QCoreApplication>
@@ -17,10 +16,7 @@ QString pairKey(const TStationSensorInfoItem& pair)
 
 } // namespace
 
-TGroupEdit::TGroupEdit(TConfigSession& session, TDbDatabase& database)
-    : m_session(session), m_groups(session.groups()), m_database(database)
-{
-}
+TGroupEdit::TGroupEdit(TConfigSession& session) : m_session(session), m_groups(session.groups()) {}
 
 void TGroupEdit::fill(const TZizaVureGroupItem& group)
 {
@@ -146,8 +142,6 @@ TGroupEdit::SaveResult TGroupEdit::save(TZizaVureGroupItem& target,
     if (!result.saved)
         return result;
     setBase(*result.saved);
-    for (const auto& entry : result.saved->StationSensors)
-        RegisterDataLabel(m_database, result.saved->FuncName, *entry);
     result.warnings = otherLabelWarnings(*result.saved);
     return result;
 }

@@ -8,18 +8,16 @@
 
 #include <functional>
 
-class TDbDatabase;
-
 // Editing one group's pairs and saving the group, without a window: the pair
 // list (copies of the group's pairs, each station.sensor once whatever its
 // letter case), the rule that a data label names one result per station
-// across all groups, and the save that writes the group's section and
-// registers its data labels. The setup editor shows and drives it.
+// across all groups, and the save that writes the group's section. The setup
+// editor shows and drives it, and registers the saved group's data labels.
 class TGroupEdit
 {
 public:
-    // None of the references is owned.
-    TGroupEdit(TConfigSession& session, TDbDatabase& database);
+    // The session is not owned.
+    explicit TGroupEdit(TConfigSession& session);
 
     // The pair list, in list order.
     const TStationSensorList& pairs() const { return m_pairs; }
@@ -62,8 +60,8 @@ public:
     // Saves the edits of `target`, a group of the list, or a new group when
     // it is not in the list: `takeFields` gives a copy of it the edited
     // fields, storeInto the pairs, then the session writes it (merging
-    // another writer's changes, asking through `resolve` and `askErased`) and
-    // its data labels are registered. Raises what `takeFields`, storeInto or
+    // another writer's changes, asking through `resolve` and `askErased`).
+    // Raises what `takeFields`, storeInto or
     // the write raise; the list is then as it was.
     SaveResult save(TZizaVureGroupItem& target, const std::function<void(TZizaVureGroupItem&)>& takeFields,
                     const TConfigSession::Resolve& resolve, const TConfigSession::AskErased& askErased);
@@ -77,7 +75,6 @@ public:
 private:
     TConfigSession& m_session;
     TZizaVureGroups& m_groups;
-    TDbDatabase& m_database;
     TZizaVureGroupItem m_base; // the group as filled, for the merge
     TStationSensorList m_pairs;
     QHash<QString, int> m_pairTexts; // upper-cased pair text -> number of entries

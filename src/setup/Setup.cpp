@@ -4,6 +4,7 @@
 
 #include "DataLabelDup.h"
 #include "GroupFieldEdits.h"
+#include "GroupLabels.h"
 #include "MergeConflicts.h"
 #include "PairListControls.h"
 #include "StationPicker.h"
@@ -28,7 +29,7 @@
 TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabase& database, TZizaVureGroups& groups,
                                  ConfigFile& config)
     : QDialog(owner), ui(std::make_unique<Ui::TfrmOptionSetup>()), m_session(session), m_database(database),
-      m_groups(groups), m_configSession(config, groups), m_edit(m_configSession, database)
+      m_groups(groups), m_configSession(config, groups), m_edit(m_configSession)
 {
     ui->setupUi(this);
     NameControlsByTheirLabels(*this);
@@ -175,6 +176,10 @@ bool TfrmOptionSetup::SaveGroup()
         m_saving = false;
         throw;
     }
+    // The registration serves events while it runs; the list must not change
+    // under it either.
+    if (result.saved)
+        RegisterGroupLabels(this, m_database, *result.saved);
     m_saving = false;
     if (result.outcome == TConfigSession::SaveOutcome::Cancelled)
         return false;

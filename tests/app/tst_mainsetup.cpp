@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void terminationKeepsEdits_data();
     void terminationKeepsEdits();
     void firstSession();
+    void registrationCancelled();
 
 private:
     std::unique_ptr<TfrmZizaVureGUI> openWindow(bool expectLink);
@@ -263,6 +265,51 @@ void TestMainSetup::firstSession()
     rows.sort();
     QCOMPARE(rows, expected);
     QVERIFY(MessageBox::shownTexts().isEmpty());
+}
+
+// A save registers its labels off the window's thread: while another
+// connection holds the database's write lock, the window serves its events
+// and shows the progress, and Cancel gives it back at once, naming the label
+// left out; the configuration keeps the save.
+void TestMainSetup::registrationCancelled()
+{
+    auto window = openWindow(false);
+    QTRY_VERIFY(window->isDatabaseConnected());
+    TDbDatabase holder(window->session());
+    holder.setDatabaseName(u"QVTEST"_s);
+    holder.open();
+    holder.startTransaction();
+    TDbQuery hold(holder);
+    hold.setSql(u"DELETE FROM QV_PPLIST"_s);
+    hold.execute();
+
+    QString progressText;
+    editSetup(*window, [&] {
+        auto& editor = *qobject_cast<TfrmOptionSetup*>(QApplication::activeModalWidget());
+        auto* label = child<QLineEdit>(editor, "edtDataLabel");
+        label->selectAll();
+        QTest::keyClicks(label, u"HELD"_s);
+        waitIdle();
+        QTimer cancel;
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+                progressText = progress->labelText();
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        });
+        cancel.start(100);
+        child<QPushButton>(editor, "btnSave")->click();
+        QVERIFY(!editor.isModified());
+    });
+    holder.rollback();
+    QVERIFY2(progressText.startsWith(u"Registering data labels..."_s), qPrintable(progressText));
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].contains(u"was cancelled"_s) && shown[0].contains(u"saved in the configuration"_s) &&
+                 shown[0].contains(u"ST001.TEMP labelled HELD"_s),
+             qPrintable(shown[0]));
+    QCOMPARE(ProfileFile(m_home->filePath(u"QVZizaVure.QVS"_s)).readString("ZizaVureessGroup:1", "POLLDataLabel1"),
+             u"HELD"_s);
 }
 
 void TestMainSetup::terminationKeepsEdits_data()

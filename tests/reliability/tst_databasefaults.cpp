@@ -1,20 +1,24 @@
 // The program while its PostgreSQL server goes away in the middle of its work:
-// "Save to Database" registering every data label, and the setup editor
-// reading its station list. The test has a cluster of its own (QVZ_PG_STATE),
+// "Save to Database" registering every data label, the setup editor reading
+// its station list, and a read whose server stops answering. The test has a cluster of its own (QVZ_PG_STATE),
 // whose server it halts and resumes with tests/db/pgcluster.sh.
 #include "Controls.h"
 #include "OdbcFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "config/Encrypt.h"
+#include "db/DbBackgroundRead.h"
 #include "db/DbQuery.h"
 #include "config/FilterFile.h"
+#include "filter/ReadProgress.h"
 #include "setup/Setup.h"
 #include "setup/StationQuery.h"
 #include "widgets/MessageBox.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -104,12 +108,16 @@ private Q_SLOTS:
         // The next case needs the server, whatever happened in this one.
         if (m_halted)
             QVERIFY(server(u"resume"_s));
+        if (m_stoppedBackend != 0)
+            ::kill(m_stoppedBackend, SIGCONT);
+        m_stoppedBackend = 0;
         MessageBox::setTestMode(false);
     }
     void registrationInterrupted_data();
     void registrationInterrupted();
     void stationQueryInterrupted_data();
     void stationQueryInterrupted();
+    void cancelWhileServerStalls();
 
 private:
     // pgcluster.sh "halt" (in a shutdown mode) or "resume".
@@ -185,6 +193,7 @@ private:
     TDbSession m_session{u"QVZ checks"_s};
     std::unique_ptr<QTemporaryDir> m_home;
     bool m_halted = false;
+    pid_t m_stoppedBackend = 0;
 };
 
 void TestDatabaseFaults::registrationInterrupted_data()
@@ -321,13 +330,19 @@ void TestDatabaseFaults::stationQueryInterrupted()
         QTest::mouseClick(save, Qt::LeftButton);
         QVERIFY(!editor->isModified());
     });
-    QCOMPARE(MessageBox::shownTexts(), QStringList());
     TLogSettings settings;
     const auto saved = ConfigFile(configPath()).LoadConfiguration(settings, [](const QString&) {});
     QCOMPARE(saved->Count(), 2);
     QStringList edited = groups[group].pairs;
     edited[1] = keyOf(edited[1]) + u"=EDITED"_s;
     QCOMPARE(pairTexts(saved->Items(group)->StationSensors), edited);
+    // The save's registration could not reach the server: every label is named.
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].contains(u"The group was saved in the configuration"_s), qPrintable(shown[0]));
+    for (const QString& pair : std::as_const(edited))
+        QVERIFY2(shown[0].contains(keyOf(pair) + u" labelled "_s + pair.section(u'=', 1)), qPrintable(pair));
+    MessageBox::clearShownTexts();
 
     // With the server back and the connection made again, the list fills.
     QVERIFY(server(u"resume"_s));
@@ -341,6 +356,48 @@ void TestDatabaseFaults::stationQueryInterrupted()
     QVERIFY(read > 0);
     QCOMPARE(QStringList{QString::number(read)}, count);
     QCOMPARE(MessageBox::shownTexts(), QStringList());
+}
+
+// The server process of a read stops answering (SIGSTOP) in the middle of the
+// statement; Cancel in the progress window gives the window back at once, and
+// the read's connection goes once the server answers again.
+void TestDatabaseFaults::cancelWhileServerStalls()
+{
+    const QString running = u"SELECT CAST(pid AS VARCHAR(12)) AS T FROM pg_stat_activity "
+                            "WHERE query LIKE '%pg_sleep(60)%' AND pid <> pg_backend_pid()"_s;
+    TDbDatabase source(m_session);
+    source.setDatabaseName(m_login.dataSource);
+    source.setParams({u"USER NAME="_s + m_login.user, u"PASSWORD="_s + m_login.password});
+    source.open();
+    TDbBackgroundRead read(source);
+    QSignalSpy finished(&read, &TDbBackgroundRead::finished);
+    read.start(u"SELECT STATION_ID FROM QV_SITES, pg_sleep(60)"_s, [](const TDbQuery&) {});
+    QTRY_COMPARE(sql(running).size(), 1);
+    m_stoppedBackend = sql(running).constFirst().toInt();
+    QCOMPARE(::kill(m_stoppedBackend, SIGSTOP), 0);
+
+    QElapsedTimer sinceCancel;
+    QTimer::singleShot(600, this, [&] {
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        QVERIFY(progress);
+        sinceCancel.start();
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    // Should the window wait for the read, the server answers again at last.
+    QTimer::singleShot(5000, this, [this] { ::kill(m_stoppedBackend, SIGCONT); });
+    WaitForRead(nullptr, read, u"Reading"_s);
+    QVERIFY(sinceCancel.isValid());
+    QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(sinceCancel.elapsed())));
+    QVERIFY(read.wasCancelled());
+    QVERIFY(read.isRunning());
+    bool answered = false;
+    QTimer::singleShot(0, this, [&answered] { answered = true; });
+    QVERIFY(QTest::qWaitFor([&answered] { return answered; }, 1000));
+
+    QCOMPARE(::kill(m_stoppedBackend, SIGCONT), 0);
+    m_stoppedBackend = 0;
+    QVERIFY(finished.wait(20000));
+    QTRY_COMPARE(sql(running), QStringList());
 }
 
 QTEST_MAIN(TestDatabaseFaults)

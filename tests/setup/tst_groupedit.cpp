@@ -1,6 +1,4 @@
 #include "config/ConfigFile.h"
-#include "db/DbDatabase.h"
-#include "db/DbSession.h"
 #include "setup/DataLabelDup.h"
 #include "setup/GroupEdit.h"
 
@@ -9,9 +7,8 @@
 
 using namespace Qt::StringLiterals;
 
-// The group editing that the setup editor shows, without the window. The
-// database stays closed: registration is silent bookkeeping, tested with the
-// database layer.
+// The group editing that the setup editor shows, without the window and the
+// database.
 class TestGroupEdit : public QObject
 {
     Q_OBJECT
@@ -32,8 +29,6 @@ private:
     QTemporaryDir m_folder;
     TZizaVureGroups m_groups;
     std::unique_ptr<ConfigFile> m_config;
-    TDbSession m_session;
-    TDbDatabase m_database{m_session};
     std::unique_ptr<TConfigSession> m_configSession;
     std::unique_ptr<TGroupEdit> m_edit;
 };
@@ -43,7 +38,7 @@ void TestGroupEdit::init()
     m_groups.ClearGroups();
     m_config = std::make_unique<ConfigFile>(m_folder.filePath(u"QVZizaVure.QVS"_s));
     m_configSession = std::make_unique<TConfigSession>(*m_config, m_groups);
-    m_edit = std::make_unique<TGroupEdit>(*m_configSession, m_database);
+    m_edit = std::make_unique<TGroupEdit>(*m_configSession);
 }
 
 TZizaVureGroupItem& TestGroupEdit::addGroup(int number, const QString& function, const QStringList& pairs)
@@ -136,10 +131,6 @@ void TestGroupEdit::saveWritesOrRestores()
     QCOMPARE(group.FuncName, u"AVG"_s);
     QCOMPARE(group.StationSensors.size(), std::size_t(1));
 
-    // Each saved pair's label is registered; the closed database refuses it.
-    for (const char* pair : {"ST1.TEMP", "ST2.RAIN"})
-        QTest::ignoreMessage(QtWarningMsg, qPrintable(u"Data label of %1 not registered: Database  is not open"_s.arg(
-                                               QLatin1StringView(pair))));
     m_edit->save(
         group, [](TZizaVureGroupItem& target) { target.FuncName = u"MAX"_s; }, {}, writeAgain);
     QCOMPARE(group.StationSensors.size(), std::size_t(2));
