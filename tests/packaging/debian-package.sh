@@ -3,6 +3,9 @@
 # without installing anything into this machine:
 #   - the desktop entry (desktop-file-validate), the metainfo (appstreamcli)
 #     and both packages (lintian: no error);
+#   - the program's package holds qvzctl with its manual page and bash
+#     completion, and qvzctl loads neither Qt Widgets nor Qt Gui, so that it
+#     runs on a server without a display;
 #   - both unpacked (dpkg-deb -x) into a temporary root, where the program
 #     starts (offscreen) on a private session bus beside the unpacked stand-in.
 #     Neither is told where its folder is: both must find the root's
@@ -37,6 +40,25 @@ desktop-file-validate "$root/usr/share/applications/org.torvane.QVZizaVure.deskt
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.torvane.QVZizaVure.metainfo.xml"
 lintian --fail-on error --tag-display-limit 0 "$program_deb" "$standin_deb"
 echo "The desktop entry, the metainfo and both packages pass their validators"
+
+dpkg-deb -c "$program_deb" | awk '{ print $NF }' >"$work/program.list"
+for file in /usr/bin/qvzctl /usr/share/man/man1/qvzctl.1.gz /usr/share/bash-completion/completions/qvzctl; do
+    if ! grep -qxF ".$file" "$work/program.list"; then
+        echo "The package qvzizavure lacks $file" >&2
+        exit 1
+    fi
+done
+qvzctl=$root/usr/bin/qvzctl
+if [ ! -x "$qvzctl" ]; then
+    echo "The packaged qvzctl is not executable" >&2
+    exit 1
+fi
+ldd "$qvzctl" >"$work/qvzctl.ldd"
+if grep -E 'not found|libQt6(Widgets|Gui)' "$work/qvzctl.ldd" >&2; then
+    echo "The packaged qvzctl misses a library or loads a window library (above)" >&2
+    exit 1
+fi
+echo "The package qvzizavure holds qvzctl, its manual page and completion; qvzctl loads no window library"
 
 # The demo database, as a user data source of the test's own.
 examples=$root/usr/share/doc/qvzizavure/examples
