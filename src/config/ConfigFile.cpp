@@ -316,7 +316,8 @@ QString ConfigFile::defaultPath()
 
 ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
 
-QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const
+QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position,
+                                            int* pairCount) const
 {
     using G = GroupSection;
     QByteArrayList unreadable;
@@ -345,6 +346,10 @@ QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool read
         const QByteArrayView pair = *line.keys[G::Pair];
         if (pair.isEmpty())
             continue;
+        if (pairCount) {
+            ++*pairCount;
+            continue;
+        }
         auto entry = std::make_unique<TStationSensorInfoItem>();
         splitPairText(pair, *entry);
         entry->POLLUpdate = readFileValue(line.keys[G::Update], NumberedKey("POLLUpdate", line.number),
@@ -358,7 +363,10 @@ QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool read
 
 std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& settings, const StatusSink& addStatusLine)
 {
-    m_file = ProfileFile(m_file.path());
+    // A file provably the one just read (as by the constructor) is not read
+    // and parsed again: on a large configuration that is half of the load.
+    if (!m_file.isUpToDate() || m_file.restoresVanishedFile())
+        m_file = ProfileFile(m_file.path());
     m_erased.clear();
     m_keptAdded.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
@@ -488,6 +496,22 @@ ConfigFile::ReadListedGroups(std::vector<QByteArrayList>* unreadable) const
             unreadable->push_back(keys);
     }
     return groups;
+}
+
+std::vector<ConfigFile::TGroupSummary> ConfigFile::ReadGroupSummaries() const
+{
+    bool named = false;
+    const QStringList names = listedGroupNames(m_file, &named);
+    std::vector<TGroupSummary> summaries(std::size_t(names.size()));
+    for (int p = 0; p < names.size(); ++p) {
+        TGroupSummary& summary = summaries[std::size_t(p)];
+        summary.group = std::make_unique<TZizaVureGroupItem>();
+        summary.group->GroupName = names[p];
+        if (!named)
+            summary.group->PPGIndex = p + 1;
+        readGroupSection(*summary.group, named, p, &summary.pairCount);
+    }
+    return summaries;
 }
 
 std::unique_ptr<TZizaVureGroupItem> ConfigFile::readListedGroup(const QString& name, int position, bool named,

@@ -74,6 +74,14 @@ public:
     // be read.
     std::vector<std::unique_ptr<TZizaVureGroupItem>>
     ReadListedGroups(std::vector<QByteArrayList>* unreadable = nullptr) const;
+    // A listed group's fields without its pairs, and how many pairs it has:
+    // what a listing of the groups needs, read without the cost of every pair.
+    struct TGroupSummary
+    {
+        std::unique_ptr<TZizaVureGroupItem> group;
+        int pairCount = 0;
+    };
+    std::vector<TGroupSummary> ReadGroupSummaries() const;
     // The names that the file as last read lists.
     QStringList ListedGroupNames() const;
     // The lowest number of 1..MaxGroupNumber that no listed group's number,
@@ -120,8 +128,10 @@ private:
 
     std::unique_ptr<TZizaVureGroupItem> readListedGroup(const QString& name, int position, bool named,
                                                         QByteArrayList* unreadable) const;
-    // The keys whose values could not be read.
-    QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position) const;
+    // The keys whose values could not be read. With `pairCount`, the pairs
+    // are counted there instead of read.
+    QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position,
+                                    int* pairCount = nullptr) const;
 
     ProfileFile m_file;
     StatusSink m_status;

@@ -5,6 +5,7 @@
 #include "platform/FormatSettings.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QJsonArray>
 
 #include <array>
@@ -45,11 +46,7 @@ QJsonArray pairsOf(const TZizaVureGroupItem& group)
     return pairs;
 }
 
-} // namespace
-
-namespace GroupListing {
-
-QString startMeaning(const QString& startText, const QDateTime& now)
+QString evaluatedStart(const QString& startText, const QDateTime& now)
 {
     if (startText.trimmed().isEmpty())
         return {};
@@ -59,7 +56,26 @@ QString startMeaning(const QString& startText, const QDateTime& now)
     return startText + u' ' + TimePreviewText(time);
 }
 
-QJsonObject summary(const TZizaVureGroupItem& group, int position, const QDateTime& now)
+} // namespace
+
+namespace GroupListing {
+
+// Groups mostly share a few start texts: each is evaluated once.
+QString startMeaning(const QString& startText, const QDateTime& now)
+{
+    static QHash<QString, QString> known;
+    static QDateTime knownAt;
+    if (knownAt != now) {
+        known.clear();
+        knownAt = now;
+    }
+    auto it = known.find(startText);
+    if (it == known.end())
+        it = known.insert(startText, evaluatedStart(startText, now));
+    return *it;
+}
+
+QJsonObject summary(const TZizaVureGroupItem& group, int pairCount, int position, const QDateTime& now)
 {
     return {{QStringLiteral("position"), position},
             {QStringLiteral("name"), group.GroupName},
@@ -68,7 +84,7 @@ QJsonObject summary(const TZizaVureGroupItem& group, int position, const QDateTi
             {QStringLiteral("interval"), intervalText(group)},
             {QStringLiteral("start"), group.StartFrom},
             {QStringLiteral("start_means"), startMeaning(group.StartFrom, now)},
-            {QStringLiteral("pairs"), int(group.StationSensors.size())}};
+            {QStringLiteral("pairs"), pairCount}};
 }
 
 QString summaryLine(const QJsonObject& summary)
@@ -86,7 +102,7 @@ QString summaryLine(const QJsonObject& summary)
 
 QJsonObject detail(const TZizaVureGroupItem& group, int position, const QDateTime& now)
 {
-    QJsonObject fields = summary(group, position, now);
+    QJsonObject fields = summary(group, int(group.StationSensors.size()), position, now);
     fields.insert(QStringLiteral("index"), group.PPGIndex);
     fields.insert(QStringLiteral("interval_type"), intervalWord(group.TypeInterval));
     fields.insert(QStringLiteral("interval"), TimeFieldText(group.Interval));

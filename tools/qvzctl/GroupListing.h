@@ -11,7 +11,7 @@
 // Positions count from 1, as an administrator counts the list.
 namespace GroupListing {
 
-QJsonObject summary(const TZizaVureGroupItem& group, int position, const QDateTime& now);
+QJsonObject summary(const TZizaVureGroupItem& group, int pairCount, int position, const QDateTime& now);
 // One tab-separated line: position, name, enabled, function, interval,
 // start text, what it means now, number of pairs.
 QString summaryLine(const QJsonObject& summary);
