@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Checker</name>
+    <message>
+        <source>listed, but the file has no section for it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a group section that the list leaves out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be read; the group takes its default</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the start text &quot;%1&quot; is one the setup editor refuses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the filter file %1 is missing; every station is listed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the filter file %1 cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the filter %1 cannot be used: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the pair &quot;%1&quot; has a station id holding &quot;.&quot;; it reads as station &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the data label &quot;%1&quot; of %2 is also the label of %3 in %4; a label names one result per station</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the data label &quot;%1&quot; is also given to %2 in %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ConfigFile</name>
     <message>
         <source>Group %1: %2 cannot be read and takes its default until the group is saved.</source>
@@ -22,6 +65,21 @@
     <message>
         <source>%1 cannot be read: %2. Nothing will be written to it until it can be read.</source>
         <translation>%1 kann nicht gelesen werden: %2. Bis sie gelesen werden kann, wird nichts in sie geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>CtlService</name>
+    <message>
+        <source>no bus: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the service is not running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the service does not answer</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -123,6 +181,13 @@
     </message>
 </context>
 <context>
+    <name>GroupListing</name>
+    <message>
+        <source>%1 (not a start the setup editor accepts)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>HelpWindow</name>
     <message>
         <source>QV ZizaVure Help</source>
@@ -202,6 +267,65 @@
     <message>
         <source>%1 was erased by another program.</source>
         <translation>%1 wurde von einem anderen Programm gelöscht.</translation>
+    </message>
+</context>
+<context>
+    <name>TCtlCommands</name>
+    <message>
+        <source>There is no group %1 in the list.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard input cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>service: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>running, linked</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>running, not answering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>processing: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>holders: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>next group: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>database: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 asked to be processed now.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The schedule is held by %1 window(s) (setup editor or recalculation window); it resumes when the last one closes. Not resumed; --force resumes it anyway.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unable to subscribe to the service&apos;s events.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1447,6 +1571,129 @@ Möchten Sie die Datei ersetzen?</translation>
 the format mm/dd/yyyy HH:MM:SS.</source>
         <translation>Ungültiges Datum!  Bitte geben Sie das Datum <byte value="xd"/>
 im Format mm/dd/yyyy HH:MM:SS ein.</translation>
+    </message>
+</context>
+<context>
+    <name>qvzctl</name>
+    <message>
+        <source>List the groups: position, name, enabled, function, interval, start and what it means now, pairs.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show every field of one group (by name or position) and its pairs.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check a configuration for what the setup editor or the service would refuse or lose.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the service: running, processing state, holders, next group.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One monitoring-plugin line about the service.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask the service to process groups now.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the processing under way.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Suspend scheduled processing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume scheduled processing, unless a window holds it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print the service&apos;s events as they come, until it stops.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>show takes one group.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>validate takes one file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--warn-held takes a number of minutes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>process takes groups, or --all.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The groups and the service of QV ZizaVure from a shell.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show this help, or a command&apos;s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The program folder, instead of the usual one.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>text (the default) or json.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How long to wait for a configuration that another program has locked (default 30).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>check: warn when held or suspended longer than this (default 30).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>process: every enabled group.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>resume: even while a window holds it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>events: print JSON one event a line.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What to do.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No command given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown command %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--output is text or json, not %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--wait takes a number of seconds.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
