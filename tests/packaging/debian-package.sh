@@ -58,6 +58,11 @@ if grep -E 'not found|libQt6(Widgets|Gui)' "$work/qvzctl.ldd" >&2; then
     echo "The packaged qvzctl misses a library or loads a window library (above)" >&2
     exit 1
 fi
+version=$("$qvzctl" --version)
+if [ "$version" != "qvzctl $(dpkg-deb -f "$program_deb" Version)" ]; then
+    echo "The packaged qvzctl says \"$version\", not the package's version" >&2
+    exit 1
+fi
 echo "The package qvzizavure holds qvzctl, its manual page and completion; qvzctl loads no window library"
 
 # The demo database, as a user data source of the test's own.
