@@ -5,43 +5,43 @@
     <name>Checker</name>
     <message>
         <source>listed, but the file has no section for it</source>
-        <translation type="unfinished"></translation>
+        <translation>aufgeführt, aber die Datei enthält keinen Abschnitt dafür</translation>
     </message>
     <message>
         <source>a group section that the list leaves out</source>
-        <translation type="unfinished"></translation>
+        <translation>ein Gruppenabschnitt, der in der Liste fehlt</translation>
     </message>
     <message>
         <source>%1 cannot be read; the group takes its default</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht gelesen werden; die Gruppe erhält den Standardwert</translation>
     </message>
     <message>
         <source>the start text &quot;%1&quot; is one the setup editor refuses</source>
-        <translation type="unfinished"></translation>
+        <translation>die Beginnangabe &quot;%1&quot; wird vom Einrichtungseditor abgelehnt</translation>
     </message>
     <message>
         <source>the filter file %1 is missing; every station is listed</source>
-        <translation type="unfinished"></translation>
+        <translation>die Filterdatei %1 fehlt; alle Stationen werden aufgeführt</translation>
     </message>
     <message>
         <source>the filter file %1 cannot be read: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>die Filterdatei %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>the filter %1 cannot be used: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>der Filter %1 kann nicht verwendet werden: %2</translation>
     </message>
     <message>
         <source>the pair &quot;%1&quot; has a station id holding &quot;.&quot;; it reads as station &quot;%2&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>das Paar &quot;%1&quot; hat eine Stations-ID, die &quot;.&quot; enthält; es wird als Station &quot;%2&quot; gelesen</translation>
     </message>
     <message>
         <source>the data label &quot;%1&quot; of %2 is also the label of %3 in %4; a label names one result per station</source>
-        <translation type="unfinished"></translation>
+        <translation>die Datenbezeichnung &quot;%1&quot; von %2 ist auch die Bezeichnung von %3 in %4; eine Bezeichnung benennt ein Ergebnis je Station</translation>
     </message>
     <message>
         <source>the data label &quot;%1&quot; is also given to %2 in %3</source>
-        <translation type="unfinished"></translation>
+        <translation>die Datenbezeichnung &quot;%1&quot; ist auch %2 in %3 zugewiesen</translation>
     </message>
 </context>
 <context>
@@ -71,15 +71,15 @@
     <name>CtlService</name>
     <message>
         <source>no bus: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>kein Bus: %1</translation>
     </message>
     <message>
         <source>the service is not running</source>
-        <translation type="unfinished"></translation>
+        <translation>der Dienst läuft nicht</translation>
     </message>
     <message>
         <source>the service does not answer</source>
-        <translation type="unfinished"></translation>
+        <translation>der Dienst antwortet nicht</translation>
     </message>
 </context>
 <context>
@@ -184,7 +184,7 @@
     <name>GroupListing</name>
     <message>
         <source>%1 (not a start the setup editor accepts)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (keine Beginnangabe, die der Einrichtungseditor akzeptiert)</translation>
     </message>
 </context>
 <context>
@@ -273,59 +273,59 @@
     <name>TCtlCommands</name>
     <message>
         <source>There is no group %1 in the list.</source>
-        <translation type="unfinished"></translation>
+        <translation>In der Liste gibt es keine Gruppe %1.</translation>
     </message>
     <message>
         <source>Standard input cannot be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Standardeingabe kann nicht gelesen werden.</translation>
     </message>
     <message>
         <source>service: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Dienst: %1</translation>
     </message>
     <message>
         <source>running, linked</source>
-        <translation type="unfinished"></translation>
+        <translation>läuft, verbunden</translation>
     </message>
     <message>
         <source>running, not answering</source>
-        <translation type="unfinished"></translation>
+        <translation>läuft, antwortet nicht</translation>
     </message>
     <message>
         <source>not running</source>
-        <translation type="unfinished"></translation>
+        <translation>läuft nicht</translation>
     </message>
     <message>
         <source>processing: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Verarbeitung: %1</translation>
     </message>
     <message>
         <source>holders: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Haltende Fenster: %1</translation>
     </message>
     <message>
         <source>next group: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Nächste Gruppe: %1</translation>
     </message>
     <message>
         <source>none</source>
-        <translation type="unfinished"></translation>
+        <translation>keine</translation>
     </message>
     <message>
         <source>database: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Datenbank: %1</translation>
     </message>
     <message>
         <source>%1 asked to be processed now.</source>
-        <translation type="unfinished"></translation>
+        <translation>Für %1 wurde die sofortige Verarbeitung angefordert.</translation>
     </message>
     <message>
         <source>The schedule is held by %1 window(s) (setup editor or recalculation window); it resumes when the last one closes. Not resumed; --force resumes it anyway.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die geplante Verarbeitung wird von %1 Fenster(n) ausgesetzt (Einrichtungseditor oder Neuberechnungsfenster); sie wird fortgesetzt, wenn das letzte davon geschlossen wird. Nicht fortgesetzt; --force setzt sie trotzdem fort.</translation>
     </message>
     <message>
         <source>Unable to subscribe to the service&apos;s events.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Ereignisse des Dienstes können nicht abonniert werden.</translation>
     </message>
 </context>
 <context>
@@ -1577,123 +1577,123 @@ im Format mm/dd/yyyy HH:MM:SS ein.</translation>
     <name>qvzctl</name>
     <message>
         <source>List the groups: position, name, enabled, function, interval, start and what it means now, pairs.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Gruppen auflisten: Position, Name, aktiviert, Funktion, Intervall, Beginn und welcher Zeitpunkt sich derzeit dafür ergibt, Paare.</translation>
     </message>
     <message>
         <source>Show every field of one group (by name or position) and its pairs.</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Felder einer Gruppe (nach Name oder Position) und ihre Paare anzeigen.</translation>
     </message>
     <message>
         <source>Check a configuration for what the setup editor or the service would refuse or lose.</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine Konfiguration auf das prüfen, was der Einrichtungseditor oder der Dienst ablehnen oder verlieren würde.</translation>
     </message>
     <message>
         <source>Show the service: running, processing state, holders, next group.</source>
-        <translation type="unfinished"></translation>
+        <translation>Den Dienst anzeigen: ob er läuft, Verarbeitungszustand, haltende Fenster, nächste Gruppe.</translation>
     </message>
     <message>
         <source>One monitoring-plugin line about the service.</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine Monitoring-Plugin-Zeile zum Dienst.</translation>
     </message>
     <message>
         <source>Ask the service to process groups now.</source>
-        <translation type="unfinished"></translation>
+        <translation>Den Dienst auffordern, Gruppen sofort zu verarbeiten.</translation>
     </message>
     <message>
         <source>Stop the processing under way.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die laufende Verarbeitung anhalten.</translation>
     </message>
     <message>
         <source>Suspend scheduled processing.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die geplante Verarbeitung aussetzen.</translation>
     </message>
     <message>
         <source>Resume scheduled processing, unless a window holds it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die geplante Verarbeitung fortsetzen, sofern kein Fenster sie aussetzt.</translation>
     </message>
     <message>
         <source>Print the service&apos;s events as they come, until it stops.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Ereignisse des Dienstes fortlaufend ausgeben, bis er angehalten wird.</translation>
     </message>
     <message>
         <source>Commands:</source>
-        <translation type="unfinished"></translation>
+        <translation>Befehle:</translation>
     </message>
     <message>
         <source>show takes one group.</source>
-        <translation type="unfinished"></translation>
+        <translation>show erwartet eine Gruppe.</translation>
     </message>
     <message>
         <source>validate takes one file.</source>
-        <translation type="unfinished"></translation>
+        <translation>validate erwartet eine Datei.</translation>
     </message>
     <message>
         <source>--warn-held takes a number of minutes.</source>
-        <translation type="unfinished"></translation>
+        <translation>--warn-held erwartet eine Anzahl von Minuten.</translation>
     </message>
     <message>
         <source>process takes groups, or --all.</source>
-        <translation type="unfinished"></translation>
+        <translation>process erwartet Gruppen oder --all.</translation>
     </message>
     <message>
         <source>The groups and the service of QV ZizaVure from a shell.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Gruppen und der Dienst von QV ZizaVure in einer Shell.</translation>
     </message>
     <message>
         <source>Show this help, or a command&apos;s.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Hilfe oder die eines Befehls anzeigen.</translation>
     </message>
     <message>
         <source>Show the version.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Version anzeigen.</translation>
     </message>
     <message>
         <source>The program folder, instead of the usual one.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Programmordner, anstelle des üblichen.</translation>
     </message>
     <message>
         <source>text (the default) or json.</source>
-        <translation type="unfinished"></translation>
+        <translation>text (Standard) oder json.</translation>
     </message>
     <message>
         <source>How long to wait for a configuration that another program has locked (default 30).</source>
-        <translation type="unfinished"></translation>
+        <translation>Wie lange auf eine Konfiguration gewartet wird, die ein anderes Programm gesperrt hat (Standard 30).</translation>
     </message>
     <message>
         <source>check: warn when held or suspended longer than this (default 30).</source>
-        <translation type="unfinished"></translation>
+        <translation>check: warnen, wenn die Verarbeitung länger als angegeben ausgesetzt ist, durch ein Fenster oder anderweitig (Standard 30).</translation>
     </message>
     <message>
         <source>process: every enabled group.</source>
-        <translation type="unfinished"></translation>
+        <translation>process: alle aktivierten Gruppen.</translation>
     </message>
     <message>
         <source>resume: even while a window holds it.</source>
-        <translation type="unfinished"></translation>
+        <translation>resume: auch während ein Fenster die Verarbeitung aussetzt.</translation>
     </message>
     <message>
         <source>events: print JSON one event a line.</source>
-        <translation type="unfinished"></translation>
+        <translation>events: JSON ausgeben, ein Ereignis pro Zeile.</translation>
     </message>
     <message>
         <source>What to do.</source>
-        <translation type="unfinished"></translation>
+        <translation>Was getan werden soll.</translation>
     </message>
     <message>
         <source>No command given.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Befehl angegeben.</translation>
     </message>
     <message>
         <source>Unknown command %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Unbekannter Befehl %1.</translation>
     </message>
     <message>
         <source>--output is text or json, not %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>--output ist text oder json, nicht %1.</translation>
     </message>
     <message>
         <source>--wait takes a number of seconds.</source>
-        <translation type="unfinished"></translation>
+        <translation>--wait erwartet eine Anzahl von Sekunden.</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -226,7 +227,11 @@ void TestQvzctl::serviceCommands()
         QVERIFY(service.start(standin));
     if (!before.isEmpty())
         QCOMPARE(run(before).status, 0);
+    QElapsedTimer answered;
+    answered.start();
     const Run result = run(arguments);
+    // A monitor waits for a service that hangs no longer than its calls' bound.
+    QVERIFY(!standin.contains(u"--hang"_s) || answered.elapsed() < 2000);
     QCOMPARE(result.status, status);
     QVERIFY2(result.out.contains(out.toUtf8()), result.out.constData());
 }

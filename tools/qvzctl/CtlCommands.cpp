@@ -11,6 +11,7 @@
 #include "service/ServiceContract.h"
 
 #include <QCoreApplication>
+#include <QDBusError>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -251,15 +252,18 @@ int TCtlCommands::check(int warnHeldMinutes)
     if (groups)
         perf = QStringLiteral("groups=%1 enabled=%2 ").arg(groups->Count()).arg(enabled) + perf;
 
+    // The line is for machines and never translated; the reason in the
+    // operator's language goes to standard error.
     int status = 0;
     QString text;
+    if (!state.error.isEmpty())
+        TCtlOutput::message(state.error);
     if (!state.busAvailable) {
         status = 3;
-        text = state.error;
+        text = QStringLiteral("no bus: ") + ServiceContract::bus().lastError().message();
     } else if (!state.linked) {
         status = 2;
-        text = state.running ? QStringLiteral("service does not answer: ") + state.error
-                             : QStringLiteral("service not running");
+        text = state.running ? QStringLiteral("service does not answer") : QStringLiteral("service not running");
     } else {
         const QString next = state.nextGroup.isEmpty()
                                  ? QStringLiteral("no group scheduled")
