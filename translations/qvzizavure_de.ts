@@ -68,6 +68,13 @@
     </message>
 </context>
 <context>
+    <name>ConfigHistory</name>
+    <message>
+        <source>The change history in %1 cannot be written: %2</source>
+        <translation>Der Änderungsverlauf in %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>CtlService</name>
     <message>
         <source>no bus: %1</source>

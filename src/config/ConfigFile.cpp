@@ -314,7 +314,36 @@ QString ConfigFile::defaultPath()
     return ProgramFolder::filePath(QStringLiteral("QVZizaVure.QVS"));
 }
 
-ConfigFile::ConfigFile(const QString& path) : m_file(path) {}
+ConfigFile::ConfigFile(const QString& path)
+    : m_file(path), m_history(path), m_programName(QCoreApplication::applicationName())
+{
+    recordWrites();
+    // A group's section is recorded as the group reads, defaults included.
+    m_history.setSectionReader([this](QByteArrayView section) -> std::optional<ProfileFile::KeyValues> {
+        const QString name = QString::fromUtf8(section);
+        if (!name.startsWith(GroupSectionPrefix, Qt::CaseInsensitive))
+            return std::nullopt;
+        TZizaVureGroupItem group;
+        group.GroupName = name;
+        readGroupSection(group, true, 0);
+        return GroupSectionKeys(group);
+    });
+}
+
+void ConfigFile::recordWrites()
+{
+    m_file.setWriteObserver(
+        [this](const ProfileFile& file, const QList<QByteArray>& sections, const QString& replacedIdentity) {
+            if (m_history.record(file, {m_programName}, sections, replacedIdentity) < 0)
+                report(m_status, m_history.error());
+        });
+}
+
+void ConfigFile::RecordExternalChanges()
+{
+    if (m_file.readError().isEmpty() && m_history.recordExternal(m_file) < 0)
+        report(m_status, m_history.error());
+}
 
 QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position,
                                             int* pairCount) const
@@ -365,8 +394,10 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
 {
     // A file provably the one just read (as by the constructor) is not read
     // and parsed again: on a large configuration that is half of the load.
-    if (!m_file.isUpToDate() || m_file.restoresVanishedFile())
+    if (!m_file.isUpToDate() || m_file.restoresVanishedFile()) {
         m_file = ProfileFile(m_file.path());
+        recordWrites();
+    }
     m_erased.clear();
     m_keptAdded.clear();
     auto groups = std::make_unique<TZizaVureGroups>();
@@ -388,6 +419,8 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
                    .arg(path(), readError()));
     else
         report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
+    if (readError().isEmpty() && m_history.recordExternal(m_file) < 0)
+        report(addStatusLine, m_history.error());
     return groups;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfigHistory.h"
 #include "DataDef.h"
 #include "platform/ProfileFile.h"
 
@@ -36,6 +37,9 @@ public:
     static QString defaultPath();
 
     explicit ConfigFile(const QString& path);
+    // The file's writes report to this object.
+    ConfigFile(const ConfigFile&) = delete;
+    ConfigFile& operator=(const ConfigFile&) = delete;
 
     QString path() const { return m_file.path(); }
     ProfileFile& file() { return m_file; }
@@ -106,6 +110,16 @@ public:
     // vanished and was written again whole, groups added by another program.
     void setStatusSink(const StatusSink& addStatusLine);
 
+    // Every write is recorded in the file's change history (TConfigHistory)
+    // as made by this program; the application's name unless set.
+    // A history that cannot be written is reported to the status sink; the
+    // write stands.
+    void setProgramName(const QString& name) { m_programName = name; }
+    QString programName() const { return m_programName; }
+    // Records the file as last read in the history when another writer
+    // changed it since the newest version.
+    void RecordExternalChanges();
+
     TDatabaseSettings ReadDatabaseSettings() const;
     // Never raises; returns false when the file refused the write.
     bool WriteDatabaseSettings(const TDatabaseSettings& settings);
@@ -125,6 +139,7 @@ public:
 
 private:
     void reportRestoredFile();
+    void recordWrites();
 
     std::unique_ptr<TZizaVureGroupItem> readListedGroup(const QString& name, int position, bool named,
                                                         QByteArrayList* unreadable) const;
@@ -134,6 +149,8 @@ private:
                                     int* pairCount = nullptr) const;
 
     ProfileFile m_file;
+    TConfigHistory m_history;
+    QString m_programName;
     StatusSink m_status;
     QSet<QString> m_erased;  // section names (as sectionKey) this program erased since the load
     QStringList m_keptAdded; // groups of others kept at the last list write, reported once

@@ -236,6 +236,7 @@ QStringList TConfigSession::refresh(const TZizaVureGroupItem* keep)
     // stays as it is until the file can be read again.
     if (m_config.file().isUpToDate() || !m_config.Reopen())
         return {};
+    m_config.RecordExternalChanges();
     std::map<QString, std::unique_ptr<TZizaVureGroupItem>> held;
     QStringList heldOrder;
     while (m_groups.Count() > 0) {

@@ -558,8 +558,31 @@ void ProfileFile::update(const ChangesFor& changesFor)
         else
             addKeyEdits(change.section, change.keys, edits);
     }
-    if (!edits.empty())
-        replaceContent(edits);
+    if (edits.empty())
+        return;
+    const QString replaced = identity();
+    replaceContent(edits);
+    if (m_writeObserver) {
+        QList<QByteArray> sections;
+        for (const SectionChange& change : changes)
+            sections.append(change.section);
+        m_writeObserver(*this, sections, replaced);
+    }
+}
+
+QString ProfileFile::identity() const
+{
+    if (!m_stamp)
+        return {};
+    const Stamp& stamp = *m_stamp;
+    return QStringLiteral("%1:%2:%3:%4.%5:%6.%7")
+        .arg(stamp.device)
+        .arg(stamp.inode)
+        .arg(stamp.size)
+        .arg(stamp.modified.tv_sec)
+        .arg(stamp.modified.tv_nsec)
+        .arg(stamp.changed.tv_sec)
+        .arg(stamp.changed.tv_nsec);
 }
 
 void ProfileFile::addKeyEdits(QByteArrayView rawSectionName, const KeyValues& givenKeys, std::vector<Edit>& edits)

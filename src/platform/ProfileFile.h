@@ -90,6 +90,16 @@ public:
     bool isUpToDate() const { return unchangedSinceLastRead(); }
     // When the file was last modified, as last read or written; 0 when unknown.
     qint64 modifiedMSecsSinceEpoch() const;
+    // The file as last read or written: its device, inode, size and times;
+    // empty when unknown. The same identity is the same content (unless two
+    // writes fell within one second on a file system that keeps whole seconds).
+    QString identity() const;
+    // Called after each write through this object, still under the file's
+    // lock, with the sections that it changed and the identity of the file
+    // that the write replaced.
+    using WriteObserver = std::function<void(const ProfileFile& file, const QList<QByteArray>& sections,
+                                             const QString& replacedIdentity)>;
+    void setWriteObserver(WriteObserver observer) { m_writeObserver = std::move(observer); }
     // Whether the file was gone at the last read while its content was known,
     // so that the next write (or the one under way) writes that content back.
     bool restoresVanishedFile() const { return m_vanished; }
@@ -214,6 +224,7 @@ private:
     bool m_vanished = false;
     QString m_readError;
     bool m_readAbandoned = false;
+    WriteObserver m_writeObserver;
     std::optional<Stamp> m_stamp;
     QByteArray m_content;
     mutable std::optional<bool> m_validUtf8; // of m_content, found on first use

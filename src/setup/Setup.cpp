@@ -32,6 +32,9 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
       m_groups(groups), m_configSession(config, groups), m_edit(m_configSession)
 {
     ui->setupUi(this);
+    // The change history names the editor as the writer of its saves.
+    m_programBefore = config.programName();
+    config.setProgramName(QStringLiteral("QV ZizaVure setup editor"));
     NameControlsByTheirLabels(*this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -62,6 +65,7 @@ TfrmOptionSetup::TfrmOptionSetup(QWidget* owner, TDbSession& session, TDbDatabas
 
 TfrmOptionSetup::~TfrmOptionSetup()
 {
+    m_configSession.config().setProgramName(m_programBefore);
     m_pairs->clear();
     DisconnectControlsForTeardown(*this);
 }

@@ -153,6 +153,7 @@ private:
     TDbSession& m_session;
     TDbDatabase& m_database;
     TZizaVureGroups& m_groups;
+    QString m_programBefore; // the configuration's writer before the editor opened
     TConfigSession m_configSession;
     StatusSink m_status;
     HelpOpener m_openHelp;

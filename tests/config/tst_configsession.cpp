@@ -1,12 +1,17 @@
 #include "TestFiles.h"
 #include "config/ConfigSession.h"
+#include "config/Encrypt.h"
 #include "platform/ProfileFile.h"
 
+#include <QDirIterator>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -25,6 +30,9 @@ private Q_SLOTS:
     void newAndCopyNeverShareANumber();
     void followsTheFile();
     void killedAtAnyStep();
+    void historyOfThreeWriters();
+    void historyKeepsNoPassword();
+    void historyFailureLeavesTheSave();
 
 private:
     QString path() const { return m_dir->filePath(u"QVZizaVure.QVS"_s); }
@@ -212,6 +220,93 @@ void TestConfigSession::killedAtAnyStep()
         process.waitForFinished();
         verifyListMatchesSections(path());
     }
+}
+
+namespace {
+
+// "kind program: section change key before>after; ..." for each version.
+QStringList historyLines(const QString& configPath)
+{
+    QStringList lines;
+    for (const THistoryVersion& version : TConfigHistory(configPath).versions()) {
+        QStringList changes;
+        for (const THistoryGroup& group : version.groups) {
+            QString text = group.name + u' ' + group.change;
+            for (const THistoryField& field : group.fields)
+                text += u' ' + field.key + u' ' + field.before + u'>' + field.after;
+            changes.append(text);
+        }
+        lines.append(version.kind + u' ' + version.program + u": "_s + changes.join(u"; "_s));
+    }
+    return lines;
+}
+
+} // namespace
+
+// This program, another operator's program and a text editor change the file:
+// each change is one version, with its writer; a rewrite that only
+// re-formats is none.
+void TestConfigSession::historyOfThreeWriters()
+{
+    QCOMPARE(historyLines(path()).size(), 1); // the load's baseline
+    save(0, [](TZizaVureGroupItem& g) { g.StartFrom = u"Yesterday"_s; });
+    other({u"pair"_s, u"ZizaVureessGroup:2"_s, u"ST02"_s, u"RAIN"_s, u"R"_s});
+    QByteArray edited = TestFiles::read(path()).replace("Description=Second", "Description=Edited");
+    TestFiles::write(path(), edited);
+    m_session->refresh();
+    TestFiles::write(path(), edited.replace("\r\n", "\n").replace("Description=Edited", "Description = Edited"));
+    m_session->refresh();
+    const QStringList lines = historyLines(path());
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[0].startsWith(u"baseline : DeraDivurir added"_s), qPrintable(lines[0]));
+    QCOMPARE(lines[1], u"save tst_configsession: ZizaVureessGroup:1 changed StartFrom NOW>Yesterday"_s);
+    QCOMPARE(lines[2], u"save configoperator: ZizaVureessGroup:2 changed pair ST02.RAIN >R / "_s);
+    QCOMPARE(lines[3], u"external : ZizaVureessGroup:2 changed Description Second>Edited"_s);
+    // Who wrote outside the program is the file's owner.
+    QCOMPARE(TConfigHistory(path()).versions().last().user, QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name));
+    // The sections of a version come back as they were.
+    QVERIFY(TConfigHistory(path()).sectionsAt(1).value(u"ZizaVureessGroup:2"_s).contains(u"Description=Second"_s));
+}
+
+// The database password is recorded as changed, never by its value; a
+// journal line cut short by a kill is left out and cut off.
+void TestConfigSession::historyKeepsNoPassword()
+{
+    const QString stored = *ProtectPassword(u"s3cret-pass"_s);
+    QVERIFY(m_config->WriteDatabaseSettings({u"QVDEMO"_s, u"QVDEMO"_s, stored}));
+    const QString journal = TConfigHistory::folderPath(path()) + u"/journal"_s;
+    QFile append(journal);
+    QVERIFY(append.open(QIODevice::Append));
+    append.write("{\"id\":3,\"kind\":\"sa");
+    append.close();
+    QCOMPARE(TConfigHistory(path()).versions().size(), 2);
+    QVERIFY(m_config->WriteDatabaseSettings({u"QVDEMO"_s, u"OTHER"_s, stored}));
+    QCOMPARE(TConfigHistory(path()).versions().size(), 3);
+    QVERIFY(TestFiles::read(journal).endsWith("\n"));
+    QCOMPARE(historyLines(path())[1], u"save tst_configsession: Database Settings added ODBC Data Source >QVDEMO "
+                                      "ODBC Password >changed ODBC Username >QVDEMO"_s);
+    QDirIterator files(TConfigHistory::folderPath(path()), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QByteArray content = TestFiles::read(file);
+        const QByteArray text = file.contains(u"/objects/"_s) ? qUncompress(content) : content;
+        QVERIFY2(!text.contains(stored.toUtf8()) && !text.contains("s3cret"), qPrintable(file));
+        QCOMPARE(QFileInfo(file).permissions() & (QFile::ReadOther | QFile::WriteOther), QFile::Permissions());
+    }
+}
+
+void TestConfigSession::historyFailureLeavesTheSave()
+{
+    QVERIFY(QDir(TConfigHistory::folderPath(path())).removeRecursively());
+    TestFiles::write(TConfigHistory::folderPath(path()), "not a folder");
+    QStringList told;
+    m_config->setStatusSink([&](const QString& line) { told.append(line); });
+    save(0, [](TZizaVureGroupItem& g) { g.StartFrom = u"Yesterday"_s; });
+    QCOMPARE(ConfigFile(path()).ReadGroup(u"ZizaVureessGroup:1"_s, 0)->StartFrom, u"Yesterday"_s);
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(
+        told[0].startsWith(u"The change history in %1 cannot be written: "_s.arg(TConfigHistory::folderPath(path()))),
+        qPrintable(told[0]));
 }
 
 QTEST_GUILESS_MAIN(TestConfigSession)

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include "platform/ProfileFile.h"
+
+#include <functional>
+#include <optional>
+
+// One field of a group (or another section) that a version changed; a pair
+// shows as "pair STATION.SENSOR" with its labels.
+struct THistoryField
+{
+    QString key;
+    QString before;
+    QString after;
+};
+
+struct THistoryGroup
+{
+    QString name;
+    QString change; // "added", "erased" or "changed"
+    QList<THistoryField> fields;
+};
+
+struct THistoryVersion
+{
+    int id = 0;
+    QDateTime time; // UTC
+    QString user;
+    uint uid = 0;
+    QString host;
+    QString program;
+    QString kind; // "baseline", "save", "external" or "restore"
+    int restoredFrom = 0;
+    QList<THistoryGroup> groups;
+};
+
+// The change history of the shared configuration, in the folder
+// "<configuration>.history" beside it: every version that a program writes or
+// finds, who made it and when, and what it changed, section by section.
+//
+// A version is compared by content, not by bytes: the keys of each section
+// sorted, trimmed, one spelling of line ends, so that a rewrite that only
+// re-formats is no version. Sections are stored once per distinct content,
+// compressed, under the hash of that content ("objects/"); the journal holds
+// one JSON line per version with the sections it changed; "head" names the
+// sections of the newest version, so that a save reads neither the journal
+// nor the objects. A journal line cut short by a kill is left out and cut
+// off at the next record. The database password is never stored: a keyed
+// hash (with a key of the folder's own) tells only that it changed.
+//
+// Files are made 0660, through SharedFolderFile, under the journal's lock.
+class TConfigHistory
+{
+public:
+    explicit TConfigHistory(const QString& configPath);
+
+    static QString folderPath(const QString& configPath);
+
+    // The keys that a section stands for, where the file's owner knows them
+    // better than its lines say (a group's fields with their defaults, so
+    // that a save that writes a default adds nothing); nothing for a section
+    // to be taken line by line.
+    using SectionReader = std::function<std::optional<ProfileFile::KeyValues>(QByteArrayView section)>;
+    void setSectionReader(SectionReader reader) { m_reader = std::move(reader); }
+
+    struct Source
+    {
+        QString program;
+        QString kind = QStringLiteral("save");
+        int restoredFrom = 0;
+    };
+    // Records the file as last written when its content differs from the
+    // newest version; the first record is the baseline. Only `sections` are
+    // compared when the write replaced the file as last recorded
+    // (`replacedIdentity`); after another writer, the whole file is. Returns
+    // the new version's id, 0 when nothing changed, and -1 with error() when
+    // the history cannot be written.
+    int record(const ProfileFile& file, const Source& source, const QList<QByteArray>& sections,
+               const QString& replacedIdentity);
+    // The file as last read, when another writer changed it since the newest
+    // version: who and when are the file's owner and modification time.
+    int recordExternal(const ProfileFile& file);
+
+    // Oldest first.
+    QList<THistoryVersion> versions() const;
+    // Every section of a version, by name, as its content is compared.
+    QMap<QString, QString> sectionsAt(int id) const;
+    QString error() const { return m_error; }
+
+private:
+    struct Head
+    {
+        int id = 0;
+        QString identity;                 // of the file that the newest version recorded
+        QHash<QString, QString> sections; // name -> hash of its content
+    };
+    // `sections` null: every section is compared.
+    int recordLocked(const ProfileFile& file, THistoryVersion version, const QList<QByteArray>* sections,
+                     const QString& replacedIdentity);
+    bool compareSections(const ProfileFile& file, const QList<QByteArray>* sections, Head& head,
+                         THistoryVersion& version, QJsonObject& changed);
+    static bool appendLine(const QString& journal, const QByteArray& line);
+    QString canonical(const ProfileFile& file, QByteArrayView section);
+    QString maskedPassword(const QString& value);
+    bool storeObject(const QString& hash, const QString& text);
+    QString loadObject(const QString& hash) const;
+    Head readHead() const;
+    void writeHead(Head& head, const QString& identity);
+    Head replay(int upToId) const;
+    int repairJournal();
+    // Sets error() and returns -1.
+    int fail(const QString& what);
+
+    QString m_folder;
+    QString m_error;
+    QByteArray m_key;
+    SectionReader m_reader;
+};
