@@ -452,6 +452,22 @@ QList<THistoryVersion> TConfigHistory::versions() const
     return versions;
 }
 
+QList<THistoryGroup> TConfigHistory::compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after)
+{
+    QStringList names = before.keys() + after.keys();
+    names.removeDuplicates();
+    std::sort(names.begin(), names.end());
+    QList<THistoryGroup> changes;
+    for (const QString& name : std::as_const(names)) {
+        const QString old = before.value(name);
+        const QString now = after.value(name);
+        if (old != now || before.contains(name) != after.contains(name))
+            changes.append(
+                changesOf(name, before.contains(name) ? old : QString(), after.contains(name) ? now : QString()));
+    }
+    return changes;
+}
+
 QMap<QString, QString> TConfigHistory::sectionsAt(int id) const
 {
     const Head head = replay(id);

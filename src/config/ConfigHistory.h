@@ -93,6 +93,9 @@ public:
     QList<THistoryVersion> versions() const;
     // Every section of a version, by name, as its content is compared.
     QMap<QString, QString> sectionsAt(int id) const;
+    // What changed from one set of sections (sectionsAt) to another, section
+    // by section, as a version records its changes.
+    static QList<THistoryGroup> compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after);
     QString error() const { return m_error; }
 
 private:
