@@ -12,8 +12,10 @@
 #include "config/ConfigSession.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -42,6 +44,39 @@ double splitMs(const QString& path, int runs, qsizetype& lineCount)
         lineCount = lines.size();
         return ms;
     });
+}
+
+// One save of the group with a new description, as the setup editor makes it.
+qint64 folderBytes(const QString& folder)
+{
+    qint64 bytes = 0;
+    QDirIterator files(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext())
+        bytes += QFileInfo(files.next()).size();
+    return bytes;
+}
+
+double saveMs(TConfigSession& session, TZizaVureGroupItem& target, const QString& description)
+{
+    TZizaVureGroupItem base;
+    base.AssignFrom(target);
+    TZizaVureGroupItem mine;
+    mine.AssignFrom(target);
+    mine.Description = description;
+    return bestMs(1, [&] { session.saveGroup(target, base, mine, {}, {}); });
+}
+
+// What the change history weighs after `saves` saves of one group.
+qint64 historyBytesAfter(const QString& path, int saves)
+{
+    ConfigFile config(path);
+    TLogSettings log;
+    const std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(log, {});
+    TConfigSession session(config, *groups);
+    const qint64 before = folderBytes(TConfigHistory::folderPath(path));
+    for (int n = 0; n < saves; ++n)
+        saveMs(session, *groups->Items(GroupCount / 3), QStringLiteral("save %1").arg(n));
+    return folderBytes(TConfigHistory::folderPath(path)) - before;
 }
 
 double loadMs(const QString& path, int runs, int& loadedEntries)
@@ -101,21 +136,22 @@ double measureHuge(const QString& path, int entries, const char* loadName, bool 
     const std::unique_ptr<TZizaVureGroups> groups = config.LoadConfiguration(log, {});
     TConfigSession session(config, *groups);
     TZizaVureGroupItem& target = *groups->Items(GroupCount / 2);
-    // Taken in turns, so that both see the disk in the same state.
+    // Taken in turns, so that all see the disk in the same state.
     double save = 1e300;
+    double saveWithoutHistory = 1e300;
     double copy = 1e300;
     for (int run = 0; run < SaveRuns; ++run) {
-        TZizaVureGroupItem base;
-        base.AssignFrom(target);
-        TZizaVureGroupItem mine;
-        mine.AssignFrom(target);
-        mine.Description = QString::number(run);
-        save = std::min(save, bestMs(1, [&] { session.saveGroup(target, base, mine, {}, {}); }));
+        save = std::min(save, saveMs(session, target, QString::number(run)));
+        config.setKeepsHistory(false);
+        saveWithoutHistory = std::min(saveWithoutHistory, saveMs(session, target, QStringLiteral("bare %1").arg(run)));
+        config.setKeepsHistory(true);
         copy = std::min(copy, copyMs(path));
     }
     printLine("save_group_50mb_ms", save);
     printLine("copy_50mb_ms", copy);
     printLine("save_group_50mb_vs_copy_ratio", save / copy);
+    printLine("save_group_50mb_without_history_ms", saveWithoutHistory);
+    printLine("save_group_50mb_with_history_ratio", save / saveWithoutHistory);
     return load;
 }
 
@@ -160,6 +196,7 @@ int main(int argc, char* argv[])
     out << "save_group_ms: " << saveGroupMs << '\n';
     out << "load_vs_split_ratio: " << loadMs / splitMs << '\n';
     out << "qsettings_vs_load_ratio: " << qsettingsMs / loadMs << '\n';
+    out << "history_bytes_after_1000_saves: " << historyBytesAfter(path, 1000) << '\n';
     out.flush();
 
     const QString hugePath = dir.filePath(QStringLiteral("Huge.QVS"));

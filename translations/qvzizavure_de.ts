@@ -334,6 +334,18 @@
         <source>Unable to subscribe to the service&apos;s events.</source>
         <translation>Die Ereignisse des Dienstes können nicht abonniert werden.</translation>
     </message>
+    <message>
+        <source>There is no version %1 in the history.</source>
+        <translation>Im Verlauf gibt es keine Version %1.</translation>
+    </message>
+    <message>
+        <source>Version %1 of the history has no group %2.</source>
+        <translation>Version %1 des Verlaufs enthält keine Gruppe %2.</translation>
+    </message>
+    <message>
+        <source>%1 restored as version %2 holds it.</source>
+        <translation>%1 wiederhergestellt, wie Version %2 sie enthält.</translation>
+    </message>
 </context>
 <context>
     <name>TGroupEdit</name>
@@ -1701,6 +1713,38 @@ im Format mm/dd/yyyy HH:MM:SS ein.</translation>
     <message>
         <source>--wait takes a number of seconds.</source>
         <translation>--wait erwartet eine Anzahl von Sekunden.</translation>
+    </message>
+    <message>
+        <source>List the versions of the configuration&apos;s change history, newest first.</source>
+        <translation>Die Versionen des Änderungsverlaufs der Konfiguration auflisten, die neueste zuerst.</translation>
+    </message>
+    <message>
+        <source>Show what a version changed, or what changed from one version to another.</source>
+        <translation>Zeigen, was eine Version geändert hat oder was sich von einer Version zur anderen geändert hat.</translation>
+    </message>
+    <message>
+        <source>Write a group as a version of the history holds it, merged with later changes.</source>
+        <translation>Eine Gruppe so schreiben, wie eine Version des Verlaufs sie enthält, zusammengeführt mit späteren Änderungen.</translation>
+    </message>
+    <message>
+        <source>history takes one group and --since YYYY-MM-DDTHH:MM:SS.</source>
+        <translation>history nimmt eine Gruppe und --since YYYY-MM-DDTHH:MM:SS.</translation>
+    </message>
+    <message>
+        <source>diff takes one or two version numbers.</source>
+        <translation>diff nimmt eine oder zwei Versionsnummern.</translation>
+    </message>
+    <message>
+        <source>restore takes a version number and --group GROUP; a whole version cannot be restored at once yet.</source>
+        <translation>restore nimmt eine Versionsnummer und --group GRUPPE; eine ganze Version lässt sich noch nicht auf einmal wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>history: versions from this time on.</source>
+        <translation>history: Versionen ab diesem Zeitpunkt.</translation>
+    </message>
+    <message>
+        <source>restore: the group to restore.</source>
+        <translation>restore: die wiederherzustellende Gruppe.</translation>
     </message>
 </context>
 </TS>

@@ -334,7 +334,11 @@ void ConfigFile::recordWrites()
 {
     m_file.setWriteObserver(
         [this](const ProfileFile& file, const QList<QByteArray>& sections, const QString& replacedIdentity) {
-            if (m_history.record(file, {m_programName}, sections, replacedIdentity) < 0)
+            if (!m_keepsHistory)
+                return;
+            const TConfigHistory::Source source{
+                m_programName, m_restoredFrom > 0 ? QStringLiteral("restore") : QStringLiteral("save"), m_restoredFrom};
+            if (m_history.record(file, source, sections, replacedIdentity) < 0)
                 report(m_status, m_history.error());
         });
 }

@@ -116,6 +116,12 @@ public:
     // write stands.
     void setProgramName(const QString& name) { m_programName = name; }
     QString programName() const { return m_programName; }
+    // Whether writes are recorded at all (they are unless turned off, as a
+    // benchmark does to measure a save alone).
+    void setKeepsHistory(bool keeps) { m_keepsHistory = keeps; }
+    // Writes from now on restore version `versionId` of the history (0: they
+    // are saves).
+    void setRestoredFrom(int versionId) { m_restoredFrom = versionId; }
     // Records the file as last read in the history when another writer
     // changed it since the newest version.
     void RecordExternalChanges();
@@ -151,6 +157,8 @@ private:
     ProfileFile m_file;
     TConfigHistory m_history;
     QString m_programName;
+    int m_restoredFrom = 0;
+    bool m_keepsHistory = true;
     StatusSink m_status;
     QSet<QString> m_erased;  // section names (as sectionKey) this program erased since the load
     QStringList m_keptAdded; // groups of others kept at the last list write, reported once

@@ -1,5 +1,6 @@
 #include "ConfigHistory.h"
 
+#include "ConfigFile.h"
 #include "platform/AsciiText.h"
 #include "platform/CodePage.h"
 #include "platform/FileLock.h"
@@ -16,6 +17,7 @@
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 #include <QSysInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cerrno>
@@ -475,4 +477,18 @@ QMap<QString, QString> TConfigHistory::sectionsAt(int id) const
     for (auto it = head.sections.cbegin(); it != head.sections.cend(); ++it)
         sections.insert(it.key(), loadObject(it.value()));
     return sections;
+}
+
+// The section is read back as the program reads a group, from a file of its own.
+std::unique_ptr<TZizaVureGroupItem> TConfigHistory::groupAt(int id, const QString& name) const
+{
+    const QMap<QString, QString> sections = sectionsAt(id);
+    const auto section = sections.constFind(name);
+    QTemporaryDir folder;
+    if (section == sections.cend() || !folder.isValid())
+        return nullptr;
+    const QString path = folder.filePath(QStringLiteral("version.QVS"));
+    if (!SharedFolderFile::replace(path, (u'[' + name + QStringLiteral("]\n") + *section).toUtf8(), 0600))
+        return nullptr;
+    return ConfigFile(path).ReadGroup(name, 0);
 }

@@ -11,6 +11,7 @@
 #include "platform/ProfileFile.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // One field of a group (or another section) that a version changed; a pair
@@ -57,6 +58,8 @@ struct THistoryVersion
 // hash (with a key of the folder's own) tells only that it changed.
 //
 // Files are made 0660, through SharedFolderFile, under the journal's lock.
+class TZizaVureGroupItem;
+
 class TConfigHistory
 {
 public:
@@ -93,6 +96,8 @@ public:
     QList<THistoryVersion> versions() const;
     // Every section of a version, by name, as its content is compared.
     QMap<QString, QString> sectionsAt(int id) const;
+    // A group as version `id` holds it; null when the version has no such section.
+    std::unique_ptr<TZizaVureGroupItem> groupAt(int id, const QString& name) const;
     // What changed from one set of sections (sectionsAt) to another, section
     // by section, as a version records its changes.
     static QList<THistoryGroup> compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after);

@@ -115,6 +115,23 @@ TConfigSession::SaveOutcome TConfigSession::saveGroup(TZizaVureGroupItem& target
     return outcome;
 }
 
+TConfigSession::SaveOutcome TConfigSession::restoreGroup(TZizaVureGroupItem& target, const TZizaVureGroupItem& restored,
+                                                         int versionId, const Resolve& resolve,
+                                                         const AskErased& askErased)
+{
+    TZizaVureGroupItem base;
+    base.AssignFrom(target);
+    m_config.setRestoredFrom(versionId);
+    try {
+        const SaveOutcome outcome = saveGroup(target, base, restored, resolve, askErased);
+        m_config.setRestoredFrom(0);
+        return outcome;
+    } catch (...) {
+        m_config.setRestoredFrom(0);
+        throw;
+    }
+}
+
 void TConfigSession::letGo(TZizaVureGroupItem& target)
 {
     m_erasedElsewhere.remove(ConfigFile::SectionKey(target.GroupName));

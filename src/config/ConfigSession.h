@@ -60,6 +60,11 @@ public:
     SaveOutcome saveGroup(TZizaVureGroupItem& target, const TZizaVureGroupItem& base, const TZizaVureGroupItem& mine,
                           const Resolve& resolve, const AskErased& askErased);
 
+    // Writes the list's group `target` as version `versionId` of the history
+    // holds it (`restored`), through the same merge as a save, with the list's
+    // group as the base; the history records it as a restore of that version.
+    SaveOutcome restoreGroup(TZizaVureGroupItem& target, const TZizaVureGroupItem& restored, int versionId,
+                             const Resolve& resolve, const AskErased& askErased);
     // Writes a new group, a copy of `source` or a default one, under the
     // lowest number that the file as it is now leaves free, and lists it, in
     // one rewrite; appends it to the list and returns it. Raises EWriteError,

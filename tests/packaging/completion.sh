@@ -60,10 +60,12 @@ called()
 }
 
 expect "qvzctl st" "status stop-processing"
+expect "qvzctl re" "restore resume"
+expect "qvzctl restore 3 --" "--group --help"
 expect "qvzctl --o" "--output"
 expect "qvzctl --output " "json text"
 expect "qvzctl --output=j" "json"
-expect "qvzctl --output json re" "resume"
+expect "qvzctl --output json res" "restore resume"
 expect "qvzctl check --" "--help --warn-held"
 expect "qvzctl check --warn-held " ""
 expect "qvzctl resume --f" "--force"
@@ -88,6 +90,8 @@ called "groups"
 expect "qvzctl show ZizaVureessGroup:1 " ""
 expect "qvzctl process --all " ""
 expect "qvzctl process --a" "--all"
+expect "qvzctl restore 3 --group Z" "ZizaVureessGroup:1 ZizaVureessGroup:20"
+called "groups"
 
 # A list that cannot be read offers nothing and says nothing.
 QVZ_STUB_FAIL=1 expect "qvzctl show " ""

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void processSendsListPosition();
     void resumeRefusedWhileHeld();
     void eventsFollowed();
+    void historyDiffAndRestore();
 
 private:
     QString configPath() const { return m_dir->filePath(u"QVZizaVure.QVS"_s); }
@@ -279,6 +280,36 @@ void TestQvzctl::eventsFollowed()
     QVERIFY(events.waitForFinished(10000));
     QCOMPARE(events.exitCode(), 0);
     QVERIFY(events.readAll().contains("\"kind\":\"STOPPING\""));
+}
+
+// A text editor's change is found by the next read; restoring the group from
+// the baseline writes it back as a version that names its source.
+void TestQvzctl::historyDiffAndRestore()
+{
+    const QByteArray before = StandinProcess::threeGroups(1);
+    TestFiles::write(configPath(), before);
+    QCOMPARE(run({u"show"_s, u"1"_s}).status, 0);
+    QByteArray edited = before;
+    TestFiles::write(configPath(), edited.replace("PPGIndex=1\r\nFuncName=AVG", "PPGIndex=1\r\nFuncName=MAX"));
+    QCOMPARE(run({u"show"_s, u"1"_s}).status, 0);
+
+    const QJsonArray history = QJsonDocument::fromJson(run({u"history"_s, u"--output=json"_s}).out).array();
+    QCOMPARE(history.size(), 2);
+    QCOMPARE(history[0].toObject().value(u"kind").toString(), u"external"_s);
+    QCOMPARE(history[1].toObject().value(u"kind").toString(), u"baseline"_s);
+    QCOMPARE(run({u"history"_s, u"ZizaVureessGroup:2"_s}).out.count('\n'), 1);
+    const QByteArray change = "ZizaVureessGroup:1\tchanged\tFuncName\tAVG\tMAX\n";
+    QCOMPARE(run({u"diff"_s, u"2"_s}).out, change);
+    QCOMPARE(run({u"diff"_s, u"1"_s, u"2"_s}).out, change);
+    QCOMPARE(run({u"diff"_s, u"9"_s}).status, 1);
+
+    const Run restored = run({u"restore"_s, u"1"_s, u"--group=ZizaVureessGroup:1"_s});
+    QVERIFY2(restored.status == 0, restored.err.constData());
+    QVERIFY(TestFiles::read(configPath()).contains("PPGIndex=1\r\nFuncName=AVG"));
+    const QJsonObject newest = QJsonDocument::fromJson(run({u"history"_s, u"--output=json"_s}).out)[0].toObject();
+    QCOMPARE(newest.value(u"kind").toString(), u"restore"_s);
+    QCOMPARE(newest.value(u"restored_from").toInt(), 1);
+    QCOMPARE(newest.value(u"program").toString(), u"qvzctl restore"_s);
 }
 
 QTEST_GUILESS_MAIN(TestQvzctl)

@@ -3,7 +3,9 @@
 #include "ConfigCheck.h"
 #include "CtlService.h"
 #include "GroupListing.h"
+#include "HistoryListing.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigSession.h"
 #include "platform/AsciiText.h"
 #include "platform/TerminationNotifier.h"
 #include "service/EventSink.h"
@@ -368,4 +370,91 @@ int TCtlCommands::events(bool follow)
     }
     printer.run();
     return Done;
+}
+
+int TCtlCommands::history(const QString& group, const QDateTime& since)
+{
+    QStringList lines;
+    QJsonArray list;
+    const QList<THistoryVersion> versions = TConfigHistory(m_configPath).versions();
+    for (auto it = versions.crbegin(); it != versions.crend(); ++it) {
+        const QJsonObject version = HistoryListing::version(*it, group);
+        if ((group.isEmpty() || !version.value(u"groups").toArray().isEmpty()) &&
+            (!since.isValid() || it->time >= since)) {
+            lines.append(HistoryListing::versionLine(version));
+            list.append(version);
+        }
+    }
+    m_output.print(lines, list);
+    return 0;
+}
+
+int TCtlCommands::diff(int first, int second)
+{
+    const TConfigHistory history(m_configPath);
+    const QList<THistoryVersion> versions = history.versions();
+    const auto has = [&](int id) {
+        return std::any_of(versions.cbegin(), versions.cend(), [id](const THistoryVersion& v) { return v.id == id; });
+    };
+    for (const int id : {first, second}) {
+        if (id != 0 && !has(id)) {
+            TCtlOutput::message(tr("There is no version %1 in the history.").arg(id));
+            return 1;
+        }
+    }
+    const QList<THistoryGroup> groups =
+        second == 0 ? std::find_if(versions.cbegin(), versions.cend(),
+                                   [first](const THistoryVersion& v) { return v.id == first; })
+                          ->groups
+                    : TConfigHistory::compare(history.sectionsAt(first), history.sectionsAt(second));
+    const QJsonArray changes = HistoryListing::changes(groups);
+    m_output.print(HistoryListing::changeLines(changes), changes);
+    return 0;
+}
+
+// As the setup editor saves: merged with changes made meanwhile (where both
+// changed a field, the restored value stands), with the schedule held while
+// the service runs, which then reads the file again.
+int TCtlCommands::restore(int versionId, const QString& groupName)
+{
+    ConfigFile config(m_configPath);
+    TLogSettings settings;
+    const auto groups = config.LoadConfiguration(settings, {});
+    if (!isReadable(config))
+        return 2;
+    const std::unique_ptr<TZizaVureGroupItem> restored = TConfigHistory(m_configPath).groupAt(versionId, groupName);
+    if (!restored) {
+        TCtlOutput::message(tr("Version %1 of the history has no group %2.").arg(versionId).arg(groupName));
+        return 1;
+    }
+    const int index = findGroup(*groups, groupName);
+    if (index < 0)
+        return 1;
+    config.setProgramName(QStringLiteral("qvzctl restore"));
+    TConfigSession session(config, *groups);
+    TCtlService service(m_configPath);
+    const bool linked = service.link();
+    TScheduleHold hold(service.calls(), m_configPath);
+    QString failure;
+    try {
+        hold.take();
+        const auto keepRestored = [](QList<TMergeConflict>&, const QDateTime&) { return true; };
+        session.restoreGroup(*groups->Items(index), *restored, versionId, keepRestored,
+                             [](const QString&) { return true; });
+    } catch (const Exception& error) {
+        failure = error.message();
+    }
+    try {
+        hold.release();
+        if (linked && failure.isEmpty())
+            service.calls().RefreshParams();
+    } catch (const EServiceError& error) {
+        TCtlOutput::message(error.message());
+    }
+    if (!failure.isEmpty()) {
+        TCtlOutput::message(failure);
+        return 2;
+    }
+    TCtlOutput::message(tr("%1 restored as version %2 holds it.").arg(restored->GroupName).arg(versionId));
+    return 0;
 }

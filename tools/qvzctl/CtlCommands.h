@@ -3,6 +3,7 @@
 #include "CtlOutput.h"
 #include "config/DataDef.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,12 @@ public:
     int suspend();
     int resume(bool force);
     int events(bool follow);
+    // Versions newest first; with `group`, those that changed it; with
+    // `since`, those made from then on.
+    int history(const QString& group, const QDateTime& since);
+    // The changes of one version, or from `first` to `second`.
+    int diff(int first, int second);
+    int restore(int versionId, const QString& group);
 
 private:
     // The groups of the configuration; null, with a message, when the file

@@ -14,6 +14,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -42,6 +43,12 @@ const Command Commands[] = {
     {"suspend", "", QT_TRANSLATE_NOOP("qvzctl", "Suspend scheduled processing.")},
     {"resume", "[--force]", QT_TRANSLATE_NOOP("qvzctl", "Resume scheduled processing, unless a window holds it.")},
     {"events", "[--follow]", QT_TRANSLATE_NOOP("qvzctl", "Print the service's events as they come, until it stops.")},
+    {"history", "[GROUP] [--since TIME]",
+     QT_TRANSLATE_NOOP("qvzctl", "List the versions of the configuration's change history, newest first.")},
+    {"diff", "VERSION [VERSION]",
+     QT_TRANSLATE_NOOP("qvzctl", "Show what a version changed, or what changed from one version to another.")},
+    {"restore", "VERSION --group GROUP",
+     QT_TRANSLATE_NOOP("qvzctl", "Write a group as a version of the history holds it, merged with later changes.")},
 };
 
 const Command* findCommand(const QString& name)
@@ -83,7 +90,43 @@ struct Switches
     bool force = false;
     bool follow = false;
     QString warnHeld;
+    QString since;
+    QString group;
 };
+
+// Version numbers of the history, from 1.
+std::optional<QList<int>> versionNumbers(const QStringList& texts)
+{
+    QList<int> numbers;
+    for (const QString& text : texts) {
+        bool isNumber = false;
+        numbers.append(text.toInt(&isNumber));
+        if (!isNumber || numbers.last() < 1)
+            return std::nullopt;
+    }
+    return numbers;
+}
+
+int runHistoryCommand(TCtlCommands& commands, const QString& name, const QStringList& rest, const Switches& switches)
+{
+    if (name == QLatin1String("history")) {
+        const QDateTime since = QDateTime::fromString(switches.since, Qt::ISODate);
+        if (rest.size() > 1 || (!switches.since.isEmpty() && !since.isValid()))
+            return usageError(QCoreApplication::translate("qvzctl", "history takes one group and --since "
+                                                                    "YYYY-MM-DDTHH:MM:SS."));
+        return commands.history(rest.value(0), since);
+    }
+    const std::optional<QList<int>> versions = versionNumbers(rest);
+    if (name == QLatin1String("diff"))
+        return versions && !rest.isEmpty() && rest.size() <= 2
+                   ? commands.diff(versions->at(0), versions->value(1))
+                   : usageError(QCoreApplication::translate("qvzctl", "diff takes one or two version numbers."));
+    return versions && rest.size() == 1 && !switches.group.isEmpty()
+               ? commands.restore(versions->at(0), switches.group)
+               : usageError(QCoreApplication::translate("qvzctl", "restore takes a version number and --group "
+                                                                  "GROUP; a whole version cannot be restored at "
+                                                                  "once yet."));
+}
 
 int runCommand(TCtlCommands& commands, const QString& name, const QStringList& rest, const Switches& switches)
 {
@@ -114,7 +157,9 @@ int runCommand(TCtlCommands& commands, const QString& name, const QStringList& r
         return commands.suspend();
     if (name == QLatin1String("resume"))
         return commands.resume(switches.force);
-    return commands.events(switches.follow);
+    if (name == QLatin1String("events"))
+        return commands.events(switches.follow);
+    return runHistoryCommand(commands, name, rest, switches);
 }
 
 int printHelp(const QCommandLineParser& parser, const Command* command)
@@ -163,9 +208,15 @@ int main(int argc, char* argv[])
                                  QCoreApplication::translate("qvzctl", "process: every enabled group."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QCoreApplication::translate("qvzctl", "resume: even while a window holds it."));
+    const QCommandLineOption since(QStringLiteral("since"),
+                                   QCoreApplication::translate("qvzctl", "history: versions from this time on."),
+                                   QStringLiteral("TIME"));
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QCoreApplication::translate("qvzctl", "restore: the group to restore."),
+                                   QStringLiteral("GROUP"));
     const QCommandLineOption follow(QStringLiteral("follow"),
                                     QCoreApplication::translate("qvzctl", "events: print JSON one event a line."));
-    parser.addOptions({help, version, folder, output, wait, warnHeld, all, force, follow});
+    parser.addOptions({help, version, folder, output, wait, warnHeld, all, force, follow, since, group});
     parser.addPositionalArgument(QStringLiteral("command"), QCoreApplication::translate("qvzctl", "What to do."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
     if (!parser.parse(QCoreApplication::arguments()))
@@ -196,5 +247,6 @@ int main(int argc, char* argv[])
     TCtlCommands commands(configPath(parser, folder),
                           TCtlOutput(form == QLatin1String("json") ? TCtlOutput::Form::Json : TCtlOutput::Form::Text));
     return runCommand(commands, QLatin1String(command->name), arguments.mid(1),
-                      {parser.isSet(all), parser.isSet(force), parser.isSet(follow), parser.value(warnHeld)});
+                      {parser.isSet(all), parser.isSet(force), parser.isSet(follow), parser.value(warnHeld),
+                       parser.value(since), parser.value(group)});
 }
