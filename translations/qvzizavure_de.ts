@@ -327,10 +327,6 @@
         <translation>Für %1 wurde die sofortige Verarbeitung angefordert.</translation>
     </message>
     <message>
-        <source>The schedule is held by %1 window(s) (setup editor or recalculation window); it resumes when the last one closes. Not resumed; --force resumes it anyway.</source>
-        <translation>Die geplante Verarbeitung wird von %1 Fenster(n) ausgesetzt (Einrichtungseditor oder Neuberechnungsfenster); sie wird fortgesetzt, wenn das letzte davon geschlossen wird. Nicht fortgesetzt; --force setzt sie trotzdem fort.</translation>
-    </message>
-    <message>
         <source>Unable to subscribe to the service&apos;s events.</source>
         <translation>Die Ereignisse des Dienstes können nicht abonniert werden.</translation>
     </message>
@@ -345,6 +341,10 @@
     <message>
         <source>%1 restored as version %2 holds it.</source>
         <translation>%1 wiederhergestellt, wie Version %2 sie enthält.</translation>
+    </message>
+    <message>
+        <source>The schedule is held by %1 window(s): %2. It resumes when the last one closes. Not resumed; --force resumes it anyway.</source>
+        <translation>Die geplante Verarbeitung wird von %1 Fenster(n) ausgesetzt: %2. Sie wird fortgesetzt, wenn das letzte davon geschlossen wird. Nicht fortgesetzt; --force setzt sie trotzdem fort.</translation>
     </message>
 </context>
 <context>

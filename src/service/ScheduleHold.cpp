@@ -5,7 +5,10 @@
 #include "platform/LockWait.h"
 #include "platform/SharedFolderFile.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +16,8 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -57,25 +62,53 @@ bool lockByte(int fd, short type, off_t byte)
     return ::fcntl(fd, F_OFD_SETLK, &range) == 0;
 }
 
-// Locks of other open files only: the kernel never reports fd's own.
-int countHolders(int fd)
+// The slots locked through other open files: the kernel never reports fd's own.
+QList<int> liveSlots(int fd)
 {
-    int holders = 0;
+    QList<int> slots;
     for (off_t slot = 1; slot <= TScheduleHold::MaxHolders; ++slot) {
         struct flock range = byteRange(F_WRLCK, slot);
         if (::fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK)
-            ++holders;
+            slots.append(int(slot));
     }
-    return holders;
+    return slots;
 }
 
-bool takeSlot(int fd)
+int countHolders(int fd)
+{
+    return int(liveSlots(fd).size());
+}
+
+// The slot taken, or 0 when all are.
+int takeSlot(int fd)
 {
     for (off_t slot = 1; slot <= TScheduleHold::MaxHolders; ++slot) {
         if (lockByte(fd, F_WRLCK, slot))
-            return true;
+            return int(slot);
     }
-    return false;
+    return 0;
+}
+
+// Who holds a slot, for those who wonder why the schedule does not run:
+// "<folder>.d/<slot>", written by the holder. A file left by a program that
+// ended names nobody, since only a locked slot is read.
+QString slotNamePath(const QString& holdPath, int slot)
+{
+    return holdPath + QStringLiteral(".d/") + QString::number(slot);
+}
+
+void writeSlotName(const QString& holdPath, int slot)
+{
+    const QByteArray folder = QFile::encodeName(holdPath + QStringLiteral(".d"));
+    if (::mkdir(folder.constData(), 0770) != 0 && errno != EEXIST)
+        return;
+    const struct passwd* user = ::getpwuid(::getuid());
+    const QString name = QStringLiteral("%1@%2 (%3, process %4)")
+                             .arg(user ? QString::fromLocal8Bit(user->pw_name) : QString::number(::getuid()),
+                                  QSysInfo::machineHostName(), QCoreApplication::applicationName())
+                             .arg(QCoreApplication::applicationPid());
+    if (!SharedFolderFile::replace(slotNamePath(holdPath, slot), name.toUtf8(), 0660))
+        qCWarning(lcService, "The schedule hold's name not written: %s", strerror(errno));
 }
 
 // Whether the schedule ran when the holders came; none when nobody holds.
@@ -159,7 +192,8 @@ void TScheduleHold::take()
     if (file.fd() < 0)
         throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
     const Guard guard(file.fd(), m_path);
-    if (!takeSlot(file.fd()))
+    m_slot = takeSlot(file.fd());
+    if (m_slot == 0)
         throw EWriteError(
             QStringLiteral("Unable to write to %1: %2 windows hold the schedule already").arg(m_path).arg(MaxHolders));
     // Written before suspending: a program killed between the two leaves a
@@ -168,6 +202,7 @@ void TScheduleHold::take()
     if (!writeRecord(file.fd(), readRecord(file.fd()).value_or(false) || active))
         throw EWriteError(QStringLiteral("Unable to write to %1").arg(m_path));
     m_link.SuspendProcessing();
+    writeSlotName(m_path, m_slot);
     m_fd = file.release();
 }
 
@@ -176,6 +211,7 @@ void TScheduleHold::release()
     if (!isHeld())
         return;
     // The slot goes with the descriptor, after the guard, whatever happens.
+    ::unlink(QFile::encodeName(slotNamePath(m_path, m_slot)).constData());
     const HoldFile file(std::exchange(m_fd, -1));
     const Guard guard(file.fd(), m_path);
     if (countHolders(file.fd()) > 0)
@@ -193,6 +229,20 @@ int TScheduleHold::holderCount(const QString& configPath)
 {
     const HoldFile file(SharedFolderFile::openLockFile(holdPath(configPath), O_RDONLY));
     return file.fd() < 0 ? 0 : countHolders(file.fd());
+}
+
+QStringList TScheduleHold::holderNames(const QString& configPath)
+{
+    const QString path = holdPath(configPath);
+    const HoldFile file(SharedFolderFile::openLockFile(path, O_RDONLY));
+    QStringList names;
+    if (file.fd() < 0)
+        return names;
+    for (const int slot : liveSlots(file.fd())) {
+        const std::optional<QByteArray> name = SharedFolderFile::read(slotNamePath(path, slot), 1024);
+        names.append(name ? QString::fromUtf8(*name) : QStringLiteral("?"));
+    }
+    return names;
 }
 
 bool TScheduleHold::recoverAbandoned(TServiceLink& link, const QString& configPath)

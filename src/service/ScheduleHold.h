@@ -3,6 +3,7 @@
 #include "ServiceLink.h"
 
 #include <QString>
+#include <QStringList>
 
 // A window's hold on the service's schedule: no scheduled processing starts
 // while any window of any program holds it, and the schedule runs again when
@@ -59,6 +60,10 @@ public:
     static QString holdPath(const QString& configPath);
     // The live holders of every program.
     static int holderCount(const QString& configPath);
+    // Who they are: "user@host (program, process N)" each, as each holder
+    // wrote it beside the hold file ("<hold file>.d/<slot>"); "?" for one
+    // whose name is missing.
+    static QStringList holderNames(const QString& configPath);
     // With no live holder: resumes a suspended schedule that the record says
     // ran, and clears the record. A suspension without a record is left
     // alone: somebody suspended it on purpose. Returns whether it resumed;
@@ -69,4 +74,5 @@ private:
     TServiceLink& m_link;
     QString m_path;
     int m_fd = -1;
+    int m_slot = 0;
 };

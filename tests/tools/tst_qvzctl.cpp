@@ -257,7 +257,8 @@ void TestQvzctl::resumeRefusedWhileHeld()
     QVERIFY(holder.start(configPath()));
     const Run refused = run({u"resume"_s});
     QCOMPARE(refused.status, 1);
-    QVERIFY2(refused.err.contains("held by 1 window"), refused.err.constData());
+    QVERIFY2(refused.err.contains("held by 1 window(s): ") && refused.err.contains("(scheduleholder, process"),
+             refused.err.constData());
     QCOMPARE(run({u"check"_s}).out.left(34), QByteArray("QVZ OK - processing held by 1 wind"));
     QCOMPARE(run({u"check"_s, u"--warn-held=-1"_s}).status, 64);
     QCOMPARE(run({u"resume"_s, u"--force"_s}).status, 0);

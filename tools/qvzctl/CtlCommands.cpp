@@ -331,11 +331,12 @@ int TCtlCommands::suspend()
 // under it would let groups run on a setup that is being edited.
 int TCtlCommands::resume(bool force)
 {
-    const int holders = TScheduleHold::holderCount(m_configPath);
-    if (holders > 0 && !force) {
-        TCtlOutput::message(tr("The schedule is held by %1 window(s) (setup editor or recalculation window); it "
-                               "resumes when the last one closes. Not resumed; --force resumes it anyway.")
-                                .arg(holders));
+    const QStringList holders = TScheduleHold::holderNames(m_configPath);
+    if (!holders.isEmpty() && !force) {
+        TCtlOutput::message(tr("The schedule is held by %1 window(s): %2. It resumes when the last one closes. Not "
+                               "resumed; --force resumes it anyway.")
+                                .arg(holders.size())
+                                .arg(holders.join(QStringLiteral("; "))));
         return Refused;
     }
     return callService([](TServiceLink& link) { link.ResumeProcessing(); });
