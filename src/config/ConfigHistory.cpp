@@ -479,16 +479,22 @@ QMap<QString, QString> TConfigHistory::sectionsAt(int id) const
     return sections;
 }
 
+bool TConfigHistory::writeVersion(int id, const QString& path) const
+{
+    QString text;
+    const QMap<QString, QString> sections = sectionsAt(id);
+    for (auto it = sections.cbegin(); it != sections.cend(); ++it)
+        text += u'[' + it.key() + QStringLiteral("]\n") + it.value();
+    return SharedFolderFile::replace(path, text.toUtf8(), 0600);
+}
+
 // The section is read back as the program reads a group, from a file of its own.
 std::unique_ptr<TZizaVureGroupItem> TConfigHistory::groupAt(int id, const QString& name) const
 {
-    const QMap<QString, QString> sections = sectionsAt(id);
-    const auto section = sections.constFind(name);
     QTemporaryDir folder;
-    if (section == sections.cend() || !folder.isValid())
-        return nullptr;
     const QString path = folder.filePath(QStringLiteral("version.QVS"));
-    if (!SharedFolderFile::replace(path, (u'[' + name + QStringLiteral("]\n") + *section).toUtf8(), 0600))
+    if (!folder.isValid() || !writeVersion(id, path))
         return nullptr;
-    return ConfigFile(path).ReadGroup(name, 0);
+    const ConfigFile version(path);
+    return version.file().hasSection(name.toUtf8()) ? version.ReadGroup(name, 0) : nullptr;
 }

@@ -96,6 +96,10 @@ public:
     QList<THistoryVersion> versions() const;
     // Every section of a version, by name, as its content is compared.
     QMap<QString, QString> sectionsAt(int id) const;
+    // Writes version `id` to a file of its own at `path`, section by section
+    // as its content is compared (the password as its hash); false when it
+    // cannot be written.
+    bool writeVersion(int id, const QString& path) const;
     // A group as version `id` holds it; null when the version has no such section.
     std::unique_ptr<TZizaVureGroupItem> groupAt(int id, const QString& name) const;
     // What changed from one set of sections (sectionsAt) to another, section

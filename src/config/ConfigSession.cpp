@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <map>
@@ -130,6 +131,42 @@ TConfigSession::SaveOutcome TConfigSession::restoreGroup(TZizaVureGroupItem& tar
         m_config.setRestoredFrom(0);
         throw;
     }
+}
+
+void TConfigSession::restoreVersion(const TConfigHistory& history, int versionId)
+{
+    QTemporaryDir folder;
+    const QString versionPath = folder.filePath(QStringLiteral("version.QVS"));
+    if (!folder.isValid() || !history.writeVersion(versionId, versionPath))
+        throw EWriteError(tr("Unable to write to %1: version %2 of its history cannot be read").arg(path()).arg(versionId));
+    const ConfigFile version(versionPath);
+    const QStringList names = version.ListedGroupNames();
+    const std::vector<std::unique_ptr<TZizaVureGroupItem>> groups = version.ReadListedGroups();
+    const ProfileFile::SectionView main = version.file().section(ConfigFile::MainSectionName);
+    m_config.setRestoredFrom(versionId);
+    try {
+        m_config.file().update([&](const ProfileFile&) {
+            ProfileFile::Changes changes;
+            for (const auto& group : groups)
+                changes.append({group->GroupName.toUtf8(), ConfigFile::GroupSectionKeys(*group), false});
+            for (const QString& listed : m_config.ListedGroupNames()) {
+                if (indexOfName(names, listed) < 0)
+                    changes.append({listed.toUtf8(), {}, true});
+            }
+            ProfileFile::KeyValues mainKeys = ConfigFile::GroupListKeys(names);
+            for (const char* key : {"LogMessage", "LogDetail"}) {
+                if (const std::optional<QString> value = main.value(key))
+                    mainKeys.append({key, *value});
+            }
+            changes.append({ConfigFile::MainSectionName, mainKeys, false});
+            return changes;
+        });
+    } catch (...) {
+        m_config.setRestoredFrom(0);
+        throw;
+    }
+    m_config.setRestoredFrom(0);
+    refresh();
 }
 
 void TConfigSession::letGo(TZizaVureGroupItem& target)

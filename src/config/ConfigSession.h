@@ -65,6 +65,12 @@ public:
     // group as the base; the history records it as a restore of that version.
     SaveOutcome restoreGroup(TZizaVureGroupItem& target, const TZizaVureGroupItem& restored, int versionId,
                              const Resolve& resolve, const AskErased& askErased);
+    // Writes the groups, the group list and the status settings as version
+    // `versionId` of the history holds them, in one rewrite: its groups
+    // written whole, groups it did not have erased. The database settings
+    // stay as they are (a restore never brings back an old password). The
+    // list then follows the file. Raises EWriteError.
+    void restoreVersion(const TConfigHistory& history, int versionId);
     // Writes a new group, a copy of `source` or a default one, under the
     // lowest number that the file as it is now leaves free, and lists it, in
     // one rewrite; appends it to the list and returns it. Raises EWriteError,
