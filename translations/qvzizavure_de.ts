@@ -711,6 +711,125 @@ Möchten Sie die Datei ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>TfrmHistory</name>
+    <message>
+        <source>Configuration History</source>
+        <translation>Konfigurationsverlauf</translation>
+    </message>
+    <message>
+        <source>&amp;Group:</source>
+        <translation>&amp;Gruppe:</translation>
+    </message>
+    <message>
+        <source>Show only the versions that changed this group</source>
+        <translation>Nur die Versionen zeigen, die diese Gruppe geändert haben</translation>
+    </message>
+    <message>
+        <source>&amp;Who:</source>
+        <translation>&amp;Wer:</translation>
+    </message>
+    <message>
+        <source>Show only the versions made by this user</source>
+        <translation>Nur die Versionen dieses Benutzers zeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Versions (select two to compare them):</source>
+        <translation>&amp;Versionen (zwei auswählen, um sie zu vergleichen):</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Who</source>
+        <translation>Wer</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>Programm</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Groups</source>
+        <translation>Gruppen</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>Änderungen</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>Gruppe</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Feld</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After</source>
+        <translation>Nachher</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>first recorded</source>
+        <translation>zuerst erfasst</translation>
+    </message>
+    <message>
+        <source>changed outside the program</source>
+        <translation>außerhalb des Programms geändert</translation>
+    </message>
+    <message>
+        <source>restored from version %1</source>
+        <translation>aus Version %1 wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>saved</source>
+        <translation>gespeichert</translation>
+    </message>
+    <message>
+        <source>%1 (added)</source>
+        <translation>%1 (hinzugefügt)</translation>
+    </message>
+    <message>
+        <source>%1 (erased)</source>
+        <translation>%1 (gelöscht)</translation>
+    </message>
+    <message>
+        <source>All groups</source>
+        <translation>Alle Gruppen</translation>
+    </message>
+    <message>
+        <source>Everybody</source>
+        <translation>Alle Benutzer</translation>
+    </message>
+    <message>
+        <source>Changes of version %1</source>
+        <translation>Änderungen der Version %1</translation>
+    </message>
+    <message>
+        <source>From version %1 to version %2</source>
+        <translation>Von Version %1 bis Version %2</translation>
+    </message>
+    <message>
+        <source>Select a version to see its changes, or two versions to compare them.</source>
+        <translation>Wählen Sie eine Version, um ihre Änderungen zu sehen, oder zwei Versionen, um sie zu vergleichen.</translation>
+    </message>
+</context>
+<context>
     <name>TfrmMergeConflicts</name>
     <message>
         <source>Changed by another program</source>
@@ -1534,6 +1653,18 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Password not stored: it holds &quot;:&quot; or is longer than 29 bytes; the stored login is unchanged.</source>
         <translation>Kennwort nicht gespeichert: Es enthält &quot;:&quot; oder ist länger als 29 Byte; die gespeicherte Anmeldung bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>&amp;History...</source>
+        <translation>Änderungs&amp;verlauf...</translation>
+    </message>
+    <message>
+        <source>Show the changes made to the configuration</source>
+        <translation>Die Änderungen an der Konfiguration anzeigen</translation>
+    </message>
+    <message>
+        <source>Show who changed the configuration, when and what.</source>
+        <translation>Anzeigen, wer die Konfiguration wann und wie geändert hat.</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "AboutForm.h"
 #include "AppLog.h"
 #include "HelpWindow.h"
+#include "History.h"
 #include "PPLogin.h"
 #include "ReCalc.h"
 #include "ServiceCommands.h"
@@ -182,6 +183,7 @@ void TfrmZizaVureGUI::connectActions()
     connect(ui->actSaveDB, &QAction::triggered, this, &TfrmZizaVureGUI::saveToDatabase);
     connect(ui->actReCalc, &QAction::triggered, this, &TfrmZizaVureGUI::openRecalculation);
     connect(ui->actOptionsEditSetup, &QAction::triggered, this, &TfrmZizaVureGUI::openSetupEditor);
+    connect(ui->actOptionsHistory, &QAction::triggered, this, &TfrmZizaVureGUI::openHistory);
     connect(ui->OptionsClearStatus1, &QAction::triggered, ui->memoStatus, &QPlainTextEdit::clear);
     connect(ui->OptionsLogStatus1, &QAction::triggered, this, &TfrmZizaVureGUI::toggleStatusLog);
     connect(ui->HelpShowIndex, &QAction::triggered, this, &TfrmZizaVureGUI::showHelpContents);
@@ -628,4 +630,10 @@ void TfrmZizaVureGUI::openSetupEditor()
             return editor;
         },
         [this] { followConfiguration(); }, QString());
+}
+
+void TfrmZizaVureGUI::openHistory()
+{
+    TfrmHistory history(this, configFile().path());
+    history.exec();
 }

@@ -117,6 +117,7 @@ private:
     void saveToDatabase();
     void openRecalculation();
     void openSetupEditor();
+    void openHistory();
     void updateActions();
     void connectServiceActions();
     void selectDetailLevel(int level);

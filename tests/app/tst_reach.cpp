@@ -1,7 +1,7 @@
 #include "OdbcFixture.h"
 #include "app/AboutForm.h"
-#include "platform/AppTranslation.h"
 #include "app/HelpWindow.h"
+#include "app/History.h"
 #include "app/Main.h"
 #include "app/PPLogin.h"
 #include "app/PollForm.h"
@@ -10,6 +10,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSession.h"
 #include "filter/FilterSelect.h"
+#include "platform/AppTranslation.h"
 #include "setup/Setup.h"
 #include "widgets/MessageBox.h"
 
@@ -55,7 +56,7 @@ public:
 const QStringList DataControls = {u"cbxGroup"_s,       u"cbxDateFrom"_s,    u"ComboBox1"_s,      u"cbxFuncName"_s,
                                   u"cboDBAlias"_s,     u"lblDataSource1"_s, u"AppNameLabel"_s,   u"PartNumberLabel"_s,
                                   u"cboFilterField"_s, u"cboFilterItem"_s,  u"cboFilterValue"_s, u"lblPollGroup"_s,
-                                  u"lblPollTime"_s};
+                                  u"lblPollTime"_s,    u"cbxFilterGroup"_s, u"cbxFilterUser"_s};
 
 bool isDataText(const QString& text)
 {
@@ -213,6 +214,7 @@ void TestReach::windows()
     QTest::newRow("group selection") << Opener([this] { return std::make_unique<TfrmPoll>(m_groups, nullptr); });
     QTest::newRow("about box") << Opener([] { return std::make_unique<TfmAbout>(nullptr); });
     QTest::newRow("help") << Opener([] { return std::make_unique<HelpWindow>(); });
+    QTest::newRow("history") << Opener([this] { return std::make_unique<TfrmHistory>(nullptr, m_config->path()); });
 }
 
 void TestReach::everyTextTranslated()
