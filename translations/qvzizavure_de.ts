@@ -275,6 +275,10 @@
         <source>%1 was erased by another program.</source>
         <translation>%1 wurde von einem anderen Programm gelöscht.</translation>
     </message>
+    <message>
+        <source>Unable to write to %1: version %2 of its history cannot be read</source>
+        <translation>Schreiben in %1 nicht möglich: Version %2 seines Verlaufs kann nicht gelesen werden</translation>
+    </message>
 </context>
 <context>
     <name>TCtlCommands</name>
@@ -827,6 +831,36 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Select a version to see its changes, or two versions to compare them.</source>
         <translation>Wählen Sie eine Version, um ihre Änderungen zu sehen, oder zwei Versionen, um sie zu vergleichen.</translation>
+    </message>
+    <message>
+        <source>Restore this &amp;group</source>
+        <translation>Diese &amp;Gruppe wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Write the group chosen in the group filter as the selected version holds it</source>
+        <translation>Die im Gruppenfilter gewählte Gruppe so schreiben, wie die ausgewählte Version sie enthält</translation>
+    </message>
+    <message>
+        <source>Restore this &amp;version</source>
+        <translation>Diese &amp;Version wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Write every group and the group list as the selected version holds them</source>
+        <translation>Alle Gruppen und die Gruppenliste so schreiben, wie die ausgewählte Version sie enthält</translation>
+    </message>
+    <message>
+        <source>Version %1 holds what the configuration holds now: nothing to restore.</source>
+        <translation>Version %1 enthält, was die Konfiguration jetzt enthält: nichts wiederherzustellen.</translation>
+    </message>
+    <message>
+        <source>the configuration</source>
+        <translation>die Konfiguration</translation>
+    </message>
+    <message>
+        <source>Restore %1 as version %2 holds it? This changes:
+%3</source>
+        <translation>%1 so wiederherstellen, wie Version %2 sie enthält? Das ändert:
+%3</translation>
     </message>
 </context>
 <context>
@@ -1666,6 +1700,14 @@ Möchten Sie die Datei ersetzen?</translation>
         <source>Show who changed the configuration, when and what.</source>
         <translation>Anzeigen, wer die Konfiguration wann und wie geändert hat.</translation>
     </message>
+    <message>
+        <source>%1 is not in version %2 or not in the group list now; restore the whole version.</source>
+        <translation>%1 ist nicht in Version %2 oder jetzt nicht in der Gruppenliste; stellen Sie die ganze Version wieder her.</translation>
+    </message>
+    <message>
+        <source>%1 was erased by another program. Restore it again?</source>
+        <translation>%1 wurde von einem anderen Programm gelöscht. Wieder herstellen?</translation>
+    </message>
 </context>
 <context>
     <name>TimePreview</name>
@@ -1854,10 +1896,6 @@ im Format mm/dd/yyyy HH:MM:SS ein.</translation>
         <translation>Zeigen, was eine Version geändert hat oder was sich von einer Version zur anderen geändert hat.</translation>
     </message>
     <message>
-        <source>Write a group as a version of the history holds it, merged with later changes.</source>
-        <translation>Eine Gruppe so schreiben, wie eine Version des Verlaufs sie enthält, zusammengeführt mit späteren Änderungen.</translation>
-    </message>
-    <message>
         <source>history takes one group and --since YYYY-MM-DDTHH:MM:SS.</source>
         <translation>history nimmt eine Gruppe und --since YYYY-MM-DDTHH:MM:SS.</translation>
     </message>
@@ -1866,16 +1904,20 @@ im Format mm/dd/yyyy HH:MM:SS ein.</translation>
         <translation>diff nimmt eine oder zwei Versionsnummern.</translation>
     </message>
     <message>
-        <source>restore takes a version number and --group GROUP; a whole version cannot be restored at once yet.</source>
-        <translation>restore nimmt eine Versionsnummer und --group GRUPPE; eine ganze Version lässt sich noch nicht auf einmal wiederherstellen.</translation>
-    </message>
-    <message>
         <source>history: versions from this time on.</source>
         <translation>history: Versionen ab diesem Zeitpunkt.</translation>
     </message>
     <message>
         <source>restore: the group to restore.</source>
         <translation>restore: die wiederherzustellende Gruppe.</translation>
+    </message>
+    <message>
+        <source>Write a group, or the whole configuration, as a version of the history holds it.</source>
+        <translation>Eine Gruppe oder die ganze Konfiguration so schreiben, wie eine Version des Verlaufs sie enthält.</translation>
+    </message>
+    <message>
+        <source>restore takes one version number.</source>
+        <translation>restore nimmt eine Versionsnummer.</translation>
     </message>
 </context>
 </TS>

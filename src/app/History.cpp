@@ -5,6 +5,7 @@
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 #include "widgets/AccessibleNames.h"
+#include "widgets/MessageBox.h"
 
 #include <QSet>
 
@@ -49,8 +50,9 @@ QTableWidgetItem* cell(const QString& text)
 
 } // namespace
 
-TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath)
-    : QDialog(owner), ui(std::make_unique<Ui::TfrmHistory>()), m_history(configPath), m_versions(m_history.versions())
+TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath, Restore restore)
+    : QDialog(owner), ui(std::make_unique<Ui::TfrmHistory>()), m_history(configPath), m_versions(m_history.versions()),
+      m_restore(std::move(restore))
 {
     ui->setupUi(this);
     NameControlsByTheirLabels(*this);
@@ -62,7 +64,64 @@ TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath)
     connect(ui->cbxFilterUser, &QComboBox::currentIndexChanged, this, &TfrmHistory::applyFilters);
     connect(ui->lvwVersions, &QTreeWidget::itemSelectionChanged, this, &TfrmHistory::showSelection);
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->btnRestoreGroup, &QPushButton::clicked, this, [this] { restoreSelected(false); });
+    connect(ui->btnRestoreVersion, &QPushButton::clicked, this, [this] { restoreSelected(true); });
+    connect(ui->cbxFilterGroup, &QComboBox::currentIndexChanged, this, &TfrmHistory::updateRestoreButtons);
     showSelection();
+}
+
+// After a restore: the restore itself is the newest version.
+void TfrmHistory::reload()
+{
+    m_versions = m_history.versions();
+    const QString group = ui->cbxFilterGroup->currentData().toString();
+    ui->lvwVersions->clear();
+    ui->cbxFilterGroup->clear();
+    ui->cbxFilterUser->clear();
+    fillVersions();
+    fillFilters();
+    ui->cbxFilterGroup->setCurrentIndex(qMax(0, ui->cbxFilterGroup->findData(group)));
+    ui->lvwVersions->setCurrentItem(ui->lvwVersions->topLevelItem(0));
+}
+
+// One version to restore from; a group restore needs the group filter's group.
+void TfrmHistory::updateRestoreButtons()
+{
+    const bool one = ui->lvwVersions->selectedItems().size() == 1;
+    ui->btnRestoreVersion->setEnabled(one);
+    ui->btnRestoreGroup->setEnabled(one && !ui->cbxFilterGroup->currentData().toString().isEmpty());
+}
+
+void TfrmHistory::restoreSelected(bool wholeVersion)
+{
+    const int id = versionOf(ui->lvwVersions->selectedItems().value(0)).id;
+    const QString group = wholeVersion ? QString() : ui->cbxFilterGroup->currentData().toString();
+    QMap<QString, QString> now = m_history.sectionsAt(m_versions.last().id);
+    QMap<QString, QString> then = m_history.sectionsAt(id);
+    if (!wholeVersion) {
+        now = {{group, now.value(group)}};
+        then = {{group, then.value(group)}};
+    }
+    QStringList changes;
+    for (const THistoryGroup& changed : TConfigHistory::compare(now, then)) {
+        QStringList fields;
+        for (const THistoryField& field : changed.fields)
+            fields.append(field.key);
+        changes.append(groupText(changed) + QStringLiteral(": ") + fields.join(QStringLiteral(", ")));
+    }
+    if (changes.isEmpty()) {
+        MessageBox::information(this,
+                                tr("Version %1 holds what the configuration holds now: nothing to restore.").arg(id));
+        return;
+    }
+    const QString what = wholeVersion ? tr("the configuration") : group;
+    if (MessageBox::question(
+            this,
+            tr("Restore %1 as version %2 holds it? This changes:\n%3").arg(what).arg(id).arg(changes.join(u'\n'))) !=
+        MessageBox::Ok)
+        return;
+    m_restore(id, group);
+    reload();
 }
 
 TfrmHistory::~TfrmHistory() = default;
@@ -153,6 +212,7 @@ void TfrmHistory::showSelection()
         ui->lblChanges->setText(tr("Select a version to see its changes, or two versions to compare them."));
         showChanges({});
     }
+    updateRestoreButtons();
     ui->tblChanges->setAccessibleDescription(ui->lblChanges->text());
 }
 

@@ -10,9 +10,11 @@
 #include "ReCalc.h"
 #include "ServiceCommands.h"
 #include "db/DataLabels.h"
+#include "platform/AsciiText.h"
 #include "platform/DateTimeValue.h"
 #include "platform/FormatSettings.h"
 #include "platform/LockWait.h"
+#include "setup/MergeConflicts.h"
 #include "setup/Setup.h"
 #include "widgets/AccessibleNames.h"
 #include "widgets/MessageBox.h"
@@ -26,6 +28,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -634,6 +637,47 @@ void TfrmZizaVureGUI::openSetupEditor()
 
 void TfrmZizaVureGUI::openHistory()
 {
-    TfrmHistory history(this, configFile().path());
+    TfrmHistory history(this, configFile().path(), [this](int versionId, const QString& group) {
+        m_service->runHeld([&] { restoreFromHistory(versionId, group); },
+                           [this] {
+                               followConfiguration();
+                               m_service->refreshParams();
+                           },
+                           tr("Error 1500: "));
+    });
     history.exec();
+}
+
+// As the setup editor saves: merged with changes made meanwhile, the
+// operator asked where both changed a field.
+void TfrmZizaVureGUI::restoreFromHistory(int versionId, const QString& group)
+{
+    ConfigFile& config = configFile();
+    const QString program = config.programName();
+    config.setProgramName(QStringLiteral("QV ZizaVure history window"));
+    const auto restoreProgram = qScopeGuard([&] { config.setProgramName(program); });
+    const TConfigHistory history(config.path());
+    if (group.isEmpty()) {
+        m_configSession->restoreVersion(history, versionId);
+        return;
+    }
+    const std::unique_ptr<TZizaVureGroupItem> restored = history.groupAt(versionId, group);
+    TZizaVureGroupItem* target = nullptr;
+    for (int index = 0; index < groups().Count(); ++index) {
+        if (AsciiText::equalsFolded(groups().Items(index)->GroupName, group))
+            target = groups().Items(index);
+    }
+    if (!restored || !target)
+        throw EWriteError(tr("%1 is not in version %2 or not in the group list now; restore the whole version.")
+                              .arg(group)
+                              .arg(versionId));
+    m_configSession->restoreGroup(
+        *target, *restored, versionId,
+        [this, group](QList<TMergeConflict>& conflicts, const QDateTime& written) {
+            return TfrmMergeConflicts::resolve(this, group, conflicts, written);
+        },
+        [this](const QString& name) {
+            return MessageBox::question(this, tr("%1 was erased by another program. Restore it again?").arg(name)) ==
+                   MessageBox::Ok;
+        });
 }

@@ -118,6 +118,7 @@ private:
     void openRecalculation();
     void openSetupEditor();
     void openHistory();
+    void restoreFromHistory(int versionId, const QString& group);
     void updateActions();
     void connectServiceActions();
     void selectDetailLevel(int level);

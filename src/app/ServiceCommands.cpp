@@ -180,6 +180,17 @@ void TServiceCommands::refreshParams()
 void TServiceCommands::openHeld(const std::function<std::unique_ptr<QDialog>()>& createWindow,
                                 const std::function<void()>& afterClose, const QString& errorPrefix)
 {
+    runHeld(
+        [&] {
+            const std::unique_ptr<QDialog> window = createWindow();
+            window->exec();
+        },
+        afterClose, errorPrefix);
+}
+
+void TServiceCommands::runHeld(const std::function<void()>& work, const std::function<void()>& afterWork,
+                               const QString& errorPrefix)
+{
     const auto report = [&](const Exception& error) { MessageBox::error(m_window, errorPrefix + error.message()); };
     const bool retrying = m_retry->isActive();
     m_retry->stop();
@@ -188,15 +199,12 @@ void TServiceCommands::openHeld(const std::function<std::unique_ptr<QDialog>()>&
         TScheduleHold hold(m_link, ConfigFile::defaultPath());
         hold.take();
         refreshProcessingState();
-        {
-            const std::unique_ptr<QDialog> window = createWindow();
-            window->exec();
-        }
-        // A failure after the window is reported, but never leaves the
-        // service's schedule on hold.
+        // A failure of the work or after it is reported, but never leaves
+        // the service's schedule on hold.
         try {
-            if (afterClose)
-                afterClose();
+            work();
+            if (afterWork)
+                afterWork();
         } catch (const Exception& error) {
             report(error);
         }

@@ -48,6 +48,9 @@ public:
     // meanwhile; a failure is shown as `errorPrefix` followed by its message.
     void openHeld(const std::function<std::unique_ptr<QDialog>()>& createWindow,
                   const std::function<void()>& afterClose, const QString& errorPrefix);
+    // Does `work` with the service's scheduled work held meanwhile, then
+    // `afterWork`; a failure is shown as `errorPrefix` and its message.
+    void runHeld(const std::function<void()>& work, const std::function<void()>& afterWork, const QString& errorPrefix);
 
 private:
     void linkAtStart();

@@ -138,7 +138,8 @@ void TConfigSession::restoreVersion(const TConfigHistory& history, int versionId
     QTemporaryDir folder;
     const QString versionPath = folder.filePath(QStringLiteral("version.QVS"));
     if (!folder.isValid() || !history.writeVersion(versionId, versionPath))
-        throw EWriteError(tr("Unable to write to %1: version %2 of its history cannot be read").arg(path()).arg(versionId));
+        throw EWriteError(
+            tr("Unable to write to %1: version %2 of its history cannot be read").arg(path()).arg(versionId));
     const ConfigFile version(versionPath);
     const QStringList names = version.ListedGroupNames();
     const std::vector<std::unique_ptr<TZizaVureGroupItem>> groups = version.ReadListedGroups();

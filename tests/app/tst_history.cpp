@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void filters();
     void selectionShowsChanges_data();
     void selectionShowsChanges();
+    void restores_data();
+    void restores();
 
 private:
     QString path() const { return m_home->filePath(u"QVZizaVure.QVS"_s); }
@@ -190,7 +193,7 @@ void TestHistory::filters()
     QFETCH(QStringList, shown);
     if (onlyTheEditor && m_editor == ownUser())
         QSKIP("giving the file to another user needs root");
-    TfrmHistory window(nullptr, path());
+    TfrmHistory window(nullptr, path(), {});
     auto* groups = child<QComboBox>(window, "cbxFilterGroup");
     auto* users = child<QComboBox>(window, "cbxFilterUser");
     users->setCurrentIndex(users->findText(onlyTheEditor ? m_editor : u"Everybody"_s));
@@ -219,7 +222,7 @@ void TestHistory::selectionShowsChanges()
     QFETCH(QStringList, selected);
     QFETCH(QString, shown);
     QFETCH(QStringList, rows);
-    TfrmHistory window(nullptr, path());
+    TfrmHistory window(nullptr, path(), {});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* list = child<QTreeWidget>(window, "lvwVersions");
@@ -228,6 +231,52 @@ void TestHistory::selectionShowsChanges()
         select(list, id, Qt::ControlModifier);
     QCOMPARE(child<QLabel>(window, "lblChanges")->text(), shown);
     QCOMPARE(tableRows(child<QTableWidget>(window, "tblChanges")), rows);
+}
+
+void TestHistory::restores_data()
+{
+    QTest::addColumn<QString>("group"); // the group filter; "All groups": the whole version
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("group") << u"ZizaVureessGroup:2"_s << u"3"_s << u"btnRestoreGroup"_s
+                           << u"Restore ZizaVureessGroup:2 as version 3 holds it? This changes:\nZizaVureessGroup:2: "
+                              "Description"_s
+                           << QByteArray("Description=Saved");
+    QTest::newRow("version") << u"All groups"_s << u"1"_s << u"btnRestoreVersion"_s
+                             << u"Restore the configuration as version 1 holds it? This changes:\n"_s
+                             << QByteArray("StartFrom=NOW");
+}
+
+// Restored through the main window's history as the operator does it; the
+// restore is the newest version and names its source.
+void TestHistory::restores()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, version);
+    QFETCH(QString, button);
+    QFETCH(QString, asked);
+    QFETCH(QByteArray, written);
+    TfrmZizaVureGUI main;
+    main.waitForConfiguration();
+    MessageBox::setNextAnswer(MessageBox::Ok);
+    QTimer::singleShot(0, this, [&] {
+        auto* window = qobject_cast<TfrmHistory*>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        auto* groups = child<QComboBox>(*window, "cbxFilterGroup");
+        groups->setCurrentIndex(groups->findText(group));
+        select(child<QTreeWidget>(*window, "lvwVersions"), version, Qt::NoModifier);
+        QTest::mouseClick(child<QPushButton>(*window, button.toLatin1().constData()), Qt::LeftButton);
+        window->close();
+    });
+    child<QAction>(main, "actOptionsHistory")->trigger();
+    QVERIFY2(MessageBox::shownTexts().value(0).startsWith(asked), qPrintable(MessageBox::shownTexts().value(0)));
+    QVERIFY2(TestFiles::read(path()).contains(written), TestFiles::read(path()).constData());
+    const THistoryVersion newest = TConfigHistory(path()).versions().last();
+    QCOMPARE(newest.kind, u"restore"_s);
+    QCOMPARE(newest.restoredFrom, version.toInt());
+    QCOMPARE(newest.program, u"QV ZizaVure history window"_s);
 }
 
 QTEST_MAIN(TestHistory)

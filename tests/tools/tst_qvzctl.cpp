@@ -311,6 +311,10 @@ void TestQvzctl::historyDiffAndRestore()
     QCOMPARE(newest.value(u"kind").toString(), u"restore"_s);
     QCOMPARE(newest.value(u"restored_from").toInt(), 1);
     QCOMPARE(newest.value(u"program").toString(), u"qvzctl restore"_s);
+    // The whole version 2 again, which undoes the restore.
+    QCOMPARE(run({u"restore"_s, u"2"_s}).status, 0);
+    QVERIFY(TestFiles::read(configPath()).contains("PPGIndex=1\r\nFuncName=MAX"));
+    QCOMPARE(run({u"restore"_s, u"9"_s}).status, 1);
 }
 
 QTEST_GUILESS_MAIN(TestQvzctl)

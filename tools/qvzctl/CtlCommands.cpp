@@ -415,7 +415,8 @@ int TCtlCommands::diff(int first, int second)
 
 // As the setup editor saves: merged with changes made meanwhile (where both
 // changed a field, the restored value stands), with the schedule held while
-// the service runs, which then reads the file again.
+// the service runs, which then reads the file again. Without a group, the
+// whole version.
 int TCtlCommands::restore(int versionId, const QString& groupName)
 {
     ConfigFile config(m_configPath);
@@ -423,14 +424,21 @@ int TCtlCommands::restore(int versionId, const QString& groupName)
     const auto groups = config.LoadConfiguration(settings, {});
     if (!isReadable(config))
         return 2;
-    const std::unique_ptr<TZizaVureGroupItem> restored = TConfigHistory(m_configPath).groupAt(versionId, groupName);
-    if (!restored) {
-        TCtlOutput::message(tr("Version %1 of the history has no group %2.").arg(versionId).arg(groupName));
+    const TConfigHistory history(m_configPath);
+    const std::unique_ptr<TZizaVureGroupItem> restored =
+        groupName.isEmpty() ? nullptr : history.groupAt(versionId, groupName);
+    const int index = groupName.isEmpty() ? -1 : findGroup(*groups, groupName);
+    if (!groupName.isEmpty() && (!restored || index < 0)) {
+        if (!restored)
+            TCtlOutput::message(tr("Version %1 of the history has no group %2.").arg(versionId).arg(groupName));
         return 1;
     }
-    const int index = findGroup(*groups, groupName);
-    if (index < 0)
+    const QList<THistoryVersion> versions = history.versions();
+    if (groupName.isEmpty() && std::none_of(versions.cbegin(), versions.cend(),
+                                            [versionId](const THistoryVersion& v) { return v.id == versionId; })) {
+        TCtlOutput::message(tr("There is no version %1 in the history.").arg(versionId));
         return 1;
+    }
     config.setProgramName(QStringLiteral("qvzctl restore"));
     TConfigSession session(config, *groups);
     TCtlService service(m_configPath);
@@ -440,8 +448,11 @@ int TCtlCommands::restore(int versionId, const QString& groupName)
     try {
         hold.take();
         const auto keepRestored = [](QList<TMergeConflict>&, const QDateTime&) { return true; };
-        session.restoreGroup(*groups->Items(index), *restored, versionId, keepRestored,
-                             [](const QString&) { return true; });
+        if (restored)
+            session.restoreGroup(*groups->Items(index), *restored, versionId, keepRestored,
+                                 [](const QString&) { return true; });
+        else
+            session.restoreVersion(history, versionId);
     } catch (const Exception& error) {
         failure = error.message();
     }
@@ -456,6 +467,8 @@ int TCtlCommands::restore(int versionId, const QString& groupName)
         TCtlOutput::message(failure);
         return 2;
     }
-    TCtlOutput::message(tr("%1 restored as version %2 holds it.").arg(restored->GroupName).arg(versionId));
+    TCtlOutput::message(tr("%1 restored as version %2 holds it.")
+                            .arg(groupName.isEmpty() ? m_configPath : groupName)
+                            .arg(versionId));
     return 0;
 }

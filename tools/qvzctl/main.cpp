@@ -47,8 +47,8 @@ const Command Commands[] = {
      QT_TRANSLATE_NOOP("qvzctl", "List the versions of the configuration's change history, newest first.")},
     {"diff", "VERSION [VERSION]",
      QT_TRANSLATE_NOOP("qvzctl", "Show what a version changed, or what changed from one version to another.")},
-    {"restore", "VERSION --group GROUP",
-     QT_TRANSLATE_NOOP("qvzctl", "Write a group as a version of the history holds it, merged with later changes.")},
+    {"restore", "VERSION [--group GROUP]",
+     QT_TRANSLATE_NOOP("qvzctl", "Write a group, or the whole configuration, as a version of the history holds it.")},
 };
 
 const Command* findCommand(const QString& name)
@@ -121,11 +121,9 @@ int runHistoryCommand(TCtlCommands& commands, const QString& name, const QString
         return versions && !rest.isEmpty() && rest.size() <= 2
                    ? commands.diff(versions->at(0), versions->value(1))
                    : usageError(QCoreApplication::translate("qvzctl", "diff takes one or two version numbers."));
-    return versions && rest.size() == 1 && !switches.group.isEmpty()
+    return versions && rest.size() == 1
                ? commands.restore(versions->at(0), switches.group)
-               : usageError(QCoreApplication::translate("qvzctl", "restore takes a version number and --group "
-                                                                  "GROUP; a whole version cannot be restored at "
-                                                                  "once yet."));
+               : usageError(QCoreApplication::translate("qvzctl", "restore takes one version number."));
 }
 
 int runCommand(TCtlCommands& commands, const QString& name, const QStringList& rest, const Switches& switches)
