@@ -862,6 +862,18 @@ Möchten Sie die Datei ersetzen?</translation>
         <translation>%1 so wiederherstellen, wie Version %2 sie enthält? Das ändert:
 %3</translation>
     </message>
+    <message>
+        <source>&amp;Pin</source>
+        <translation>&amp;Anheften</translation>
+    </message>
+    <message>
+        <source>Keep the selected version however long the history keeps versions</source>
+        <translation>Die ausgewählte Version behalten, gleich wie lange der Verlauf Versionen behält</translation>
+    </message>
+    <message>
+        <source>%1, pinned</source>
+        <translation>%1, angeheftet</translation>
+    </message>
 </context>
 <context>
     <name>TfrmMergeConflicts</name>
@@ -1918,6 +1930,14 @@ im Format mm/dd/yyyy HH:MM:SS ein.</translation>
     <message>
         <source>restore takes one version number.</source>
         <translation>restore nimmt eine Versionsnummer.</translation>
+    </message>
+    <message>
+        <source>--pin takes one version number.</source>
+        <translation>--pin nimmt eine Versionsnummer.</translation>
+    </message>
+    <message>
+        <source>history: keep this version for good.</source>
+        <translation>history: diese Version dauerhaft behalten.</translation>
     </message>
 </context>
 </TS>

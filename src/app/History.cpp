@@ -52,7 +52,7 @@ QTableWidgetItem* cell(const QString& text)
 
 TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath, Restore restore)
     : QDialog(owner), ui(std::make_unique<Ui::TfrmHistory>()), m_history(configPath), m_versions(m_history.versions()),
-      m_restore(std::move(restore))
+      m_restore(std::move(restore)), m_pinned(m_history.pinnedIds())
 {
     ui->setupUi(this);
     NameControlsByTheirLabels(*this);
@@ -66,6 +66,7 @@ TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath, Restore rest
     connect(ui->btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->btnRestoreGroup, &QPushButton::clicked, this, [this] { restoreSelected(false); });
     connect(ui->btnRestoreVersion, &QPushButton::clicked, this, [this] { restoreSelected(true); });
+    connect(ui->btnPin, &QPushButton::clicked, this, &TfrmHistory::pinSelected);
     connect(ui->cbxFilterGroup, &QComboBox::currentIndexChanged, this, &TfrmHistory::updateRestoreButtons);
     showSelection();
 }
@@ -74,6 +75,7 @@ TfrmHistory::TfrmHistory(QWidget* owner, const QString& configPath, Restore rest
 void TfrmHistory::reload()
 {
     m_versions = m_history.versions();
+    m_pinned = m_history.pinnedIds();
     const QString group = ui->cbxFilterGroup->currentData().toString();
     ui->lvwVersions->clear();
     ui->cbxFilterGroup->clear();
@@ -89,7 +91,16 @@ void TfrmHistory::updateRestoreButtons()
 {
     const bool one = ui->lvwVersions->selectedItems().size() == 1;
     ui->btnRestoreVersion->setEnabled(one);
+    ui->btnPin->setEnabled(one);
     ui->btnRestoreGroup->setEnabled(one && !ui->cbxFilterGroup->currentData().toString().isEmpty());
+}
+
+void TfrmHistory::pinSelected()
+{
+    const int id = versionOf(ui->lvwVersions->selectedItems().value(0)).id;
+    if (!m_history.pin(id))
+        MessageBox::error(this, m_history.error());
+    reload();
 }
 
 void TfrmHistory::restoreSelected(bool wholeVersion)
@@ -141,15 +152,16 @@ void TfrmHistory::fillVersions()
         ui->lvwVersions->resizeColumnToContents(column);
 }
 
-QString TfrmHistory::kindText(const THistoryVersion& version)
+QString TfrmHistory::kindText(const THistoryVersion& version) const
 {
+    QString text = tr("saved");
     if (version.kind == u"baseline")
-        return tr("first recorded");
-    if (version.kind == u"external")
-        return tr("changed outside the program");
-    if (version.kind == u"restore")
-        return tr("restored from version %1").arg(version.restoredFrom);
-    return tr("saved");
+        text = tr("first recorded");
+    else if (version.kind == u"external")
+        text = tr("changed outside the program");
+    else if (version.kind == u"restore")
+        text = tr("restored from version %1").arg(version.restoredFrom);
+    return m_pinned.contains(version.id) ? tr("%1, pinned").arg(text) : text;
 }
 
 // A group that was added or erased says so beside its name.

@@ -37,16 +37,18 @@ private:
     void fillVersions();
     void updateRestoreButtons();
     void restoreSelected(bool wholeVersion);
+    void pinSelected();
+    QString kindText(const THistoryVersion& version) const;
     void fillFilters();
     void applyFilters();
     void showSelection();
     void showChanges(const QList<THistoryGroup>& groups);
     const THistoryVersion& versionOf(const QTreeWidgetItem* item) const;
-    static QString kindText(const THistoryVersion& version);
     static QString groupText(const THistoryGroup& group);
 
     std::unique_ptr<Ui::TfrmHistory> ui;
     TConfigHistory m_history;
     QList<THistoryVersion> m_versions; // oldest first
     Restore m_restore;
+    QList<int> m_pinned;
 };

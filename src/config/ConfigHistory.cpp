@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -16,6 +17,7 @@
 #include <QJsonObject>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -167,6 +169,31 @@ THistoryVersion fromJson(const QJsonObject& line)
     return version;
 }
 
+// A version's sections over those of the one before: a null hash erases.
+void applyDelta(QHash<QString, QString>& sections, const QJsonObject& delta)
+{
+    for (auto it = delta.constBegin(); it != delta.constEnd(); ++it) {
+        if (it.value().isNull())
+            sections.remove(it.key());
+        else
+            sections.insert(it.key(), it.value().toString());
+    }
+}
+
+QJsonObject deltaBetween(const QHash<QString, QString>& before, const QHash<QString, QString>& after)
+{
+    QJsonObject delta;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            delta.insert(it.key(), it.value());
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!after.contains(it.key()))
+            delta.insert(it.key(), QJsonValue());
+    }
+    return delta;
+}
+
 // The complete lines of the journal, each parsed.
 QList<QJsonObject> journalLines(const QString& path)
 {
@@ -235,7 +262,7 @@ int TConfigHistory::recordLocked(const ProfileFile& file, THistoryVersion versio
                                  const QString& replacedIdentity)
 {
     m_error.clear();
-    if (::mkdir(QFile::encodeName(m_folder).constData(), 0770) != 0 && errno != EEXIST)
+    if (!SharedFolderFile::makeFolder(m_folder))
         return fail(SharedFolderFile::reason(errno));
     const QString journal = m_folder + QStringLiteral("/journal");
     const FileLock lock(journal, FileLock::Mode::Exclusive);
@@ -305,7 +332,8 @@ bool TConfigHistory::compareSections(const ProfileFile& file, const QList<QByteA
 // still cut it, which repairJournal() mends.
 bool TConfigHistory::appendLine(const QString& journal, const QByteArray& line)
 {
-    const int fd = SharedFolderFile::open(journal, O_WRONLY | O_APPEND | O_CREAT, FileMode);
+    // Opened as the lock files are: made 0660 whatever the umask.
+    const int fd = SharedFolderFile::openLockFile(journal, O_WRONLY | O_APPEND | O_CREAT);
     const bool appended = fd >= 0 && ::write(fd, line.constData(), size_t(line.size())) == line.size();
     const int error = errno;
     if (fd >= 0)
@@ -359,7 +387,7 @@ QString TConfigHistory::maskedPassword(const QString& value)
 bool TConfigHistory::storeObject(const QString& hash, const QString& text)
 {
     const QString folder = m_folder + QStringLiteral("/objects");
-    if (::mkdir(QFile::encodeName(folder).constData(), 0770) != 0 && errno != EEXIST) {
+    if (!SharedFolderFile::makeFolder(folder)) {
         fail(SharedFolderFile::reason(errno));
         return false;
     }
@@ -414,13 +442,7 @@ TConfigHistory::Head TConfigHistory::replay(int upToId) const
         if (id > upToId)
             break;
         head.id = id;
-        const QJsonObject sections = line.value(u"sections").toObject();
-        for (auto it = sections.constBegin(); it != sections.constEnd(); ++it) {
-            if (it.value().isNull())
-                head.sections.remove(it.key());
-            else
-                head.sections.insert(it.key(), it.value().toString());
-        }
+        applyDelta(head.sections, line.value(u"sections").toObject());
     }
     return head;
 }
@@ -497,4 +519,81 @@ std::unique_ptr<TZizaVureGroupItem> TConfigHistory::groupAt(int id, const QStrin
         return nullptr;
     const ConfigFile version(path);
     return version.file().hasSection(name.toUtf8()) ? version.ReadGroup(name, 0) : nullptr;
+}
+
+bool TConfigHistory::pin(int id)
+{
+    QList<int> pinned = pinnedIds();
+    if (pinned.contains(id))
+        return true;
+    pinned.append(id);
+    QByteArray text;
+    for (const int each : std::as_const(pinned))
+        text += QByteArray::number(each) + '\n';
+    const FileLock lock(m_folder + QStringLiteral("/journal"), FileLock::Mode::Exclusive);
+    if (SharedFolderFile::replace(m_folder + QStringLiteral("/pins"), text, FileMode))
+        return true;
+    fail(SharedFolderFile::reason(errno));
+    return false;
+}
+
+QList<int> TConfigHistory::pinnedIds() const
+{
+    QList<int> ids;
+    for (const QByteArray& line :
+         SharedFolderFile::read(m_folder + QStringLiteral("/pins")).value_or(QByteArray()).split('\n')) {
+        if (const int id = line.trimmed().toInt(); id > 0)
+            ids.append(id);
+    }
+    return ids;
+}
+
+// The journal is written anew: each version kept records its sections as
+// they differ from the version kept before it (all of them for the first),
+// while what it changed stays as it was recorded.
+int TConfigHistory::prune(int keepDays)
+{
+    m_error.clear();
+    if (keepDays <= 0)
+        return 0;
+    const QString journal = m_folder + QStringLiteral("/journal");
+    const FileLock lock(journal, FileLock::Mode::Exclusive);
+    if (!lock.isHeld())
+        return 0;
+    repairJournal();
+    const QList<QJsonObject> lines = journalLines(journal);
+    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addDays(-keepDays);
+    const QList<int> pinned = pinnedIds();
+    QByteArray kept;
+    QHash<QString, QString> state;     // of the version being read
+    QHash<QString, QString> keptState; // of the last version kept
+    QSet<QString> needed;
+    int dropped = 0;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QJsonObject line = lines[n];
+        applyDelta(state, line.value(u"sections").toObject());
+        const int id = line.value(u"id").toInt();
+        const bool keep = n == lines.size() - 1 || pinned.contains(id) ||
+                          QDateTime::fromString(line.value(u"time").toString(), Qt::ISODate) >= cutoff;
+        if (!keep) {
+            ++dropped;
+            continue;
+        }
+        for (const QString& hash : std::as_const(state))
+            needed.insert(hash);
+        line.insert(QStringLiteral("sections"), deltaBetween(keptState, state));
+        kept += QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+        keptState = state;
+    }
+    if (dropped == 0)
+        return 0;
+    if (!SharedFolderFile::replace(journal, kept, FileMode))
+        return fail(SharedFolderFile::reason(errno));
+    QDirIterator objects(m_folder + QStringLiteral("/objects"), QDir::Files);
+    while (objects.hasNext()) {
+        const QString path = objects.next();
+        if (!needed.contains(QFileInfo(path).fileName()))
+            QFile::remove(path);
+    }
+    return dropped;
 }

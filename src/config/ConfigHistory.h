@@ -107,6 +107,15 @@ public:
     static QList<THistoryGroup> compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after);
     QString error() const { return m_error; }
 
+    // A pinned version is never pruned.
+    bool pin(int id);
+    QList<int> pinnedIds() const;
+    // Drops the versions made more than `keepDays` days ago, but the pinned
+    // ones and the newest, and the contents that no version kept needs; the
+    // first version kept then holds every section it had. 0 keeps all.
+    // Returns how many were dropped, -1 with error().
+    int prune(int keepDays);
+
 private:
     struct Head
     {

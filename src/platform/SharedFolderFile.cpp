@@ -262,4 +262,15 @@ int openLockFile(const QString& path, int flags)
     return fd;
 }
 
+bool makeFolder(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0770) != 0)
+        return errno == EEXIST;
+    struct stat status;
+    if (::stat(name.constData(), &status) == 0)
+        ::chmod(name.constData(), (status.st_mode & 07777) | 0070);
+    return true;
+}
+
 } // namespace SharedFolderFile

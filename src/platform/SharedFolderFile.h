@@ -57,4 +57,10 @@ bool replace(const QString& path, QByteArrayView bytes, std::optional<mode_t> ne
 // that every operator of a shared folder can lock it. -1 when refused or failing.
 int openLockFile(const QString& path, int flags);
 
+// Makes a folder inside the shared folder that every operator of its group
+// may write, whatever the umask of the one who makes it (group rwx, and the
+// group and set-group-id bit that the shared folder hands down). True when
+// the folder is there, made now or before; false with errno set.
+bool makeFolder(const QString& path);
+
 } // namespace SharedFolderFile

@@ -99,8 +99,7 @@ QString slotNamePath(const QString& holdPath, int slot)
 
 void writeSlotName(const QString& holdPath, int slot)
 {
-    const QByteArray folder = QFile::encodeName(holdPath + QStringLiteral(".d"));
-    if (::mkdir(folder.constData(), 0770) != 0 && errno != EEXIST)
+    if (!SharedFolderFile::makeFolder(holdPath + QStringLiteral(".d")))
         return;
     const struct passwd* user = ::getpwuid(::getuid());
     const QString name = QStringLiteral("%1@%2 (%3, process %4)")

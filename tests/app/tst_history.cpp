@@ -40,6 +40,7 @@ private Q_SLOTS:
     void filters();
     void selectionShowsChanges_data();
     void selectionShowsChanges();
+    void pins();
     void restores_data();
     void restores();
 
@@ -231,6 +232,18 @@ void TestHistory::selectionShowsChanges()
         select(list, id, Qt::ControlModifier);
     QCOMPARE(child<QLabel>(window, "lblChanges")->text(), shown);
     QCOMPARE(tableRows(child<QTableWidget>(window, "tblChanges")), rows);
+}
+
+void TestHistory::pins()
+{
+    TfrmHistory window(nullptr, path(), {});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    select(child<QTreeWidget>(window, "lvwVersions"), u"2"_s, Qt::NoModifier);
+    QTest::mouseClick(child<QPushButton>(window, "btnPin"), Qt::LeftButton);
+    QCOMPARE(TConfigHistory(path()).pinnedIds(), QList<int>{2});
+    QCOMPARE(child<QTreeWidget>(window, "lvwVersions")->findItems(u"2"_s, Qt::MatchExactly).value(0)->text(4),
+             u"saved, pinned"_s);
 }
 
 void TestHistory::restores_data()

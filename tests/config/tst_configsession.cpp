@@ -33,6 +33,7 @@ private Q_SLOTS:
     void historyOfThreeWriters();
     void historyKeepsNoPassword();
     void historyFailureLeavesTheSave();
+    void historyPrunedButPinned();
 
 private:
     QString path() const { return m_dir->filePath(u"QVZizaVure.QVS"_s); }
@@ -291,8 +292,11 @@ void TestConfigSession::historyKeepsNoPassword()
         const QByteArray content = TestFiles::read(file);
         const QByteArray text = file.contains(u"/objects/"_s) ? qUncompress(content) : content;
         QVERIFY2(!text.contains(stored.toUtf8()) && !text.contains("s3cret"), qPrintable(file));
-        QCOMPARE(QFileInfo(file).permissions() & (QFile::ReadOther | QFile::WriteOther), QFile::Permissions());
+        QCOMPARE(QFileInfo(file).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::WriteGroup),
+                 QFile::WriteGroup);
     }
+    // The other operators of the folder's group write there too, whatever this one's umask.
+    QVERIFY(QFileInfo(TConfigHistory::folderPath(path()) + u"/objects"_s).permissions() & QFile::WriteGroup);
 }
 
 void TestConfigSession::historyFailureLeavesTheSave()
@@ -307,6 +311,33 @@ void TestConfigSession::historyFailureLeavesTheSave()
     QVERIFY2(
         told[0].startsWith(u"The change history in %1 cannot be written: "_s.arg(TConfigHistory::folderPath(path()))),
         qPrintable(told[0]));
+}
+
+// Versions older than the days kept go, but a pinned one and the newest;
+// each version kept still reads as it was.
+void TestConfigSession::historyPrunedButPinned()
+{
+    for (const char* start : {"Yesterday", "Today", "NOW"})
+        save(0, [start](TZizaVureGroupItem& g) { g.StartFrom = QString::fromLatin1(start); });
+    TConfigHistory history(path());
+    const QString journal = TConfigHistory::folderPath(path()) + u"/journal"_s;
+    // Versions 1 to 3 were made long ago.
+    QByteArray lines = TestFiles::read(journal);
+    const QByteArray now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).left(10).toLatin1();
+    for (int n = 0; n < 3; ++n)
+        lines.replace(lines.indexOf("\"time\":\"" + now), 17, "\"time\":\"2020-01-0");
+    TestFiles::write(journal, lines);
+    QVERIFY(history.pin(2));
+    const QMap<QString, QString> second = history.sectionsAt(2);
+    const QMap<QString, QString> fourth = history.sectionsAt(4);
+    QCOMPARE(history.prune(30), 2);
+    QList<int> ids;
+    for (const THistoryVersion& version : history.versions())
+        ids.append(version.id);
+    QCOMPARE(ids, (QList<int>{2, 4}));
+    QCOMPARE(history.sectionsAt(2), second);
+    QCOMPARE(history.sectionsAt(4), fourth);
+    QCOMPARE(history.prune(30), 0);
 }
 
 QTEST_GUILESS_MAIN(TestConfigSession)

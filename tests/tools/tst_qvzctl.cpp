@@ -1,6 +1,7 @@
 #include "ScheduleHolder.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
+#include "config/ConfigHistory.h"
 #include "platform/FileLock.h"
 #include "service/ServiceContract.h"
 
@@ -315,6 +316,9 @@ void TestQvzctl::historyDiffAndRestore()
     QCOMPARE(run({u"restore"_s, u"2"_s}).status, 0);
     QVERIFY(TestFiles::read(configPath()).contains("PPGIndex=1\r\nFuncName=MAX"));
     QCOMPARE(run({u"restore"_s, u"9"_s}).status, 1);
+    QCOMPARE(run({u"history"_s, u"--pin=1"_s}).status, 0);
+    QCOMPARE(TConfigHistory(configPath()).pinnedIds(), QList<int>{1});
+    QCOMPARE(run({u"history"_s, u"--pin=9"_s}).status, 1);
 }
 
 QTEST_GUILESS_MAIN(TestQvzctl)

@@ -467,8 +467,23 @@ int TCtlCommands::restore(int versionId, const QString& groupName)
         TCtlOutput::message(failure);
         return 2;
     }
-    TCtlOutput::message(tr("%1 restored as version %2 holds it.")
-                            .arg(groupName.isEmpty() ? m_configPath : groupName)
-                            .arg(versionId));
+    TCtlOutput::message(
+        tr("%1 restored as version %2 holds it.").arg(groupName.isEmpty() ? m_configPath : groupName).arg(versionId));
+    return 0;
+}
+
+int TCtlCommands::pin(int versionId)
+{
+    TConfigHistory history(m_configPath);
+    const QList<THistoryVersion> versions = history.versions();
+    if (std::none_of(versions.cbegin(), versions.cend(),
+                     [versionId](const THistoryVersion& v) { return v.id == versionId; })) {
+        TCtlOutput::message(tr("There is no version %1 in the history.").arg(versionId));
+        return 1;
+    }
+    if (!history.pin(versionId)) {
+        TCtlOutput::message(history.error());
+        return 2;
+    }
     return 0;
 }

@@ -35,6 +35,8 @@ public:
     // The changes of one version, or from `first` to `second`.
     int diff(int first, int second);
     int restore(int versionId, const QString& group);
+    // Keeps the version whatever [History] KeepDays says.
+    int pin(int versionId);
 
 private:
     // The groups of the configuration; null, with a message, when the file

@@ -43,7 +43,7 @@ const Command Commands[] = {
     {"suspend", "", QT_TRANSLATE_NOOP("qvzctl", "Suspend scheduled processing.")},
     {"resume", "[--force]", QT_TRANSLATE_NOOP("qvzctl", "Resume scheduled processing, unless a window holds it.")},
     {"events", "[--follow]", QT_TRANSLATE_NOOP("qvzctl", "Print the service's events as they come, until it stops.")},
-    {"history", "[GROUP] [--since TIME]",
+    {"history", "[GROUP] [--since TIME] | --pin VERSION",
      QT_TRANSLATE_NOOP("qvzctl", "List the versions of the configuration's change history, newest first.")},
     {"diff", "VERSION [VERSION]",
      QT_TRANSLATE_NOOP("qvzctl", "Show what a version changed, or what changed from one version to another.")},
@@ -92,6 +92,7 @@ struct Switches
     QString warnHeld;
     QString since;
     QString group;
+    QString pin;
 };
 
 // Version numbers of the history, from 1.
@@ -109,6 +110,12 @@ std::optional<QList<int>> versionNumbers(const QStringList& texts)
 
 int runHistoryCommand(TCtlCommands& commands, const QString& name, const QStringList& rest, const Switches& switches)
 {
+    if (name == QLatin1String("history") && !switches.pin.isEmpty()) {
+        const std::optional<QList<int>> pinned = versionNumbers({switches.pin});
+        return pinned && rest.isEmpty()
+                   ? commands.pin(pinned->at(0))
+                   : usageError(QCoreApplication::translate("qvzctl", "--pin takes one version number."));
+    }
     if (name == QLatin1String("history")) {
         const QDateTime since = QDateTime::fromString(switches.since, Qt::ISODate);
         if (rest.size() > 1 || (!switches.since.isEmpty() && !since.isValid()))
@@ -209,12 +216,15 @@ int main(int argc, char* argv[])
     const QCommandLineOption since(QStringLiteral("since"),
                                    QCoreApplication::translate("qvzctl", "history: versions from this time on."),
                                    QStringLiteral("TIME"));
+    const QCommandLineOption pin(QStringLiteral("pin"),
+                                 QCoreApplication::translate("qvzctl", "history: keep this version for good."),
+                                 QStringLiteral("VERSION"));
     const QCommandLineOption group(QStringLiteral("group"),
                                    QCoreApplication::translate("qvzctl", "restore: the group to restore."),
                                    QStringLiteral("GROUP"));
     const QCommandLineOption follow(QStringLiteral("follow"),
                                     QCoreApplication::translate("qvzctl", "events: print JSON one event a line."));
-    parser.addOptions({help, version, folder, output, wait, warnHeld, all, force, follow, since, group});
+    parser.addOptions({help, version, folder, output, wait, warnHeld, all, force, follow, since, group, pin});
     parser.addPositionalArgument(QStringLiteral("command"), QCoreApplication::translate("qvzctl", "What to do."),
                                  QStringLiteral("COMMAND [ARGUMENTS]"));
     if (!parser.parse(QCoreApplication::arguments()))
@@ -246,5 +256,5 @@ int main(int argc, char* argv[])
                           TCtlOutput(form == QLatin1String("json") ? TCtlOutput::Form::Json : TCtlOutput::Form::Text));
     return runCommand(commands, QLatin1String(command->name), arguments.mid(1),
                       {parser.isSet(all), parser.isSet(force), parser.isSet(follow), parser.value(warnHeld),
-                       parser.value(since), parser.value(group)});
+                       parser.value(since), parser.value(group), parser.value(pin)});
 }
