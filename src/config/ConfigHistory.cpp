@@ -121,19 +121,9 @@ THistoryGroup changesOf(const QString& name, const QString& before, const QStrin
     return group;
 }
 
-QJsonObject toJson(const THistoryVersion& version, const QJsonObject& sections)
+QJsonObject journalLine(const THistoryVersion& version, const QJsonObject& sections)
 {
-    QJsonArray groups;
-    for (const THistoryGroup& group : version.groups) {
-        QJsonArray fields;
-        for (const THistoryField& field : group.fields)
-            fields.append(QJsonObject{{QStringLiteral("key"), field.key},
-                                      {QStringLiteral("before"), field.before},
-                                      {QStringLiteral("after"), field.after}});
-        groups.append(QJsonObject{{QStringLiteral("name"), group.name},
-                                  {QStringLiteral("change"), group.change},
-                                  {QStringLiteral("fields"), fields}});
-    }
+    const QJsonArray groups = TConfigHistory::toJson(version.groups);
     QJsonObject line{
         {QStringLiteral("id"), version.id},     {QStringLiteral("time"), version.time.toString(Qt::ISODate)},
         {QStringLiteral("user"), version.user}, {QStringLiteral("uid"), qint64(version.uid)},
@@ -286,7 +276,7 @@ int TConfigHistory::recordLocked(const ProfileFile& file, THistoryVersion versio
     }
     version.id = head.id + 1;
     head.id = version.id;
-    const QByteArray line = QJsonDocument(toJson(version, changed)).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray line = QJsonDocument(journalLine(version, changed)).toJson(QJsonDocument::Compact) + '\n';
     if (!appendLine(journal, line))
         return fail(SharedFolderFile::reason(errno));
     writeHead(head, file.identity());
@@ -474,6 +464,22 @@ QList<THistoryVersion> TConfigHistory::versions() const
     for (const QJsonObject& line : journalLines(m_folder + QStringLiteral("/journal")))
         versions.append(fromJson(line));
     return versions;
+}
+
+QJsonArray TConfigHistory::toJson(const QList<THistoryGroup>& groups)
+{
+    QJsonArray list;
+    for (const THistoryGroup& group : groups) {
+        QJsonArray fields;
+        for (const THistoryField& field : group.fields)
+            fields.append(QJsonObject{{QStringLiteral("key"), field.key},
+                                      {QStringLiteral("before"), field.before},
+                                      {QStringLiteral("after"), field.after}});
+        list.append(QJsonObject{{QStringLiteral("name"), group.name},
+                                {QStringLiteral("change"), group.change},
+                                {QStringLiteral("fields"), fields}});
+    }
+    return list;
 }
 
 QList<THistoryGroup> TConfigHistory::compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
@@ -105,6 +106,9 @@ public:
     // What changed from one set of sections (sectionsAt) to another, section
     // by section, as a version records its changes.
     static QList<THistoryGroup> compare(const QMap<QString, QString>& before, const QMap<QString, QString>& after);
+    // Changes as the journal and qvzctl write them: [{"name", "change",
+    // "fields": [{"key", "before", "after"}]}].
+    static QJsonArray toJson(const QList<THistoryGroup>& groups);
     QString error() const { return m_error; }
 
     // A pinned version is never pruned.

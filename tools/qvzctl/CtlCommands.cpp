@@ -408,7 +408,7 @@ int TCtlCommands::diff(int first, int second)
                                    [first](const THistoryVersion& v) { return v.id == first; })
                           ->groups
                     : TConfigHistory::compare(history.sectionsAt(first), history.sectionsAt(second));
-    const QJsonArray changes = HistoryListing::changes(groups);
+    const QJsonArray changes = TConfigHistory::toJson(groups);
     m_output.print(HistoryListing::changeLines(changes), changes);
     return 0;
 }

@@ -4,22 +4,6 @@
 
 namespace HistoryListing {
 
-QJsonArray changes(const QList<THistoryGroup>& groups)
-{
-    QJsonArray list;
-    for (const THistoryGroup& group : groups) {
-        QJsonArray fields;
-        for (const THistoryField& field : group.fields)
-            fields.append(QJsonObject{{QStringLiteral("key"), field.key},
-                                      {QStringLiteral("before"), field.before},
-                                      {QStringLiteral("after"), field.after}});
-        list.append(QJsonObject{{QStringLiteral("name"), group.name},
-                                {QStringLiteral("change"), group.change},
-                                {QStringLiteral("fields"), fields}});
-    }
-    return list;
-}
-
 QJsonObject version(const THistoryVersion& version, const QString& group)
 {
     QList<THistoryGroup> groups;
@@ -27,11 +11,13 @@ QJsonObject version(const THistoryVersion& version, const QString& group)
         if (group.isEmpty() || AsciiText::equalsFolded(changed.name, group))
             groups.append(changed);
     }
-    QJsonObject json{
-        {QStringLiteral("id"), version.id},           {QStringLiteral("time"), version.time.toString(Qt::ISODate)},
-        {QStringLiteral("user"), version.user},       {QStringLiteral("host"), version.host},
-        {QStringLiteral("program"), version.program}, {QStringLiteral("kind"), version.kind},
-        {QStringLiteral("groups"), changes(groups)}};
+    QJsonObject json{{QStringLiteral("id"), version.id},
+                     {QStringLiteral("time"), version.time.toString(Qt::ISODate)},
+                     {QStringLiteral("user"), version.user},
+                     {QStringLiteral("host"), version.host},
+                     {QStringLiteral("program"), version.program},
+                     {QStringLiteral("kind"), version.kind},
+                     {QStringLiteral("groups"), TConfigHistory::toJson(groups)}};
     if (version.restoredFrom > 0)
         json.insert(QStringLiteral("restored_from"), version.restoredFrom);
     return json;

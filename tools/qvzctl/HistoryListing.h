@@ -15,7 +15,6 @@ QJsonObject version(const THistoryVersion& version, const QString& group = {});
 // id, time, user@host, program, kind and the groups changed, tab-separated.
 QString versionLine(const QJsonObject& version);
 
-QJsonArray changes(const QList<THistoryGroup>& groups);
 // One tab-separated line per field: group, change, field, before, after; a
 // group added or erased without fields gets one line of its own.
 QStringList changeLines(const QJsonArray& changes);
