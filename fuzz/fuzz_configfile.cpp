@@ -55,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::writeFile(path, content);
 
     ConfigFile config(path);
+    // The history of a file that every input replaces is not what is tested.
+    config.setKeepsHistory(false);
     TLogSettings settings;
     QStringList statusLines;
     const std::unique_ptr<TZizaVureGroups> groups =
@@ -80,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     ConfigFile reread(path);
+    reread.setKeepsHistory(false);
     TLogSettings settingsAfter;
     const std::unique_ptr<TZizaVureGroups> after = reread.LoadConfiguration(settingsAfter, {});
     expect(settingsAfter.LogMessage == settings.LogMessage && settingsAfter.LogDetail == settings.LogDetail,

@@ -345,7 +345,7 @@ void ConfigFile::recordWrites()
 
 void ConfigFile::RecordExternalChanges()
 {
-    if (m_file.readError().isEmpty() && m_history.recordExternal(m_file) < 0)
+    if (m_keepsHistory && m_file.readError().isEmpty() && m_history.recordExternal(m_file) < 0)
         report(m_status, m_history.error());
 }
 
@@ -423,7 +423,7 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
                    .arg(path(), readError()));
     else
         report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
-    if (readError().isEmpty() && (m_history.recordExternal(m_file) < 0 ||
+    if (m_keepsHistory && readError().isEmpty() && (m_history.recordExternal(m_file) < 0 ||
                                   m_history.prune(m_file.readInteger("History", "KeepDays", 0)) < 0))
         report(addStatusLine, m_history.error());
     return groups;

@@ -116,8 +116,9 @@ public:
     // write stands.
     void setProgramName(const QString& name) { m_programName = name; }
     QString programName() const { return m_programName; }
-    // Whether writes are recorded at all (they are unless turned off, as a
-    // benchmark does to measure a save alone).
+    // Whether writes and changes found at a load are recorded at all (they
+    // are unless turned off, as a benchmark does to measure a save alone, or
+    // the fuzzer, whose scratch file changes with every input).
     void setKeepsHistory(bool keeps) { m_keepsHistory = keeps; }
     // Writes from now on restore version `versionId` of the history (0: they
     // are saves).
