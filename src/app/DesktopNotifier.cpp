@@ -10,6 +10,8 @@
 #include <QDBusPendingReply>
 #include <QWidget>
 
+#include <utility>
+
 #include <unistd.h>
 
 namespace {
@@ -49,14 +51,9 @@ QByteArray TDesktopNotifier::settingKey(Kind kind)
     return Kinds[kind].key;
 }
 
-bool TDesktopNotifier::onByDefault(Kind kind)
-{
-    return Kinds[kind].onByDefault;
-}
-
 bool TDesktopNotifier::isEnabled(const UserSettingsFile& settings, Kind kind)
 {
-    return settings.ReadNotification(settingKey(kind), onByDefault(kind));
+    return settings.ReadNotification(settingKey(kind), Kinds[kind].onByDefault);
 }
 
 TDesktopNotifier::TDesktopNotifier(QWidget* window, const UserSettingsFile& settings, const QDBusConnection& bus)

@@ -25,7 +25,8 @@ public:
 
     // The key of the kind in the per-user settings file.
     static QByteArray settingKey(Kind kind);
-    static bool onByDefault(Kind kind);
+    // Whether the operator wants the kind; unless told, all but
+    // ConfigurationChanged.
     static bool isEnabled(const UserSettingsFile& settings, Kind kind);
 
     // `window` is the main window; the bus is the one the server is on.
