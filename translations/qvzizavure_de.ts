@@ -352,6 +352,37 @@
     </message>
 </context>
 <context>
+    <name>TDesktopNotifier</name>
+    <message>
+        <source>Start the service</source>
+        <translation>Dienst starten</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message>
+        <source>The post processing service stopped.</source>
+        <translation>Der Nachbearbeitungsdienst wurde angehalten.</translation>
+    </message>
+    <message>
+        <source>The post processing service reports an error.</source>
+        <translation>Der Nachbearbeitungsdienst meldet einen Fehler.</translation>
+    </message>
+    <message>
+        <source>Changed by %1.</source>
+        <translation>Geändert von %1.</translation>
+    </message>
+    <message>
+        <source>Changed by %1 with %2.</source>
+        <translation>Geändert von %1 mit %2.</translation>
+    </message>
+    <message>
+        <source>The configuration was changed by another program.</source>
+        <translation>Die Konfiguration wurde von einem anderen Programm geändert.</translation>
+    </message>
+</context>
+<context>
     <name>TGroupEdit</name>
     <message>
         <source>Warning: %1 with %2 is labelled %3 in group %4 and %5 in group %6; the label table keeps only one of them.</source>
@@ -916,6 +947,37 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>Value to save for %1</source>
         <translation>Zu speichernder Wert für %1</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmNotifications</name>
+    <message>
+        <source>Notifications</source>
+        <translation>Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Tell me on the desktop, while this window is not active, when:</source>
+        <translation>Auf dem Desktop melden, solange dieses Fenster nicht aktiv ist, wenn:</translation>
+    </message>
+    <message>
+        <source>the post processing &amp;service stops</source>
+        <translation>der Nachbearbeitungs&amp;dienst anhält</translation>
+    </message>
+    <message>
+        <source>the service reports an &amp;error</source>
+        <translation>der Dienst einen &amp;Fehler meldet</translation>
+    </message>
+    <message>
+        <source>another program &amp;changes the configuration</source>
+        <translation>ein anderes Programm die Konfiguration ä&amp;ndert</translation>
+    </message>
+    <message>
+        <source>scheduled processing left on &amp;hold by a program that ended is resumed</source>
+        <translation>die von einem beendeten Programm ausgesetzte geplante Verarbeitung wieder &amp;aufgenommen wird</translation>
+    </message>
+    <message>
+        <source>The notification settings were not stored; see the program&apos;s log.</source>
+        <translation>Die Benachrichtigungseinstellungen wurden nicht gespeichert; siehe das Protokoll des Programms.</translation>
     </message>
 </context>
 <context>
@@ -1719,6 +1781,18 @@ Möchten Sie die Datei ersetzen?</translation>
     <message>
         <source>%1 was erased by another program. Restore it again?</source>
         <translation>%1 wurde von einem anderen Programm gelöscht. Wieder herstellen?</translation>
+    </message>
+    <message>
+        <source>&amp;Notifications...</source>
+        <translation>Benachrichti&amp;gungen...</translation>
+    </message>
+    <message>
+        <source>Choose what the desktop tells you while this window is not active</source>
+        <translation>Wählen, was der Desktop meldet, solange dieses Fenster nicht aktiv ist</translation>
+    </message>
+    <message>
+        <source>Choose which desktop notifications you get while this window is not active.</source>
+        <translation>Wählen, welche Desktop-Benachrichtigungen Sie erhalten, solange dieses Fenster nicht aktiv ist.</translation>
     </message>
 </context>
 <context>

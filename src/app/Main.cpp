@@ -4,8 +4,10 @@
 
 #include "AboutForm.h"
 #include "AppLog.h"
+#include "DesktopNotifier.h"
 #include "HelpWindow.h"
 #include "History.h"
+#include "Notifications.h"
 #include "PPLogin.h"
 #include "ReCalc.h"
 #include "ServiceCommands.h"
@@ -113,6 +115,7 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
     m_login = std::make_unique<TfrmPPLogin>(this);
 
     m_userSettings = std::make_unique<UserSettingsFile>(UserSettingsFile::defaultPath());
+    connectNotifier();
     startConfigurationLoad();
     readWindowBounds();
 
@@ -187,6 +190,7 @@ void TfrmZizaVureGUI::connectActions()
     connect(ui->actReCalc, &QAction::triggered, this, &TfrmZizaVureGUI::openRecalculation);
     connect(ui->actOptionsEditSetup, &QAction::triggered, this, &TfrmZizaVureGUI::openSetupEditor);
     connect(ui->actOptionsHistory, &QAction::triggered, this, &TfrmZizaVureGUI::openHistory);
+    connect(ui->actOptionsNotifications, &QAction::triggered, this, &TfrmZizaVureGUI::openNotificationSettings);
     connect(ui->OptionsClearStatus1, &QAction::triggered, ui->memoStatus, &QPlainTextEdit::clear);
     connect(ui->OptionsLogStatus1, &QAction::triggered, this, &TfrmZizaVureGUI::toggleStatusLog);
     connect(ui->HelpShowIndex, &QAction::triggered, this, &TfrmZizaVureGUI::showHelpContents);
@@ -279,8 +283,10 @@ void TfrmZizaVureGUI::followConfiguration()
 {
     if (!m_configSession || QApplication::activeModalWidget() || LockWait::isWaitingOnMainThread())
         return;
-    for (const QString& line : m_configSession->refresh())
+    const QStringList lines = m_configSession->refresh();
+    for (const QString& line : lines)
         AddStatusLine(line);
+    m_notifier->notifyConfigurationChanged(lines, m_config->path(), m_config->programName());
 }
 
 bool TfrmZizaVureGUI::event(QEvent* event)
@@ -520,6 +526,16 @@ void TfrmZizaVureGUI::connectServiceActions()
     connect(ui->actRefreshParams, &QAction::triggered, m_service, &TServiceCommands::refreshParams);
 }
 
+void TfrmZizaVureGUI::connectNotifier()
+{
+    m_notifier = new TDesktopNotifier(this, *m_userSettings);
+    connect(m_link.get(), &TServiceLink::errorReported, m_notifier, &TDesktopNotifier::notifyServiceError);
+    connect(m_service, &TServiceCommands::stoppedUnasked, m_notifier, &TDesktopNotifier::notifyServiceStopped);
+    connect(m_service, &TServiceCommands::abandonedHoldResumed, m_notifier, &TDesktopNotifier::notifyHoldRecovered);
+    connect(m_notifier, &TDesktopNotifier::startServiceInvoked, m_service, &TServiceCommands::startService);
+    connect(m_notifier, &TDesktopNotifier::showInvoked, this, &TfrmZizaVureGUI::restoreApplication);
+}
+
 void TfrmZizaVureGUI::startServiceRetryTimer()
 {
     m_service->startRetryTimer();
@@ -646,6 +662,12 @@ void TfrmZizaVureGUI::openHistory()
                            tr("Error 1500: "));
     });
     history.exec();
+}
+
+void TfrmZizaVureGUI::openNotificationSettings()
+{
+    TfrmNotifications settings(*m_userSettings, this);
+    settings.exec();
 }
 
 // As the setup editor saves: merged with changes made meanwhile, the

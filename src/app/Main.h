@@ -17,6 +17,7 @@
 #include <optional>
 
 class HelpWindow;
+class TDesktopNotifier;
 class QDialog;
 class TfrmPPLogin;
 class TServiceCommands;
@@ -118,6 +119,8 @@ private:
     void openRecalculation();
     void openSetupEditor();
     void openHistory();
+    void openNotificationSettings();
+    void connectNotifier();
     void restoreFromHistory(int versionId, const QString& group);
     void updateActions();
     void connectServiceActions();
@@ -136,6 +139,7 @@ private:
     QLabel* m_hintPanel = nullptr;
     QLabel* m_processingPanel = nullptr;
     TServiceCommands* m_service = nullptr;
+    TDesktopNotifier* m_notifier = nullptr;
     QButtonGroup* m_detailButtons = nullptr;
     QDateTime m_nextRun; // invalid while no group is scheduled
     std::optional<bool> m_connectionShown;

@@ -30,6 +30,10 @@ TServiceCommands::TServiceCommands(QWidget* window, TServiceLink& link, QLabel* 
     connect(m_retry, &QTimer::timeout, this, &TServiceCommands::retryLink);
     connect(&m_link, &TServiceLink::serviceAnswered, this, &TServiceCommands::linkAfterAnswer);
     connect(&m_link, &TServiceLink::processingStateAnswered, this, &TServiceCommands::showProcessingState);
+    connect(&m_link, &TServiceLink::serviceStopped, this, [this] {
+        if (!m_stopAsked)
+            Q_EMIT stoppedUnasked();
+    });
 }
 
 void TServiceCommands::startRetryTimer()
@@ -103,9 +107,13 @@ void TServiceCommands::linkAfterAnswer()
 
 void TServiceCommands::showLinkedService()
 {
+    m_stopAsked = false;
     m_link.ShowNextRun();
-    if (TScheduleHold::recoverAbandoned(m_link, ConfigFile::defaultPath()))
-        m_status(tr("Scheduled processing was left on hold by a program that ended; resumed."));
+    if (TScheduleHold::recoverAbandoned(m_link, ConfigFile::defaultPath())) {
+        const QString line = tr("Scheduled processing was left on hold by a program that ended; resumed.");
+        m_status(line);
+        Q_EMIT abandonedHoldResumed(line);
+    }
     refreshProcessingState();
 }
 
@@ -126,9 +134,11 @@ void TServiceCommands::startService()
 
 void TServiceCommands::stopService()
 {
+    m_stopAsked = true;
     try {
         HaltService([this](const QString& reason) { reportManagerRefusal(reason); });
     } catch (const Exception& error) {
+        m_stopAsked = false;
         qCWarning(lcApp, "Service not stopped: %s", error.what());
         MessageBox::error(m_window, tr("Error 1503: Failed to stop the QVZizaVureess service."));
     }

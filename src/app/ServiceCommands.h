@@ -52,6 +52,12 @@ public:
     // `afterWork`; a failure is shown as `errorPrefix` and its message.
     void runHeld(const std::function<void()>& work, const std::function<void()>& afterWork, const QString& errorPrefix);
 
+Q_SIGNALS:
+    // The service stopped without this window's Stop command.
+    void stoppedUnasked();
+    // A hold left by a program that ended was lifted; `line` says so.
+    void abandonedHoldResumed(const QString& line);
+
 private:
     void linkAtStart();
     void retryLink();
@@ -67,4 +73,5 @@ private:
     Groups m_groups;
     QTimer* m_retry;
     bool m_holding = false;
+    bool m_stopAsked = false; // since the last link
 };

@@ -7,7 +7,8 @@
 
 namespace {
 const QByteArray WindowSection = QByteArrayLiteral("Windows Settings");
-}
+const QByteArray NotificationSection = QByteArrayLiteral("Notifications");
+} // namespace
 
 QString UserSettingsFile::defaultPath()
 {
@@ -36,6 +37,25 @@ bool UserSettingsFile::WriteWindowBounds(const TWindowBounds& bounds)
     } catch (const EWriteError& error) {
         // The window opens at its default place next time; nothing else is lost.
         qCWarning(lcConfig, "Window position not saved: %s", error.what());
+        return false;
+    }
+    return true;
+}
+
+bool UserSettingsFile::ReadNotification(const QByteArray& kind, bool byDefault) const
+{
+    return m_file.readBool(NotificationSection, kind, byDefault);
+}
+
+bool UserSettingsFile::WriteNotifications(const QList<std::pair<QByteArray, bool>>& kinds)
+{
+    ProfileFile::KeyValues keys;
+    for (const auto& [kind, on] : kinds)
+        keys.append({kind, on ? QStringLiteral("1") : QStringLiteral("0")});
+    try {
+        m_file.writeKeys(NotificationSection, keys);
+    } catch (const EWriteError& error) {
+        qCWarning(lcConfig, "Notification settings not saved: %s", error.what());
         return false;
     }
     return true;

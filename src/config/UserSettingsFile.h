@@ -2,6 +2,8 @@
 
 #include "platform/ProfileFile.h"
 
+#include <utility>
+
 // The main window's position and size in screen pixels.
 struct TWindowBounds
 {
@@ -11,7 +13,8 @@ struct TWindowBounds
     int Height = 377;
 };
 
-// The per-user settings file "QVPPUsr.QVS": the bounds of the main window.
+// The per-user settings file "QVPPUsr.QVS": the bounds of the main window and
+// which desktop notifications the operator wants.
 class UserSettingsFile
 {
 public:
@@ -25,6 +28,12 @@ public:
     TWindowBounds ReadWindowBounds(const TWindowBounds& defaults) const;
     // Never raises; returns false when the file refused the write.
     bool WriteWindowBounds(const TWindowBounds& bounds);
+
+    // Whether the notification of `kind` is on; `byDefault` while the key is
+    // missing or malformed.
+    bool ReadNotification(const QByteArray& kind, bool byDefault) const;
+    // Never raises; returns false when the file refused the write.
+    bool WriteNotifications(const QList<std::pair<QByteArray, bool>>& kinds);
 
 private:
     ProfileFile m_file;

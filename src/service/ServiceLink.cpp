@@ -194,9 +194,11 @@ void TServiceLink::HandleServiceEvent(const QString& unused, const QString& kind
 {
     Q_UNUSED(unused);
     const QString upperKind = kind.toUpper();
-    if (upperKind == QLatin1String("MESSAGE"))
+    if (upperKind == QLatin1String("MESSAGE")) {
         m_host.AddStatusLine(text);
-    else if (upperKind == QLatin1String("POLLGROUP"))
+        if (text.startsWith(QLatin1String("Error")))
+            Q_EMIT errorReported(text);
+    } else if (upperKind == QLatin1String("POLLGROUP"))
         ShowNextRun();
 }
 
@@ -205,6 +207,7 @@ void TServiceLink::HandleServiceStopped()
     m_host.AddStatusLine(tr("Post processing service stopped."));
     DisconnectFromService();
     m_host.startServiceRetryTimer();
+    Q_EMIT serviceStopped();
 }
 
 IQVZizaVureComProxy& TServiceLink::service()

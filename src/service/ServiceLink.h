@@ -87,6 +87,11 @@ Q_SIGNALS:
     // The service answered ProbeService: linking now will not wait long.
     void serviceAnswered();
     void processingStateAnswered(int state);
+    // The service announced its stop or vanished from the bus.
+    void serviceStopped();
+    // A message event that reports a failure; the service marks those by
+    // starting their text with "Error".
+    void errorReported(const QString& text);
 
 private:
     void onProbeFinished();

@@ -15,24 +15,24 @@ namespace {
 constexpr int StartTimeoutMs = 10000;
 const QString MockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
 
-QStringList argumentsOf(const QDBusArgument& log)
+QList<QVariantList> argumentsOf(const QDBusArgument& log)
 {
-    QStringList result;
+    QList<QVariantList> result;
     log.beginArray();
     while (!log.atEnd()) {
         qulonglong time = 0;
-        QStringList arguments;
+        QVariantList arguments;
         log.beginStructure();
         log >> time;
         log.beginArray();
         while (!log.atEnd()) {
             QDBusVariant argument;
             log >> argument;
-            arguments << argument.variant().toString();
+            arguments << argument.variant();
         }
         log.endArray();
         log.endStructure();
-        result << arguments.join(u',');
+        result << arguments;
     }
     log.endArray();
     return result;
@@ -88,12 +88,24 @@ bool DbusMock::call(const QString& method, const QVariantList& arguments, const 
 
 QStringList DbusMock::calls(const QString& method) const
 {
+    QStringList result;
+    for (const QVariantList& arguments : callArguments(method)) {
+        QStringList texts;
+        for (const QVariant& argument : arguments)
+            texts << argument.toString();
+        result << texts.join(u',');
+    }
+    return result;
+}
+
+QList<QVariantList> DbusMock::callArguments(const QString& method) const
+{
     QDBusMessage message =
         QDBusMessage::createMethodCall(m_name, m_path, MockInterface, QStringLiteral("GetMethodCalls"));
     message << method;
     const QDBusMessage reply = m_bus.call(message);
     if (reply.type() != QDBusMessage::ReplyMessage)
-        return {QStringLiteral("no call log: ") + reply.errorMessage()};
+        return {{QStringLiteral("no call log: ") + reply.errorMessage()}};
     return argumentsOf(reply.arguments().value(0).value<QDBusArgument>());
 }
 

@@ -29,6 +29,9 @@ public:
     bool call(const QString& method, const QVariantList& arguments, const QString& path) const;
     // The logged calls of a method, each as its arguments joined by ",".
     QStringList calls(const QString& method) const;
+    // The logged calls of a method, each as its arguments; one of a
+    // container type stays a QDBusArgument (read it with qdbus_cast).
+    QList<QVariantList> callArguments(const QString& method) const;
     void clearCalls() const;
 
 private:
