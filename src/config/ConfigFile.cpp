@@ -423,8 +423,8 @@ std::unique_ptr<TZizaVureGroups> ConfigFile::LoadConfiguration(TLogSettings& set
                    .arg(path(), readError()));
     else
         report(addStatusLine, QCoreApplication::translate("ConfigFile", "Startup parameters loaded."));
-    if (m_keepsHistory && readError().isEmpty() && (m_history.recordExternal(m_file) < 0 ||
-                                  m_history.prune(m_file.readInteger("History", "KeepDays", 0)) < 0))
+    if (m_keepsHistory && readError().isEmpty() &&
+        (m_history.recordExternal(m_file) < 0 || m_history.prune(m_file.readInteger("History", "KeepDays", 0)) < 0))
         report(addStatusLine, m_history.error());
     return groups;
 }

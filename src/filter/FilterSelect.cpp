@@ -3,8 +3,8 @@
 #include "ui_FilterSelect.h"
 
 #include "FilterFields.h"
-#include "config/FilterFile.h"
 #include "ReadProgress.h"
+#include "config/FilterFile.h"
 #include "db/DbBackgroundRead.h"
 #include "db/DbDatabase.h"
 #include "db/DbQuery.h"

@@ -2,8 +2,8 @@
 
 #include "StationQuery.h"
 #include "StationTreeModel.h"
-#include "db/DbBackgroundRead.h"
 #include "config/FilterFile.h"
+#include "db/DbBackgroundRead.h"
 #include "filter/ReadProgress.h"
 #include "widgets/MessageBox.h"
 

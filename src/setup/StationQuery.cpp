@@ -1,8 +1,8 @@
 #include "StationQuery.h"
 
 #include "config/DataDef.h"
-#include "db/DbQuery.h"
 #include "config/FilterFile.h"
+#include "db/DbQuery.h"
 
 QString StationListQuery(const QString& filterFile)
 {

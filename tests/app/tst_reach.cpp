@@ -214,7 +214,8 @@ void TestReach::windows()
     QTest::newRow("group selection") << Opener([this] { return std::make_unique<TfrmPoll>(m_groups, nullptr); });
     QTest::newRow("about box") << Opener([] { return std::make_unique<TfmAbout>(nullptr); });
     QTest::newRow("help") << Opener([] { return std::make_unique<HelpWindow>(); });
-    QTest::newRow("history") << Opener([this] { return std::make_unique<TfrmHistory>(nullptr, m_config->path(), TfrmHistory::Restore()); });
+    QTest::newRow("history") << Opener(
+        [this] { return std::make_unique<TfrmHistory>(nullptr, m_config->path(), TfrmHistory::Restore()); });
 }
 
 void TestReach::everyTextTranslated()
