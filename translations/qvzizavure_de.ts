@@ -578,6 +578,41 @@
     </message>
 </context>
 <context>
+    <name>TTrayIcon</name>
+    <message>
+        <source>&amp;Show</source>
+        <translation>&amp;Anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Process Now...</source>
+        <translation>Jetzt &amp;verarbeiten...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>QV ZizaVure: the post processing service is stopped</source>
+        <translation>QV ZizaVure: Der Nachbearbeitungsdienst ist beendet</translation>
+    </message>
+    <message>
+        <source>QV ZizaVure: the post processing service is running</source>
+        <translation>QV ZizaVure: Der Nachbearbeitungsdienst läuft</translation>
+    </message>
+    <message>
+        <source>QV ZizaVure: the post processing service is running; scheduled processing is held</source>
+        <translation>QV ZizaVure: Der Nachbearbeitungsdienst läuft; die geplante Verarbeitung ist angehalten</translation>
+    </message>
+    <message>
+        <source>St&amp;art Service</source>
+        <translation>Dienst st&amp;arten</translation>
+    </message>
+    <message>
+        <source>Stop S&amp;ervice</source>
+        <translation>Dienst an&amp;halten</translation>
+    </message>
+</context>
+<context>
     <name>TfmAbout</name>
     <message>
         <source>About</source>

@@ -10,6 +10,7 @@
 #include <QDBusPendingReply>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 
 #include <unistd.h>
@@ -20,6 +21,7 @@ const QString ServerName = QStringLiteral("org.freedesktop.Notifications");
 const QString ServerPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString ServerInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString DesktopEntry = QStringLiteral("org.torvane.QVZizaVure");
+const QString DefaultAction = QStringLiteral("default");
 
 enum Urgency : uchar { Low = 0, Normal = 1, Critical = 2 };
 
@@ -148,8 +150,12 @@ void TDesktopNotifier::send(const Notification& notification)
 {
     const auto& kind = Kinds[notification.kind];
     QStringList actions;
-    if (kind.action && m_capabilities->contains(QLatin1String("actions")))
-        actions << QLatin1String(kind.action) << tr(kind.actionText);
+    if (m_capabilities->contains(QLatin1String("actions"))) {
+        // A click on the notification itself brings the window forward.
+        actions << DefaultAction << QString();
+        if (kind.action)
+            actions << QLatin1String(kind.action) << tr(kind.actionText);
+    }
     const bool markup = m_capabilities->contains(QLatin1String("body-markup"));
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(kind.urgency))},
                             {QStringLiteral("desktop-entry"), DesktopEntry}};
@@ -169,12 +175,14 @@ void TDesktopNotifier::send(const Notification& notification)
 
 void TDesktopNotifier::onActionInvoked(uint id, const QString& action)
 {
-    if (id == 0)
+    if (id == 0 || std::count(m_shown.begin(), m_shown.end(), id) == 0)
         return;
-    if (id == m_shown[ServiceStopped] && action == QLatin1String(Kinds[ServiceStopped].action))
-        Q_EMIT startServiceInvoked();
-    else if (id == m_shown[ServiceError] && action == QLatin1String(Kinds[ServiceError].action))
+    const bool showAsked =
+        action == DefaultAction || (id == m_shown[ServiceError] && action == QLatin1String(Kinds[ServiceError].action));
+    if (showAsked)
         Q_EMIT showInvoked();
+    else if (id == m_shown[ServiceStopped] && action == QLatin1String(Kinds[ServiceStopped].action))
+        Q_EMIT startServiceInvoked();
 }
 
 void TDesktopNotifier::onClosed(uint id)

@@ -11,6 +11,7 @@
 #include "PPLogin.h"
 #include "ReCalc.h"
 #include "ServiceCommands.h"
+#include "TrayIcon.h"
 #include "db/DataLabels.h"
 #include "platform/AsciiText.h"
 #include "platform/DateTimeValue.h"
@@ -38,6 +39,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
+
+#include <utility>
 
 namespace {
 
@@ -116,6 +119,7 @@ TfrmZizaVureGUI::TfrmZizaVureGUI(QWidget* parent)
 
     m_userSettings = std::make_unique<UserSettingsFile>(UserSettingsFile::defaultPath());
     connectNotifier();
+    setUpTray();
     startConfigurationLoad();
     readWindowBounds();
 
@@ -250,6 +254,8 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     // The service steps follow the load: the link reports at the loaded
     // detail level.
     m_service->startLink();
+    if (m_tray && !m_link->isLinked())
+        m_tray->showState(TTrayIcon::Stopped);
     firstShow();
 }
 
@@ -337,6 +343,8 @@ void TfrmZizaVureGUI::closeEvent(QCloseEvent* event)
     // running without its main window.
     if (m_help)
         m_help->close();
+    // The icon leaves the tray with the window.
+    delete std::exchange(m_tray, nullptr);
     m_link->DisconnectFromService();
     // Nothing of the configuration is written here: each change was written
     // when it was made, and the list as this window read it may be stale.
@@ -487,8 +495,11 @@ void TfrmZizaVureGUI::showConnectionState(bool connected)
 void TfrmZizaVureGUI::showLinkState(const QString& panelText)
 {
     m_linkPanel->setText(panelText);
-    if (!m_link->isLinked())
-        m_processingPanel->clear();
+    if (m_link->isLinked())
+        return;
+    m_processingPanel->clear();
+    if (m_tray)
+        m_tray->showState(TTrayIcon::Stopped);
 }
 
 void TfrmZizaVureGUI::showNextRun(const QString& group, const QString& time, const QDateTime& when)
@@ -534,6 +545,22 @@ void TfrmZizaVureGUI::connectNotifier()
     connect(m_service, &TServiceCommands::abandonedHoldResumed, m_notifier, &TDesktopNotifier::notifyHoldRecovered);
     connect(m_notifier, &TDesktopNotifier::startServiceInvoked, m_service, &TServiceCommands::startService);
     connect(m_notifier, &TDesktopNotifier::showInvoked, this, &TfrmZizaVureGUI::restoreApplication);
+}
+
+// A linked service shows in the tray once its processing state is known.
+void TfrmZizaVureGUI::setUpTray()
+{
+    m_tray = TTrayIcon::createWhereAvailable(this);
+    if (!m_tray)
+        return;
+    connect(m_service, &TServiceCommands::processingStateShown, m_tray,
+            [this](int state) { m_tray->showState(state == ProcessingActive ? TTrayIcon::Running : TTrayIcon::Held); });
+    connect(m_tray, &TTrayIcon::showRequested, this, &TfrmZizaVureGUI::restoreApplication);
+    connect(m_tray, &TTrayIcon::startServiceRequested, m_service, &TServiceCommands::startService);
+    connect(m_tray, &TTrayIcon::stopServiceRequested, m_service, &TServiceCommands::stopService);
+    connect(m_tray, &TTrayIcon::processNowRequested, m_service, &TServiceCommands::processNow);
+    // The menu works while a modal window is open, which Exit ends first.
+    connect(m_tray, &TTrayIcon::exitRequested, this, &TfrmZizaVureGUI::closeOnRequest);
 }
 
 void TfrmZizaVureGUI::startServiceRetryTimer()

@@ -18,6 +18,7 @@
 
 class HelpWindow;
 class TDesktopNotifier;
+class TTrayIcon;
 class QDialog;
 class TfrmPPLogin;
 class TServiceCommands;
@@ -121,6 +122,7 @@ private:
     void openHistory();
     void openNotificationSettings();
     void connectNotifier();
+    void setUpTray();
     void restoreFromHistory(int versionId, const QString& group);
     void updateActions();
     void connectServiceActions();
@@ -140,6 +142,7 @@ private:
     QLabel* m_processingPanel = nullptr;
     TServiceCommands* m_service = nullptr;
     TDesktopNotifier* m_notifier = nullptr;
+    TTrayIcon* m_tray = nullptr; // where the desktop has a tray
     QButtonGroup* m_detailButtons = nullptr;
     QDateTime m_nextRun; // invalid while no group is scheduled
     std::optional<bool> m_connectionShown;

@@ -51,6 +51,7 @@ void TServiceCommands::refreshProcessingState()
 
 void TServiceCommands::showProcessingState(int state)
 {
+    Q_EMIT processingStateShown(state);
     if (state == ProcessingActive) {
         m_processingPanel->setText(tr("Processing active"));
         return;

@@ -57,6 +57,8 @@ Q_SIGNALS:
     void stoppedUnasked();
     // A hold left by a program that ended was lifted; `line` says so.
     void abandonedHoldResumed(const QString& line);
+    // The linked service's processing state (TProcessingState), as shown.
+    void processingStateShown(int state);
 
 private:
     void linkAtStart();

@@ -1,12 +1,17 @@
 // Desktop notifications, seen by python-dbusmock's notification daemon on the
 // test's bus, from the main window linked to the stand-in service. The window
-// is never shown: an operator who is not looking at it.
+// is never shown: an operator who is not looking at it. The tray icon needs a
+// display: its tests run on a virtual X server, with python-dbusmock as the
+// desktop's StatusNotifierWatcher, and drive its menu through the bus as the
+// desktop's panel does.
 #include "DbusMock.h"
 #include "ScheduleHolder.h"
 #include "ServiceWindowBench.h"
 #include "TestFiles.h"
 #include "app/DesktopNotifier.h"
 #include "app/Main.h"
+#include "app/PollForm.h"
+#include "app/TrayIcon.h"
 #include "service/ServiceLink.h"
 #include "widgets/MessageBox.h"
 
@@ -14,9 +19,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -32,6 +40,12 @@ const QString StoppedText = QStringLiteral("The post processing service stopped.
 const QString ErrorText = QStringLiteral("Error: group ZizaVureessGroup:3 has no station/sensor pairs.");
 const QString ChangedText = QStringLiteral("The configuration was changed by another program.");
 const QString ResumedText = QStringLiteral("Scheduled processing was left on hold by a program that ended; resumed.");
+const QString WatcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString RunningTip = QStringLiteral("QV ZizaVure: the post processing service is running");
+const QString StoppedTip = QStringLiteral("QV ZizaVure: the post processing service is stopped");
+const QString HeldTip =
+    QStringLiteral("QV ZizaVure: the post processing service is running; scheduled processing is held");
+constexpr int SettledMs = TTrayIcon::SettleMs + 5000;
 
 // Group 3 disabled and without pairs: processing it now makes the service
 // report an error, and its schedule never does.
@@ -55,6 +69,35 @@ void collectAppWarnings(QtMsgType type, const QMessageLogContext& context, const
     defaultHandler(type, context, message);
 }
 
+// The id of the item labelled `label` in a menu layout that com.canonical.dbusmenu
+// gave, searched depth first; 0 for none. Labels mark mnemonics with "_".
+int menuItemId(const QDBusArgument& node, const QString& label)
+{
+    int id = 0;
+    QVariantMap properties;
+    node.beginStructure();
+    node >> id >> properties;
+    int found = properties.value(QStringLiteral("label")).toString().remove(u'_') == label ? id : 0;
+    node.beginArray();
+    while (!node.atEnd()) {
+        QDBusVariant child;
+        node >> child;
+        if (!found)
+            found = menuItemId(child.variant().value<QDBusArgument>(), label);
+    }
+    node.endArray();
+    node.endStructure();
+    return found;
+}
+
+QString trayToolTip(const QWidget& window)
+{
+    const auto* icon = window.findChild<QSystemTrayIcon*>();
+    return icon ? icon->toolTip() : QString();
+}
+
+enum class TrayOutcome { WindowShown, ServiceStopAsked, ServiceStartAsked, PollFormOpened, IconGone };
+
 } // namespace
 
 class TestNotifications : public QObject
@@ -74,10 +117,17 @@ private Q_SLOTS:
     void noServerChangesNothing();
     void switchedOff_data();
     void switchedOff();
+    void trayMenu_data();
+    void trayMenu();
+    void trayIgnoresShortChanges();
+    void noTrayNoIcon();
 
 private:
     bool startServer(const QString& capabilities = QStringLiteral("body actions"));
     bool startSystemd();
+    bool startTrayHost();
+    // Clicks the item of the tray's menu through the bus, as the panel does.
+    bool clickTrayItem(const QString& label);
     std::unique_ptr<TfrmZizaVureGUI> openWindow();
     void prepare(Kind kind);
     void cause(Kind kind, TfrmZizaVureGUI& window);
@@ -88,6 +138,7 @@ private:
     std::unique_ptr<DbusMock> m_server;
     std::unique_ptr<ScheduleHolder> m_holder;
     std::unique_ptr<DbusMock> m_systemd;
+    std::unique_ptr<DbusMock> m_trayHost;
 };
 
 void TestNotifications::init()
@@ -106,6 +157,7 @@ void TestNotifications::cleanup()
     qunsetenv("QVZIZAVURE_SERVICE_MANAGER");
     m_server.reset();
     m_systemd.reset();
+    m_trayHost.reset();
     m_holder.reset();
     m_bench.reset();
 }
@@ -193,17 +245,20 @@ void TestNotifications::notifies_data()
     QTest::addColumn<int>("urgency");
     QTest::addColumn<QStringList>("actions");
     QTest::newRow("stopped") << TDesktopNotifier::ServiceStopped << "body actions" << StoppedText << QString() << 2
-                             << QStringList{QStringLiteral("start"), QStringLiteral("Start the service")};
+                             << QStringList{QStringLiteral("default"), QString(), QStringLiteral("start"),
+                                            QStringLiteral("Start the service")};
     QTest::newRow("stopped, server without actions")
         << TDesktopNotifier::ServiceStopped << "body" << StoppedText << QString() << 2 << QStringList();
     QTest::newRow("error") << TDesktopNotifier::ServiceError << "body actions"
                            << QStringLiteral("The post processing service reports an error.") << ErrorText << 1
-                           << QStringList{QStringLiteral("show"), QStringLiteral("Show")};
+                           << QStringList{QStringLiteral("default"), QString(), QStringLiteral("show"),
+                                          QStringLiteral("Show")};
     QTest::newRow("configuration changed")
         << TDesktopNotifier::ConfigurationChanged << "body actions" << ChangedText
-        << QStringLiteral("ZizaVureessGroup:1 was changed by another program.\nChanged by ") << 0 << QStringList();
+        << QStringLiteral("ZizaVureessGroup:1 was changed by another program.\nChanged by ") << 0
+        << QStringList{QStringLiteral("default"), QString()};
     QTest::newRow("hold recovered") << TDesktopNotifier::HoldRecovered << "body actions" << ResumedText << QString()
-                                    << 1 << QStringList();
+                                    << 1 << QStringList{QStringLiteral("default"), QString()};
 }
 
 void TestNotifications::notifies()
@@ -255,6 +310,7 @@ void TestNotifications::actionsReachTheWindow_data()
     QTest::addColumn<QString>("action");
     QTest::newRow("start the service") << TDesktopNotifier::ServiceStopped << "start";
     QTest::newRow("show") << TDesktopNotifier::ServiceError << "show";
+    QTest::newRow("a click on it") << TDesktopNotifier::ServiceStopped << "default";
 }
 
 void TestNotifications::actionsReachTheWindow()
@@ -268,7 +324,7 @@ void TestNotifications::actionsReachTheWindow()
     QTRY_COMPARE(notified().size(), 1);
     QVERIFY(m_server->call(QStringLiteral("EmitSignal"), {ServerName, QStringLiteral("ActionInvoked"),
                                                           QStringLiteral("us"), QVariantList{1u, action}}));
-    if (kind == TDesktopNotifier::ServiceError) {
+    if (action != QLatin1String("start")) {
         QTRY_VERIFY(window->isVisible());
         return;
     }
@@ -362,6 +418,132 @@ void TestNotifications::switchedOff()
     QTRY_VERIFY(!notified().isEmpty());
     QCOMPARE(notified().size(), 1);
     QCOMPARE(notified()[0][3].toString(), marker == TDesktopNotifier::ServiceStopped ? StoppedText : ChangedText);
+}
+
+bool TestNotifications::startTrayHost()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    m_trayHost = std::make_unique<DbusMock>(QDBusConnection::sessionBus(), WatcherName,
+                                            QStringLiteral("/StatusNotifierWatcher"));
+    return m_trayHost->start({QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
+                              WatcherName, QStringLiteral("/StatusNotifierWatcher"), WatcherName},
+                             QProcessEnvironment::systemEnvironment()) &&
+           m_trayHost->call(QStringLiteral("AddProperty"),
+                            {WatcherName, QStringLiteral("IsStatusNotifierHostRegistered"),
+                             QVariant::fromValue(QDBusVariant(true))}) &&
+           m_trayHost->call(QStringLiteral("AddMethod"), {WatcherName, QStringLiteral("RegisterStatusNotifierItem"),
+                                                          QStringLiteral("s"), QString(), QString()});
+}
+
+bool TestNotifications::clickTrayItem(const QString& label)
+{
+    const QStringList items = m_trayHost->calls(QStringLiteral("RegisterStatusNotifierItem"));
+    if (items.size() != 1)
+        return false;
+    const QString menu = QStringLiteral("com.canonical.dbusmenu");
+    // The items answer from this process: the calls wait with its event loop running.
+    QDBusMessage layout =
+        QDBusMessage::createMethodCall(items[0], QStringLiteral("/MenuBar"), menu, QStringLiteral("GetLayout"));
+    layout << 0 << -1 << QStringList();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(layout, QDBus::BlockWithGui);
+    if (reply.arguments().size() != 2)
+        return false;
+    const int id = menuItemId(reply.arguments()[1].value<QDBusArgument>(), label);
+    QDBusMessage click =
+        QDBusMessage::createMethodCall(items[0], QStringLiteral("/MenuBar"), menu, QStringLiteral("Event"));
+    click << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+    return id != 0 &&
+           QDBusConnection::sessionBus().call(click, QDBus::BlockWithGui).type() == QDBusMessage::ReplyMessage;
+}
+
+void TestNotifications::trayMenu_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("serviceEnds"); // before the click
+    QTest::addColumn<TrayOutcome>("outcome");
+    QTest::newRow("show") << "Show" << false << TrayOutcome::WindowShown;
+    QTest::newRow("stop service") << "Stop Service" << false << TrayOutcome::ServiceStopAsked;
+    QTest::newRow("start service") << "Start Service" << true << TrayOutcome::ServiceStartAsked;
+    QTest::newRow("process now") << "Process Now..." << false << TrayOutcome::PollFormOpened;
+    QTest::newRow("exit") << "Exit" << false << TrayOutcome::IconGone;
+}
+
+void TestNotifications::trayMenu()
+{
+    QFETCH(QString, label);
+    QFETCH(bool, serviceEnds);
+    QFETCH(TrayOutcome, outcome);
+    if (!startTrayHost())
+        QSKIP("The tray needs an X display and the watcher on the bus.");
+    QVERIFY(startSystemd());
+    auto window = openWindow();
+    QTRY_COMPARE(trayToolTip(*window), RunningTip);
+    if (serviceEnds) {
+        QVERIFY(m_bench->service().kill());
+        QTRY_COMPARE_WITH_TIMEOUT(trayToolTip(*window), StoppedTip, SettledMs);
+    }
+    const QString item = m_trayHost->calls(QStringLiteral("RegisterStatusNotifierItem")).value(0);
+    QString modal;
+    QTimer::singleShot(500, this, [&modal] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            modal = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        }
+    });
+    QVERIFY(clickTrayItem(label));
+
+    switch (outcome) {
+    case TrayOutcome::WindowShown:
+        QTRY_VERIFY(window->isVisible());
+        break;
+    case TrayOutcome::ServiceStopAsked:
+        QTRY_COMPARE(m_systemd->calls(QStringLiteral("StopUnit")).size(), 1);
+        break;
+    case TrayOutcome::ServiceStartAsked:
+        QTRY_COMPARE(m_systemd->calls(QStringLiteral("StartUnit")).size(), 1);
+        break;
+    case TrayOutcome::PollFormOpened:
+        QTRY_COMPARE(modal, QString::fromLatin1(TfrmPoll::staticMetaObject.className()));
+        break;
+    case TrayOutcome::IconGone:
+        QTRY_VERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(item));
+        QVERIFY(!window->findChild<QSystemTrayIcon*>());
+        break;
+    }
+}
+
+// A hold that ends before the icon settles leaves it as it was; one that
+// lasts shows.
+void TestNotifications::trayIgnoresShortChanges()
+{
+    if (!startTrayHost())
+        QSKIP("The tray needs an X display and the watcher on the bus.");
+    auto window = openWindow();
+    QTRY_COMPARE(trayToolTip(*window), RunningTip);
+    auto* panel = window->findChild<QLabel*>(QStringLiteral("lblProcessingState"));
+    m_holder = std::make_unique<ScheduleHolder>();
+    QVERIFY(m_holder->start(m_bench->configPath()));
+    window->refreshProcessingState();
+    QTRY_COMPARE(panel->text(), QStringLiteral("Processing held by one window"));
+    QVERIFY(m_holder->release());
+    window->refreshProcessingState();
+    QTRY_COMPARE(panel->text(), QStringLiteral("Processing active"));
+    QTest::qWait(TTrayIcon::SettleMs + 500);
+    QCOMPARE(trayToolTip(*window), RunningTip);
+
+    QVERIFY(m_holder->start(m_bench->configPath()));
+    window->refreshProcessingState();
+    QTRY_COMPARE_WITH_TIMEOUT(trayToolTip(*window), HeldTip, SettledMs);
+}
+
+// Without a tray on the desktop (here: no watcher on the bus) the window
+// makes no icon, says nothing, and works as before.
+void TestNotifications::noTrayNoIcon()
+{
+    auto window = openWindow();
+    QVERIFY(!window->findChild<QSystemTrayIcon*>());
+    QVERIFY(appWarnings.isEmpty());
 }
 
 QTEST_MAIN(TestNotifications)
