@@ -11,7 +11,6 @@
 
 #include <QDBusInterface>
 #include <QDBusPendingCall>
-#include <QDBusReply>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -74,13 +73,6 @@ QByteArray configuration(int detailLevel, const QList<bool>& enabled)
 }
 
 // A call the program itself never makes, straight to the service.
-QString askService(const QString& method)
-{
-    QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::InterfaceName,
-                           ServiceContract::bus());
-    return QDBusReply<QString>(service.call(method)).value();
-}
-
 } // namespace
 
 class TestServiceLink : public QObject
@@ -384,8 +376,8 @@ void TestServiceLink::processGroupNow()
     m_link->SetDetailLevel(level);
 
     m_link->ProcessGroupNow(0);
-    QCOMPARE(askService(QStringLiteral("GetProcessingGroup")), GroupOne);
-    QTRY_VERIFY_WITH_TIMEOUT(askService(QStringLiteral("GetProcessingGroup")).isEmpty(), StartTimeoutMs);
+    QCOMPARE(StandinProcess::ask(QStringLiteral("GetProcessingGroup")), GroupOne);
+    QTRY_VERIFY_WITH_TIMEOUT(StandinProcess::ask(QStringLiteral("GetProcessingGroup")).isEmpty(), StartTimeoutMs);
     // The events may come after the last answer, and the sink hands them on
     // in slices of its own.
     QTRY_COMPARE(m_host.statusLines, statusLines);
@@ -401,7 +393,7 @@ void TestServiceLink::stopProcessNow()
     m_link->ProcessGroupNow(0);
 
     m_link->StopProcessNow();
-    QVERIFY(askService(QStringLiteral("GetProcessingGroup")).isEmpty());
+    QVERIFY(StandinProcess::ask(QStringLiteral("GetProcessingGroup")).isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(m_host.statusLines,
                               (QStringList{QStringLiteral("Processing group ZizaVureessGroup:1 started."),
                                            QStringLiteral("Processing group ZizaVureessGroup:1 stopped.")}),
@@ -441,7 +433,7 @@ void TestServiceLink::refreshRereadsConfiguration()
         QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath,
                                ServiceContract::InterfaceName, ServiceContract::bus());
         const QDBusPendingCall refresh = service.asyncCall(QStringLiteral("RefreshParams"));
-        QVERIFY(askService(QStringLiteral("GetServiceVersion")).startsWith(QStringLiteral("QVZizaVureessor")));
+        QVERIFY(StandinProcess::ask(QStringLiteral("GetServiceVersion")).startsWith(QStringLiteral("QVZizaVureessor")));
         QCOMPARE(m_link->GetNextGroup(), GroupOne);
         QVERIFY(!refresh.isFinished());
         holder.release();
@@ -461,7 +453,7 @@ void TestServiceLink::burstOfEvents()
 {
     QVERIFY(startService({QStringLiteral("--burst"), QStringLiteral("500")}));
     QVERIFY(m_link->ConnectToService());
-    askService(QStringLiteral("GetStatusText"));
+    StandinProcess::ask(QStringLiteral("GetStatusText"));
     QTRY_COMPARE_WITH_TIMEOUT(m_host.statusLines.size(), 500, StartTimeoutMs);
     QCOMPARE(m_host.statusLines.last(), QStringLiteral("Burst message 500 of 500."));
 }

@@ -4,6 +4,8 @@
 #include "service/ServiceLink.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
 #include <QTest>
 
 #include <csignal>
@@ -54,4 +56,11 @@ QByteArray StandinProcess::threeGroups(int detailLevel)
                    number + ".TEMP\r\n";
     }
     return content;
+}
+
+QString StandinProcess::ask(const QString& method)
+{
+    QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::InterfaceName,
+                           ServiceContract::bus());
+    return QDBusReply<QString>(service.call(method)).value();
 }

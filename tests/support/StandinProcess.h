@@ -27,6 +27,9 @@ public:
     QProcess& process() { return m_process; }
 
     static bool onBus();
+    // The text that the service's method without arguments answers, empty
+    // when it does not.
+    static QString ask(const QString& method);
 
     // A configuration for the service: groups numbered 3, 1 and 2 in list
     // order, each enabled with one pair, at the given detail level.

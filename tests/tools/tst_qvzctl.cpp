@@ -3,10 +3,7 @@
 #include "TestFiles.h"
 #include "config/ConfigHistory.h"
 #include "platform/FileLock.h"
-#include "service/ServiceContract.h"
 
-#include <QDBusInterface>
-#include <QDBusReply>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,13 +30,6 @@ QByteArray withGroup(const QByteArray& fields, const QByteArray& more = {})
            "TypeInterval=3\r\nPOLLNumber=3\r\nPOLL1=ST1.TEMP\r\nPOLLDataLabel1=T\r\nPOLL2=ST1.RAIN\r\n"
            "POLLDataLabel2=R\r\n" +
            fields + more;
-}
-
-QString askService(const QString& method)
-{
-    QDBusInterface service(ServiceContract::ServiceName, ServiceContract::ObjectPath, ServiceContract::InterfaceName,
-                           ServiceContract::bus());
-    return QDBusReply<QString>(service.call(method)).value();
 }
 
 } // namespace
@@ -246,7 +236,7 @@ void TestQvzctl::processSendsListPosition()
     StandinProcess service;
     QVERIFY(service.start({u"--process-ms"_s, u"20000"_s}));
     QCOMPARE(run({u"process"_s, u"ZizaVureessGroup:1"_s}).status, 0);
-    QTRY_COMPARE(askService(u"GetProcessingGroup"_s), u"ZizaVureessGroup:1"_s);
+    QTRY_COMPARE(StandinProcess::ask(u"GetProcessingGroup"_s), u"ZizaVureessGroup:1"_s);
 }
 
 void TestQvzctl::resumeRefusedWhileHeld()
@@ -274,7 +264,7 @@ void TestQvzctl::eventsFollowed()
     QProcess events;
     events.start(QStringLiteral(QVZCTL_PATH), {u"events"_s, u"--follow"_s, u"--output=json"_s});
     // Subscribed once the refresh's message arrives.
-    QTRY_VERIFY_WITH_TIMEOUT((askService(u"RefreshParams"_s), events.canReadLine()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((StandinProcess::ask(u"RefreshParams"_s), events.canReadLine()), 10000);
     const QJsonObject event = QJsonDocument::fromJson(events.readLine()).object();
     QCOMPARE(event.value(u"kind").toString(), u"MESSAGE"_s);
     QCOMPARE(event.value(u"text").toString(), u"Setup parameters reloaded."_s);
