@@ -375,6 +375,7 @@ void TestNotifications::noServerChangesNothing()
     QTRY_COMPARE(appWarnings.size(), 1);
     QVERIFY2(appWarnings[0].startsWith(QStringLiteral("No desktop notifications: ")), qPrintable(appWarnings[0]));
     cause(TDesktopNotifier::ServiceError, *window);
+    QTRY_COMPARE(ServiceWindowBench::statusMemo(*window).count(ErrorText), 2);
 
     // A server that comes later is used; the second failure was answered before it.
     QVERIFY(startServer());
