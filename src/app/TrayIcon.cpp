@@ -13,10 +13,13 @@ namespace {
 // only its colour, tells the state: a dot, two bars, a cross.
 QPixmap badged(const QIcon& base, TTrayIcon::State state, int size)
 {
-    QPixmap pixmap = base.pixmap(size, size);
-    pixmap.setDevicePixelRatio(1);
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // An icon without this size gives a smaller one.
+    painter.drawPixmap(pixmap.rect(), base.pixmap(size, size));
     const qreal badge = size * 0.55;
     const QRectF circle(size - badge, size - badge, badge, badge);
     static const QColor colours[] = {QColor(0xc6, 0x28, 0x28), QColor(0x2e, 0x7d, 0x32), QColor(0xef, 0x8f, 0x00)};
