@@ -5,7 +5,9 @@
 // and paint of the offscreen window). Each view is reached from the one
 // before it, three times; the best time counts. Prints one "name: value" line
 // per figure. The window's open is compared with a bare forward-only read of
-// the same rows through the same data source (open_vs_read_ratio <= 1.3), and
+// the same rows through the same data source (open_vs_read_ratio <= 1.3) and
+// with a raw ODBC read of them as isql reads, without Qt (open_vs_raw_ratio <=
+// 1.5), and
 // the process's peak memory is reported after the open (peak_rss_mb <= 150).
 // The open and the heap it holds are measured at half the rows too, to show
 // how they grow (open_vs_half_ratio and heap_vs_half_ratio near 2 when
@@ -16,6 +18,7 @@
 #include "BenchTiming.h"
 #include "LargeSite.h"
 #include "OdbcFixture.h"
+#include "RawOdbcRead.h"
 #include "config/ConfigFile.h"
 #include "config/FilterFile.h"
 #include "db/DbDatabase.h"
@@ -246,6 +249,8 @@ int main(int argc, char* argv[])
     const double peakMb = peakRssMb();
     std::size_t readRows = 0;
     const double readMs = bareReadMs(database, readRows);
+    std::size_t rawRows = 0;
+    const double rawMs = rawReadMs(database.databaseName(), {QString(StationQueryBase)}, Rounds, rawRows);
     printCount("rows", std::size_t(window->stationCache().Count()));
     printCount("read_rows", readRows);
     print("open_ms", openAllMs);
@@ -256,6 +261,9 @@ int main(int argc, char* argv[])
     print("heap_vs_half_ratio", heapMb / heapHalfMb);
     print("read_ms", readMs);
     print("open_vs_read_ratio", openAllMs / readMs);
+    printCount("raw_read_rows", rawRows);
+    print("raw_read_ms", rawMs);
+    std::printf("open_vs_raw_ratio: %.2f\n", openAllMs / rawMs);
     print("peak_rss_mb", peakMb);
 
     const std::array<double, ViewCount> sorts = measureSorts(window->stationCache());

@@ -196,6 +196,8 @@ void TDbBackgroundRead::openQuery(TDbQuery& query, const QString& statement, int
 {
     query.setCancel(run.cancel());
     query.setTimeout(timeoutSeconds);
+    // A read may be of hundreds of thousands of rows.
+    query.setBlockRead(true);
     query.setSql(statement);
     query.open();
 }

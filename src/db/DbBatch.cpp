@@ -1,32 +1,14 @@
 #include "DbBatch.h"
 
 #include "DbError.h"
+#include "OdbcDiagnostics.h"
 #include "OdbcTextParameters.h"
 
 #include <QScopeGuard>
-#include <QSqlDriver>
-#include <QVariant>
 
 #include <sqlext.h>
 
 #include <algorithm>
-
-namespace {
-
-QString diagnostic(SQLHSTMT statement)
-{
-    SQLWCHAR state[6];
-    SQLWCHAR message[1024];
-    SQLINTEGER nativeError = 0;
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetDiagRecW(SQL_HANDLE_STMT, statement, 1, state, &nativeError, message,
-                                      SQLSMALLINT(std::size(message)), &length)))
-        return {};
-    length = std::min<SQLSMALLINT>(length, SQLSMALLINT(std::size(message) - 1));
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(message), length).trimmed();
-}
-
-} // namespace
 
 TDbBatch::TDbBatch(TDbDatabase& database, const QString& sql)
     : m_database(database), m_parameters(sql), m_values(m_parameters.names().size()),
@@ -80,18 +62,14 @@ void TDbBatch::prepare()
 {
     if (m_statement)
         return;
-    const QVariant connection = m_database.connection().driver()->handle();
-    if (!connection.isValid() || connection.metaType().sizeOf() != sizeof(SQLHDBC))
-        throw EDatabaseError(QStringLiteral("The driver gives no connection handle"));
     SQLHANDLE statement = nullptr;
-    if (!SQL_SUCCEEDED(
-            SQLAllocHandle(SQL_HANDLE_STMT, *static_cast<const SQLHDBC*>(connection.constData()), &statement)))
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_database.odbcHandle(), &statement)))
         throw EDatabaseError(QStringLiteral("No statement could be made on %1").arg(m_database.databaseName()));
     m_statement = statement;
     const QString& sql = m_parameters.positionalSql();
     if (!SQL_SUCCEEDED(SQLPrepareW(statement, const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(sql.utf16())),
                                    SQLINTEGER(sql.size())))) {
-        const QString message = diagnostic(statement);
+        const QString message = OdbcDiagnostics::text(SQL_HANDLE_STMT, statement);
         release();
         throw EDatabaseError(message.isEmpty() ? QStringLiteral("The statement could not be prepared") : message);
     }
@@ -138,7 +116,7 @@ void TDbBatch::runRows(int first, int count)
         (m_takesArrays && (processed != SQLULEN(count) || std::any_of(status.begin(), status.end(), [](SQLUSMALLINT s) {
                                return s == SQL_PARAM_ERROR;
                            })));
-    const QString message = failed ? diagnostic(m_statement) : QString();
+    const QString message = failed ? OdbcDiagnostics::text(SQL_HANDLE_STMT, m_statement) : QString();
     SQLFreeStmt(m_statement, SQL_CLOSE);
     SQLFreeStmt(m_statement, SQL_RESET_PARAMS);
     if (m_takesArrays) {

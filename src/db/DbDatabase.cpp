@@ -112,6 +112,14 @@ void TDbDatabase::open()
     m_server = serverOf(connection);
 }
 
+void* TDbDatabase::odbcHandle() const
+{
+    const SQLHDBC handle = handleOf(connection());
+    if (handle == nullptr)
+        throw EDatabaseError(QStringLiteral("The driver gives no connection handle"));
+    return handle;
+}
+
 // By the product name that the driver reports: Qt's own guess does not know
 // MariaDB.
 TDbDatabase::Server TDbDatabase::serverOf(const QSqlDatabase& connection)

@@ -99,6 +99,9 @@ private:
     friend class TDbTable;
     void attach(Statement* statement);
     void detach(Statement* statement);
+    // The ODBC connection handle of the open database, for statements of the
+    // layer's own; raises EDatabaseError when there is none.
+    void* odbcHandle() const;
 
     TDbSession& m_session;
     QString m_connectionName;

@@ -3,6 +3,7 @@
 #include "DbCancel.h"
 #include "DbError.h"
 #include "DbValue.h"
+#include "OdbcBlockReader.h"
 #include "OdbcTextParameters.h"
 #include "platform/AsciiText.h"
 
@@ -63,6 +64,7 @@ void TDbQuery::dropStatement()
     if (m_cancel)
         m_cancel->detach();
     m_query.reset();
+    m_blocks.reset();
 }
 
 void TDbQuery::setSql(const QString& sql)
@@ -85,15 +87,13 @@ void TDbQuery::prepare()
     m_query->setForwardOnly(true);
     if (!m_query->prepare(m_parameters.positionalSql()))
         raise(QStringLiteral("The statement could not be prepared"));
-    applyStatementOptions();
+    if (const SQLHSTMT statement = statementHandle(*m_query))
+        applyStatementOptions(statement);
     m_prepared = true;
 }
 
-void TDbQuery::applyStatementOptions()
+void TDbQuery::applyStatementOptions(void* statement)
 {
-    const SQLHSTMT statement = statementHandle(*m_query);
-    if (!statement)
-        return;
     // Where the driver has no time-out, the server's own limit stands in.
     if (m_timeoutSeconds > 0 && !setDriverTimeout(statement, m_timeoutSeconds))
         m_database.limitStatementTime(m_timeoutSeconds);
@@ -124,6 +124,14 @@ void TDbQuery::run()
     const SQLHSTMT statement = statementHandle(*m_query);
     if (!statement)
         throw EDatabaseError(QStringLiteral("The driver gives no statement handle"));
+    runWithValues(statement, [this] {
+        if (!m_query->exec())
+            raise(QStringLiteral("The statement failed"));
+    });
+}
+
+void TDbQuery::runWithValues(void* statement, const std::function<void()>& execute)
+{
     OdbcTextParameters values(1);
     for (const QString& name : m_parameters.positions()) {
         const std::optional<QString>& value = m_values[m_parameters.indexOf(name)];
@@ -135,12 +143,27 @@ void TDbQuery::run()
     // No binding may outlive the values.
     const auto unbind = qScopeGuard([statement] { SQLFreeStmt(statement, SQL_RESET_PARAMS); });
     raiseIfCancelled();
-    if (!m_query->exec())
-        raise(QStringLiteral("The statement failed"));
+    execute();
+}
+
+// A statement of its own for every open: the reader's bindings and blocks
+// are the statement's for as long as it lives.
+void TDbQuery::openBlocks()
+{
+    close();
+    m_blocks = std::make_unique<TOdbcBlockReader>(m_database.odbcHandle());
+    applyStatementOptions(m_blocks->statement());
+    runWithValues(m_blocks->statement(),
+                  [this] { m_blocks->execute(m_parameters.positionalSql(), QStringLiteral("The statement failed")); });
+    m_open = true;
 }
 
 void TDbQuery::open()
 {
+    if (m_blockRead) {
+        openBlocks();
+        return;
+    }
     run();
     if (!m_query->isSelect()) {
         m_query->finish();
@@ -155,6 +178,10 @@ bool TDbQuery::next()
     if (!m_open)
         throw EDatabaseError(QStringLiteral("The query is not open"));
     raiseIfCancelled();
+    if (m_blocks) {
+        m_onRow = m_blocks->next();
+        return m_onRow;
+    }
     m_onRow = m_query->next();
     if (!m_onRow && m_query->lastError().isValid())
         raise(QStringLiteral("The next row could not be read"));
@@ -165,6 +192,11 @@ void TDbQuery::close()
 {
     if (m_query)
         m_query->finish();
+    if (m_blocks) {
+        if (m_cancel)
+            m_cancel->detach();
+        m_blocks.reset();
+    }
     m_open = false;
     m_onRow = false;
     m_record = QSqlRecord();
@@ -174,8 +206,8 @@ int TDbQuery::columnIndex(const QString& column) const
 {
     if (!m_open)
         throw EDatabaseError(QStringLiteral("The query is not open"));
-    for (int i = 0; i < m_record.count(); ++i) {
-        if (AsciiText::equalsFolded(m_record.fieldName(i), column))
+    for (int i = 0; i < columnCount(); ++i) {
+        if (AsciiText::equalsFolded(columnName(i), column))
             return i;
     }
     throw EDatabaseError(QStringLiteral("Field %1 not found").arg(column));
@@ -185,8 +217,23 @@ void TDbQuery::checkRow(int column) const
 {
     if (!m_onRow)
         throw EDatabaseError(QStringLiteral("The query has no current row"));
-    if (column < 0 || column >= m_record.count())
+    if (column < 0 || column >= columnCount())
         throw EDatabaseError(QStringLiteral("Field %1 not found").arg(column));
+}
+
+int TDbQuery::columnCount() const
+{
+    return m_blocks ? m_blocks->columnCount() : m_record.count();
+}
+
+QString TDbQuery::columnName(int column) const
+{
+    return m_blocks ? m_blocks->columnName(column) : m_record.fieldName(column);
+}
+
+QVariant TDbQuery::value(int column) const
+{
+    return m_blocks ? m_blocks->value(column) : m_query->value(column);
 }
 
 bool TDbQuery::isNull(const QString& column) const
@@ -207,25 +254,25 @@ int TDbQuery::asInteger(const QString& column) const
 bool TDbQuery::isNull(int column) const
 {
     checkRow(column);
-    return m_query->isNull(column);
+    return m_blocks ? m_blocks->isNull(column) : m_query->isNull(column);
 }
 
 QString TDbQuery::asString(int column) const
 {
     checkRow(column);
-    return DbValue::text(m_query->value(column));
+    return m_blocks ? m_blocks->text(column) : DbValue::text(m_query->value(column));
 }
 
 int TDbQuery::asInteger(int column) const
 {
     checkRow(column);
-    const QVariant value = m_query->value(column);
-    if (value.isNull())
+    const QVariant field = value(column);
+    if (field.isNull())
         return 0;
     bool ok = false;
-    const qlonglong number = value.toLongLong(&ok);
+    const qlonglong number = field.toLongLong(&ok);
     if (!ok || number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
-        throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
+        throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(field.toString()));
     return int(number);
 }
 

@@ -1,8 +1,7 @@
 #include "DbTable.h"
 
 #include "DbError.h"
-
-#include <QSqlField>
+#include "OdbcBlockReader.h"
 
 namespace {
 
@@ -43,70 +42,64 @@ void TDbTable::open()
     close();
     if (!isPlainName(m_tableName))
         throw EDatabaseError(QStringLiteral("Invalid table name: %1").arg(m_tableName));
-    m_query.emplace(m_database.connection());
-    m_query->setForwardOnly(true);
-    if (!m_query->exec(QStringLiteral("SELECT * FROM ") + m_tableName)) {
-        const EDatabaseError error = EDatabaseError::fromSqlError(
-            m_query->lastError(), QStringLiteral("Table %1 could not be opened").arg(m_tableName));
-        close();
-        throw error;
-    }
-    m_record = m_query->record();
+    auto reader = std::make_unique<TOdbcBlockReader>(m_database.odbcHandle());
+    reader->execute(QStringLiteral("SELECT * FROM ") + m_tableName,
+                    QStringLiteral("Table %1 could not be opened").arg(m_tableName));
+    m_reader = std::move(reader);
 }
 
 bool TDbTable::next()
 {
-    if (!m_query)
+    if (!m_reader)
         throw EDatabaseError(QStringLiteral("Table %1 is not open").arg(m_tableName));
-    m_onRow = m_query->next();
-    if (!m_onRow && m_query->lastError().isValid())
-        throw EDatabaseError::fromSqlError(m_query->lastError(),
-                                           QStringLiteral("Table %1 could not be read").arg(m_tableName));
+    m_onRow = m_reader->next();
     return m_onRow;
 }
 
 void TDbTable::close()
 {
-    m_query.reset();
-    m_record = QSqlRecord();
+    m_reader.reset();
     m_onRow = false;
 }
 
 int TDbTable::fieldCount() const
 {
-    return m_record.count();
+    return m_reader ? m_reader->columnCount() : 0;
 }
 
 void TDbTable::checkColumn(int column) const
 {
-    if (column < 0 || column >= m_record.count())
+    if (column < 0 || column >= fieldCount())
         throw EDatabaseError(QStringLiteral("Table %1 has no column %2").arg(m_tableName).arg(column));
 }
 
 QString TDbTable::fieldName(int column) const
 {
     checkColumn(column);
-    return m_record.fieldName(column);
+    return m_reader->columnName(column);
 }
 
 TDbFieldType TDbTable::fieldType(int column) const
 {
     checkColumn(column);
-    return DbValue::fieldType(m_record.field(column).metaType());
+    return DbValue::fieldType(m_reader->columnType(column));
+}
+
+void TDbTable::checkRow(int column) const
+{
+    checkColumn(column);
+    if (!m_onRow)
+        throw EDatabaseError(QStringLiteral("Table %1 has no current row").arg(m_tableName));
 }
 
 bool TDbTable::isNull(int column) const
 {
-    checkColumn(column);
-    if (!m_onRow)
-        throw EDatabaseError(QStringLiteral("Table %1 has no current row").arg(m_tableName));
-    return m_query->isNull(column);
+    checkRow(column);
+    return m_reader->isNull(column);
 }
 
 QString TDbTable::asString(int column) const
 {
-    checkColumn(column);
-    if (!m_onRow)
-        throw EDatabaseError(QStringLiteral("Table %1 has no current row").arg(m_tableName));
-    return DbValue::text(m_query->value(column));
+    checkRow(column);
+    return m_reader->text(column);
 }

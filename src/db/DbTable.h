@@ -3,14 +3,16 @@
 #include "DbDatabase.h"
 #include "DbValue.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QString>
 
-#include <optional>
+#include <memory>
+
+class TOdbcBlockReader;
 
 // A whole table of an open database, read row by row from the first to the
-// last, with the name and kind of each column in the table's own order.
+// last, with the name and kind of each column in the table's own order. The
+// rows come many at a time from the driver (TOdbcBlockReader), since a
+// table may hold hundreds of thousands.
 //
 // Every failure raises EDatabaseError with the driver's message.
 class TDbTable : private TDbDatabase::Statement
@@ -34,7 +36,7 @@ public:
     bool next();
     // Never raises.
     void close();
-    bool isOpen() const { return m_query.has_value(); }
+    bool isOpen() const { return m_reader != nullptr; }
 
     int fieldCount() const;
     QString fieldName(int column) const;
@@ -47,10 +49,10 @@ public:
 private:
     void release() override { close(); }
     void checkColumn(int column) const;
+    void checkRow(int column) const;
 
     TDbDatabase& m_database;
     QString m_tableName;
-    std::optional<QSqlQuery> m_query;
-    QSqlRecord m_record;
+    std::unique_ptr<TOdbcBlockReader> m_reader;
     bool m_onRow = false;
 };

@@ -1,8 +1,7 @@
 #include "FilterFields.h"
 
+#include "DistinctValues.h"
 #include "db/DbTable.h"
-
-#include <QSet>
 
 namespace {
 
@@ -23,8 +22,7 @@ void TFilterFields::read(TDbDatabase& database)
 
 // Appends a field per column of the table, then its values: the distinct
 // non-null ones, without regard to letter case, in the order in which the
-// table first holds them. A hash set of case-folded values per column finds
-// repeats, so that a large table costs about one pass over its rows.
+// table first holds them; a large table costs about one pass over its rows.
 void TFilterFields::readTable(TDbDatabase& database, const QString& tableName)
 {
     TDbTable table(database);
@@ -34,16 +32,13 @@ void TFilterFields::readTable(TDbDatabase& database, const QString& tableName)
     const std::size_t first = m_fields.size();
     for (int column = 0; column < columns; ++column)
         m_fields.push_back({tableName + u'.' + table.fieldName(column), TDataList{{}, table.fieldType(column)}});
-    std::vector<QSet<QString>> seen(columns);
+    std::vector<TDistinctValues> seen(columns);
     while (table.next()) {
         for (int column = 0; column < columns; ++column) {
             if (table.isNull(column))
                 continue;
             const QString value = table.asString(column);
-            QSet<QString>& values = seen[column];
-            const qsizetype before = values.size();
-            values.insert(value.toCaseFolded());
-            if (values.size() != before)
+            if (seen[column].add(value))
                 m_fields[first + column].Data.Values.append(value);
         }
     }

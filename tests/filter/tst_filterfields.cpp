@@ -37,7 +37,8 @@ void TestFilterFields::initTestCase()
 {
     const QString data = m_folder.filePath(u"data.sql"_s);
     TestFiles::write(data, "INSERT INTO QV_SITES (STATION_ID, BASIN, PRIMARY_CHANNEL) VALUES "
-                           "('ST1', 'North', 6), ('ST2', NULL, 7), ('ST3', 'NORTH', 6), ('ST4', 'South', 8);\n");
+                           "('ST1', 'North', 6), ('ST2', NULL, 7), ('ST3', 'NORTH', 6), ('ST4', 'South', 8), "
+                           "('ST5', 'north', 8), ('ST6', 'sOUTH', 7);\n");
     QVERIFY(!m_odbc.addSqliteDataSource(u"QVFIELDS"_s, {OdbcFixture::sampleFile(u"schema.sql"_s), data}).isEmpty());
     const QString sitesOnly = m_folder.filePath(u"sites.sql"_s);
     TestFiles::write(sitesOnly, "CREATE TABLE QV_SITES (STATION_ID VARCHAR(40), BASIN VARCHAR(40));\n");
