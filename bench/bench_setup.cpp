@@ -190,6 +190,8 @@ double saveMaxLoopGapMs(TDbSession& session, TDbDatabase& database, const QStrin
 {
     TZizaVureGroups groups;
     ConfigFile config(folder + QStringLiteral("/Save.QVS"));
+    // As the main window's.
+    config.setRecordsInBackground(true);
     TfrmOptionSetup window(nullptr, session, database, groups, config);
     window.show();
     QCoreApplication::processEvents();

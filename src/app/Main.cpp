@@ -239,6 +239,7 @@ void TfrmZizaVureGUI::finishConfigurationLoad()
     m_config = std::move(m_loaded.config);
     m_config->setStatusSink([this](const QString& line) { AddStatusLine(line); });
     m_config->setProgramName(QStringLiteral("QV ZizaVure"));
+    m_config->setRecordsInBackground(true);
     m_groups = std::move(m_loaded.groups);
     m_configSession = std::make_unique<TConfigSession>(*m_config, *m_groups);
     connect(m_configSession.get(), &TConfigSession::fileChanged, this, &TfrmZizaVureGUI::followConfiguration);

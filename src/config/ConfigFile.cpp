@@ -319,15 +319,23 @@ ConfigFile::ConfigFile(const QString& path)
 {
     recordWrites();
     // A group's section is recorded as the group reads, defaults included.
-    m_history.setSectionReader([this](QByteArrayView section) -> std::optional<ProfileFile::KeyValues> {
-        const QString name = QString::fromUtf8(section);
-        if (!name.startsWith(GroupSectionPrefix, Qt::CaseInsensitive))
-            return std::nullopt;
-        TZizaVureGroupItem group;
-        group.GroupName = name;
-        readGroupSection(group, true, 0);
-        return GroupSectionKeys(group);
-    });
+    m_history.setSectionReader(
+        [](const ProfileFile& file, QByteArrayView section) -> std::optional<ProfileFile::KeyValues> {
+            const QString name = QString::fromUtf8(section);
+            if (!name.startsWith(GroupSectionPrefix, Qt::CaseInsensitive))
+                return std::nullopt;
+            TZizaVureGroupItem group;
+            group.GroupName = name;
+            readGroupSection(file, group, true, 0);
+            return GroupSectionKeys(group);
+        });
+}
+
+ConfigFile::~ConfigFile()
+{
+    if (m_recordsInBackground)
+        TConfigHistory::waitForBackgroundRecords();
+    *m_alive = false;
 }
 
 void ConfigFile::recordWrites()
@@ -338,7 +346,13 @@ void ConfigFile::recordWrites()
                 return;
             const TConfigHistory::Source source{
                 m_programName, m_restoredFrom > 0 ? QStringLiteral("restore") : QStringLiteral("save"), m_restoredFrom};
-            if (m_history.record(file, source, sections, replacedIdentity) < 0)
+            if (m_recordsInBackground)
+                m_history.recordInBackground(file, source, sections, replacedIdentity,
+                                             [alive = m_alive, status = m_status](const QString& error) {
+                                                 if (*alive)
+                                                     report(status, error);
+                                             });
+            else if (m_history.record(file, source, sections, replacedIdentity) < 0)
                 report(m_status, m_history.error());
         });
 }
@@ -349,12 +363,12 @@ void ConfigFile::RecordExternalChanges()
         report(m_status, m_history.error());
 }
 
-QByteArrayList ConfigFile::readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position,
-                                            int* pairCount) const
+QByteArrayList ConfigFile::readGroupSection(const ProfileFile& file, TZizaVureGroupItem& group, bool readIndex,
+                                            int position, int* pairCount)
 {
     using G = GroupSection;
     QByteArrayList unreadable;
-    G section(m_file, group.GroupName);
+    G section(file, group.GroupName);
     if (readIndex) {
         const int index = readInteger(section.field(G::PPGIndex), -1);
         group.PPGIndex = index == -1 ? position + 1 : index;
@@ -547,7 +561,7 @@ std::vector<ConfigFile::TGroupSummary> ConfigFile::ReadGroupSummaries() const
         summary.group->GroupName = names[p];
         if (!named)
             summary.group->PPGIndex = p + 1;
-        readGroupSection(*summary.group, named, p, &summary.pairCount);
+        readGroupSection(m_file, *summary.group, named, p, &summary.pairCount);
     }
     return summaries;
 }
@@ -559,7 +573,7 @@ std::unique_ptr<TZizaVureGroupItem> ConfigFile::readListedGroup(const QString& n
     group->GroupName = name;
     if (!named)
         group->PPGIndex = position + 1;
-    const QByteArrayList keys = readGroupSection(*group, named, position);
+    const QByteArrayList keys = readGroupSection(m_file, *group, named, position);
     if (unreadable)
         *unreadable = keys;
     return group;

@@ -37,6 +37,8 @@ public:
     static QString defaultPath();
 
     explicit ConfigFile(const QString& path);
+    // Waits for the records of its writes in the background.
+    ~ConfigFile();
     // The file's writes report to this object.
     ConfigFile(const ConfigFile&) = delete;
     ConfigFile& operator=(const ConfigFile&) = delete;
@@ -120,6 +122,10 @@ public:
     // are unless turned off, as a benchmark does to measure a save alone, or
     // the fuzzer, whose scratch file changes with every input).
     void setKeepsHistory(bool keeps) { m_keepsHistory = keeps; }
+    // For a file that a window's thread writes: the history of each write is
+    // compared and stored in a thread of its own (see
+    // TConfigHistory::recordInBackground), and a failure reported later.
+    void setRecordsInBackground(bool background) { m_recordsInBackground = background; }
     // Writes from now on restore version `versionId` of the history (0: they
     // are saves).
     void setRestoredFrom(int versionId) { m_restoredFrom = versionId; }
@@ -152,15 +158,18 @@ private:
                                                         QByteArrayList* unreadable) const;
     // The keys whose values could not be read. With `pairCount`, the pairs
     // are counted there instead of read.
-    QByteArrayList readGroupSection(TZizaVureGroupItem& group, bool readIndex, int position,
-                                    int* pairCount = nullptr) const;
+    static QByteArrayList readGroupSection(const ProfileFile& file, TZizaVureGroupItem& group, bool readIndex,
+                                           int position, int* pairCount = nullptr);
 
     ProfileFile m_file;
     TConfigHistory m_history;
     QString m_programName;
     int m_restoredFrom = 0;
     bool m_keepsHistory = true;
+    bool m_recordsInBackground = false;
     StatusSink m_status;
+    // False once this is gone, for the reports of records in the background.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     QSet<QString> m_erased;  // section names (as sectionKey) this program erased since the load
     QStringList m_keptAdded; // groups of others kept at the last list write, reported once
     QString m_writeError;

@@ -20,6 +20,7 @@
 #include <QSet>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cerrno>
@@ -200,6 +201,14 @@ QList<QJsonObject> journalLines(const QString& path)
     return lines;
 }
 
+// One thread, so that the process's records are written in the order taken.
+QThreadPool& backgroundRecords()
+{
+    static QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    return pool;
+}
+
 } // namespace
 
 TConfigHistory::TConfigHistory(const QString& configPath) : m_folder(folderPath(configPath)) {}
@@ -216,8 +225,7 @@ int TConfigHistory::fail(const QString& what)
     return -1;
 }
 
-int TConfigHistory::record(const ProfileFile& file, const Source& source, const QList<QByteArray>& sections,
-                           const QString& replacedIdentity)
+THistoryVersion TConfigHistory::versionBy(const Source& source) const
 {
     THistoryVersion version;
     version.time = QDateTime::currentDateTimeUtc();
@@ -227,7 +235,37 @@ int TConfigHistory::record(const ProfileFile& file, const Source& source, const 
     version.program = source.program;
     version.kind = source.kind;
     version.restoredFrom = source.restoredFrom;
-    return recordLocked(file, version, &sections, replacedIdentity);
+    return version;
+}
+
+int TConfigHistory::record(const ProfileFile& file, const Source& source, const QList<QByteArray>& sections,
+                           const QString& replacedIdentity)
+{
+    return recordLocked(file, versionBy(source), &sections, replacedIdentity);
+}
+
+void TConfigHistory::recordInBackground(const ProfileFile& file, const Source& source,
+                                        const QList<QByteArray>& sections, const QString& replacedIdentity,
+                                        const std::function<void(const QString&)>& failed)
+{
+    m_error.clear();
+    const std::shared_ptr<FileLock> lock = lockJournal();
+    if (!lock) {
+        failed(m_error);
+        return;
+    }
+    const std::shared_ptr<const ProfileFile> snapshot = file.snapshot();
+    QObject* caller = QCoreApplication::instance();
+    backgroundRecords().start([history = *this, snapshot, lock, version = versionBy(source), sections, replacedIdentity,
+                               failed, caller]() mutable {
+        if (history.recordHoldingLock(*snapshot, version, &sections, replacedIdentity) < 0)
+            QMetaObject::invokeMethod(caller, [failed, error = history.error()] { failed(error); });
+    });
+}
+
+void TConfigHistory::waitForBackgroundRecords()
+{
+    backgroundRecords().waitForDone();
 }
 
 int TConfigHistory::recordExternal(const ProfileFile& file)
@@ -248,16 +286,31 @@ int TConfigHistory::recordExternal(const ProfileFile& file)
     return recordLocked(file, version, nullptr, QString());
 }
 
+std::unique_ptr<FileLock> TConfigHistory::lockJournal()
+{
+    if (!SharedFolderFile::makeFolder(m_folder)) {
+        fail(SharedFolderFile::reason(errno));
+        return nullptr;
+    }
+    auto lock = std::make_unique<FileLock>(m_folder + QStringLiteral("/journal"), FileLock::Mode::Exclusive);
+    if (lock->isHeld())
+        return lock;
+    fail(lock->wasAbandoned() ? lock->abandonReason() : SharedFolderFile::reason(errno));
+    return nullptr;
+}
+
 int TConfigHistory::recordLocked(const ProfileFile& file, THistoryVersion version, const QList<QByteArray>* sections,
                                  const QString& replacedIdentity)
 {
     m_error.clear();
-    if (!SharedFolderFile::makeFolder(m_folder))
-        return fail(SharedFolderFile::reason(errno));
+    const std::unique_ptr<FileLock> lock = lockJournal();
+    return lock ? recordHoldingLock(file, std::move(version), sections, replacedIdentity) : -1;
+}
+
+int TConfigHistory::recordHoldingLock(const ProfileFile& file, THistoryVersion version,
+                                      const QList<QByteArray>* sections, const QString& replacedIdentity)
+{
     const QString journal = m_folder + QStringLiteral("/journal");
-    const FileLock lock(journal, FileLock::Mode::Exclusive);
-    if (!lock.isHeld())
-        return fail(lock.wasAbandoned() ? lock.abandonReason() : SharedFolderFile::reason(errno));
     const int lastId = repairJournal();
     Head head = readHead();
     if (head.id != lastId)
@@ -342,7 +395,7 @@ QString TConfigHistory::canonical(const ProfileFile& file, QByteArrayView sectio
         if (!lines.contains(folded))
             lines.insert(folded, name + u'=' + (database && folded == PasswordKey ? maskedPassword(text) : text));
     };
-    if (const std::optional<ProfileFile::KeyValues> keys = m_reader ? m_reader(section) : std::nullopt) {
+    if (const std::optional<ProfileFile::KeyValues> keys = m_reader ? m_reader(file, section) : std::nullopt) {
         for (const auto& [key, value] : *keys)
             take(QString::fromUtf8(key), value);
     } else {
@@ -460,6 +513,7 @@ int TConfigHistory::repairJournal()
 
 QList<THistoryVersion> TConfigHistory::versions() const
 {
+    waitForBackgroundRecords();
     QList<THistoryVersion> versions;
     for (const QJsonObject& line : journalLines(m_folder + QStringLiteral("/journal")))
         versions.append(fromJson(line));
@@ -500,6 +554,7 @@ QList<THistoryGroup> TConfigHistory::compare(const QMap<QString, QString>& befor
 
 QMap<QString, QString> TConfigHistory::sectionsAt(int id) const
 {
+    waitForBackgroundRecords();
     const Head head = replay(id);
     QMap<QString, QString> sections;
     for (auto it = head.sections.cbegin(); it != head.sections.cend(); ++it)

@@ -59,6 +59,7 @@ struct THistoryVersion
 // hash (with a key of the folder's own) tells only that it changed.
 //
 // Files are made 0660, through SharedFolderFile, under the journal's lock.
+class FileLock;
 class TZizaVureGroupItem;
 
 class TConfigHistory
@@ -72,7 +73,9 @@ public:
     // better than its lines say (a group's fields with their defaults, so
     // that a save that writes a default adds nothing); nothing for a section
     // to be taken line by line.
-    using SectionReader = std::function<std::optional<ProfileFile::KeyValues>(QByteArrayView section)>;
+    // It may be called in another thread (see recordInBackground).
+    using SectionReader =
+        std::function<std::optional<ProfileFile::KeyValues>(const ProfileFile& file, QByteArrayView section)>;
     void setSectionReader(SectionReader reader) { m_reader = std::move(reader); }
 
     struct Source
@@ -89,6 +92,16 @@ public:
     // the history cannot be written.
     int record(const ProfileFile& file, const Source& source, const QList<QByteArray>& sections,
                const QString& replacedIdentity);
+    // As record(), but the comparing and storing are done in a thread that
+    // the process's records share, on the file as it stands now, so that a
+    // large save does not hold a window. The journal's lock is taken here
+    // and held until the version is written, so that versions keep the
+    // order of the writes. `failed` gets the error, later, in the thread
+    // that called this, unless it could be told at once.
+    void recordInBackground(const ProfileFile& file, const Source& source, const QList<QByteArray>& sections,
+                            const QString& replacedIdentity, const std::function<void(const QString&)>& failed);
+    // Waits until the records in the background of this process are written.
+    static void waitForBackgroundRecords();
     // The file as last read, when another writer changed it since the newest
     // version: who and when are the file's owner and modification time.
     int recordExternal(const ProfileFile& file);
@@ -127,9 +140,15 @@ private:
         QString identity;                 // of the file that the newest version recorded
         QHash<QString, QString> sections; // name -> hash of its content
     };
+    THistoryVersion versionBy(const Source& source) const;
+    // The journal's lock; null with error() when it cannot be taken.
+    std::unique_ptr<FileLock> lockJournal();
     // `sections` null: every section is compared.
     int recordLocked(const ProfileFile& file, THistoryVersion version, const QList<QByteArray>* sections,
                      const QString& replacedIdentity);
+    // As recordLocked(), with the journal's lock held.
+    int recordHoldingLock(const ProfileFile& file, THistoryVersion version, const QList<QByteArray>* sections,
+                          const QString& replacedIdentity);
     bool compareSections(const ProfileFile& file, const QList<QByteArray>* sections, Head& head,
                          THistoryVersion& version, QJsonObject& changed);
     static bool appendLine(const QString& journal, const QByteArray& line);

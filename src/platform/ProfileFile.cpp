@@ -207,6 +207,13 @@ ProfileFile::ProfileFile(const QString& path) : m_path(path)
     reread();
 }
 
+std::unique_ptr<const ProfileFile> ProfileFile::snapshot() const
+{
+    std::unique_ptr<ProfileFile> copy(new ProfileFile(*this));
+    copy->m_writeObserver = nullptr;
+    return copy;
+}
+
 bool ProfileFile::reread()
 {
     const FileLock lock(m_path, FileLock::Mode::Shared);

@@ -9,6 +9,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -66,12 +67,15 @@ public:
 
     // Reads the file; a file that does not exist reads as empty.
     explicit ProfileFile(const QString& path);
-    ProfileFile(const ProfileFile&) = delete;
     ProfileFile& operator=(const ProfileFile&) = delete;
     ProfileFile(ProfileFile&&) = default;
     ProfileFile& operator=(ProfileFile&&) = default;
 
     QString path() const { return m_path; }
+
+    // The file as it stands, to be read in another thread while this one
+    // goes on; it shares the content, and observes no writes.
+    std::unique_ptr<const ProfileFile> snapshot() const;
 
     // Reads the file afresh. A file that vanished keeps the content last read,
     // for the next write to put back. False when the file is there but could
@@ -156,6 +160,10 @@ public:
     void update(const ChangesFor& changesFor);
 
 private:
+    // Only snapshot() copies: the views into the content stay valid since
+    // the copy shares it.
+    ProfileFile(const ProfileFile&) = default;
+
     struct Line
     {
         qsizetype start = 0;

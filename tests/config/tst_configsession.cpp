@@ -30,8 +30,10 @@ private Q_SLOTS:
     void newAndCopyNeverShareANumber();
     void followsTheFile();
     void killedAtAnyStep();
+    void historyOfThreeWriters_data();
     void historyOfThreeWriters();
     void historyKeepsNoPassword();
+    void historyFailureLeavesTheSave_data();
     void historyFailureLeavesTheSave();
     void historyPrunedButPinned();
 
@@ -242,13 +244,29 @@ QStringList historyLines(const QString& configPath)
     return lines;
 }
 
+// Rows for this program recording as the window does, in the background,
+// and as the other programs do.
+void addRecordingRows()
+{
+    QTest::addColumn<bool>("background");
+    QTest::newRow("recorded at once") << false;
+    QTest::newRow("recorded in the background") << true;
+}
+
 } // namespace
+
+void TestConfigSession::historyOfThreeWriters_data()
+{
+    addRecordingRows();
+}
 
 // This program, another operator's program and a text editor change the file:
 // each change is one version, with its writer; a rewrite that only
 // re-formats is none.
 void TestConfigSession::historyOfThreeWriters()
 {
+    QFETCH(bool, background);
+    m_config->setRecordsInBackground(background);
     QCOMPARE(historyLines(path()).size(), 1); // the load's baseline
     save(0, [](TZizaVureGroupItem& g) { g.StartFrom = u"Yesterday"_s; });
     other({u"pair"_s, u"ZizaVureessGroup:2"_s, u"ST02"_s, u"RAIN"_s, u"R"_s});
@@ -299,15 +317,30 @@ void TestConfigSession::historyKeepsNoPassword()
     QVERIFY(QFileInfo(TConfigHistory::folderPath(path()) + u"/objects"_s).permissions() & QFile::WriteGroup);
 }
 
+void TestConfigSession::historyFailureLeavesTheSave_data()
+{
+    QTest::addColumn<QString>("notFolder"); // in the history's folder, "" for the folder itself
+    QTest::addColumn<bool>("background");
+    QTest::newRow("no folder") << QString() << false;
+    QTest::newRow("no folder, in the background") << QString() << true;
+    QTest::newRow("no objects") << u"objects"_s << false;
+    QTest::newRow("no objects, in the background") << u"objects"_s << true;
+}
+
 void TestConfigSession::historyFailureLeavesTheSave()
 {
-    QVERIFY(QDir(TConfigHistory::folderPath(path())).removeRecursively());
-    TestFiles::write(TConfigHistory::folderPath(path()), "not a folder");
+    QFETCH(QString, notFolder);
+    QFETCH(bool, background);
+    const QString folder = TConfigHistory::folderPath(path());
+    const QString file = notFolder.isEmpty() ? folder : folder + u'/' + notFolder;
+    QVERIFY(QDir(file).removeRecursively());
+    TestFiles::write(file, "not a folder");
     QStringList told;
     m_config->setStatusSink([&](const QString& line) { told.append(line); });
+    m_config->setRecordsInBackground(background);
     save(0, [](TZizaVureGroupItem& g) { g.StartFrom = u"Yesterday"_s; });
     QCOMPARE(ConfigFile(path()).ReadGroup(u"ZizaVureessGroup:1"_s, 0)->StartFrom, u"Yesterday"_s);
-    QCOMPARE(told.size(), 1);
+    QTRY_COMPARE(told.size(), 1);
     QVERIFY2(
         told[0].startsWith(u"The change history in %1 cannot be written: "_s.arg(TConfigHistory::folderPath(path()))),
         qPrintable(told[0]));
