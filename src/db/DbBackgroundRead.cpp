@@ -7,53 +7,99 @@
 #include "DbQuery.h"
 #include "DbSession.h"
 
-#include <QThread>
-
-#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <thread>
 #include <vector>
 
 namespace {
 
-// How long the end of the process waits for the threads of abandoned runs.
+// How long the end of the process waits for the runs that their callers
+// abandoned while the driver still held them.
 constexpr int ExitWaitMs = 3000;
 
-// The threads of runs that their callers abandoned while the driver still
-// held them. Each closes its connection and ends when its driver call
-// returns; its QThread goes at the next abandon or at the end of the process.
-class AbandonedThreads
+// The threads that the runs use. A thread stays after its run and takes the
+// next one, whose rows then fill the memory that the run before freed: glibc
+// keeps what a thread frees for that thread's arena, and the arena of an
+// ended thread goes to the next new thread of the process, often one of Qt's
+// painting helpers that lives on, while the next run's new thread would take
+// another arena. A run that its caller abandoned keeps its thread until its
+// driver call returns; a new run takes another thread meanwhile.
+class ReadThreads
 {
 public:
-    AbandonedThreads() = default;
-    AbandonedThreads(const AbandonedThreads&) = delete;
-    AbandonedThreads& operator=(const AbandonedThreads&) = delete;
+    ReadThreads() = default;
+    ReadThreads(const ReadThreads&) = delete;
+    ReadThreads& operator=(const ReadThreads&) = delete;
 
-    ~AbandonedThreads()
+    // Joined, so that each thread has freed what it keeps for itself; a
+    // thread whose run still waits for a server that does not answer ends
+    // with the process, and the threads keep their shared state.
+    ~ReadThreads()
     {
-        for (std::unique_ptr<QThread>& thread : m_threads) {
-            // A thread that still waits for a server that does not answer
-            // ends with the process: deleting a running QThread would abort.
-            if (!thread->wait(QDeadlineTimer(ExitWaitMs)))
-                static_cast<void>(thread.release());
+        std::unique_lock lock(m_shared->mutex);
+        m_shared->closing = true;
+        m_shared->changed.notify_all();
+        const bool idle = m_shared->changed.wait_for(lock, std::chrono::milliseconds(ExitWaitMs),
+                                                     [this] { return m_shared->busy == 0; });
+        lock.unlock();
+        for (std::thread& thread : m_threads) {
+            if (idle)
+                thread.join();
+            else
+                thread.detach();
         }
     }
 
-    void keep(std::unique_ptr<QThread> thread)
+    void start(std::function<void()> run)
     {
-        std::lock_guard lock(m_mutex);
-        m_threads.erase(std::remove_if(m_threads.begin(), m_threads.end(),
-                                       [](const std::unique_ptr<QThread>& kept) { return kept->isFinished(); }),
-                        m_threads.end());
-        m_threads.push_back(std::move(thread));
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->waiting.push_back(std::move(run));
+        if (m_shared->idle > 0)
+            m_shared->changed.notify_all();
+        else
+            m_threads.emplace_back(serve, m_shared);
     }
 
 private:
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<QThread>> m_threads;
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<std::function<void()>> waiting;
+        int idle = 0;
+        int busy = 0;
+        bool closing = false;
+    };
+
+    static void serve(const std::shared_ptr<Shared>& shared)
+    {
+        std::unique_lock lock(shared->mutex);
+        for (;;) {
+            ++shared->idle;
+            shared->changed.wait(lock, [&] { return !shared->waiting.empty() || shared->closing; });
+            --shared->idle;
+            if (shared->waiting.empty())
+                return;
+            std::function<void()> run = std::move(shared->waiting.front());
+            shared->waiting.pop_front();
+            ++shared->busy;
+            lock.unlock();
+            run();
+            run = nullptr;
+            lock.lock();
+            --shared->busy;
+            shared->changed.notify_all();
+        }
+    }
+
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+    std::vector<std::thread> m_threads;
 };
 
-AbandonedThreads& abandonedThreads()
+ReadThreads& readThreads()
 {
-    static AbandonedThreads threads;
+    static ReadThreads threads;
     return threads;
 }
 
@@ -85,21 +131,30 @@ void TDbBackgroundRead::Run::abandon()
     m_cancel->cancel();
 }
 
+void TDbBackgroundRead::Run::leave()
+{
+    std::lock_guard lock(m_handOver);
+    m_owner = nullptr;
+}
+
+bool TDbBackgroundRead::Run::waitForEnd(int milliseconds)
+{
+    std::unique_lock lock(m_handOver);
+    return m_endChanged.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_ended; });
+}
+
 TDbBackgroundRead::TDbBackgroundRead(const TDbDatabase& source, QObject* parent)
     : QObject(parent), m_settings{source.databaseName(), source.params(), source.isOpen(), DefaultTimeoutSeconds, {}}
 {
 }
 
+// A run that has not ended yet goes on without this object.
 TDbBackgroundRead::~TDbBackgroundRead()
 {
-    if (!m_thread)
+    if (!m_run)
         return;
-    if (m_thread->isFinished()) {
-        m_thread->wait();
-        return;
-    }
-    cancel();
-    abandonedThreads().keep(std::move(m_thread));
+    m_run->leave();
+    m_run->abandon();
 }
 
 void TDbBackgroundRead::start(const QString& statement, RowReader readRow)
@@ -121,16 +176,34 @@ void TDbBackgroundRead::start(const QString& statement, RowReader readRow)
 void TDbBackgroundRead::start(Work work)
 {
     Q_ASSERT(!m_running);
-    if (m_thread)
-        m_thread->wait();
     m_run = std::make_shared<Run>();
     m_run->m_cancel = std::make_shared<TDbCancel>();
     m_running = true;
-    m_thread.reset(QThread::create(
-        [settings = m_settings, run = m_run, work = std::move(work)] { execute(settings, *run, work); }));
-    // Queued to this object's thread, where the waiting window is.
-    connect(m_thread.get(), &QThread::finished, this, &TDbBackgroundRead::finish);
-    m_thread->start();
+    m_run->m_owner = this;
+    readThreads().start([settings = m_settings, run = m_run, work = std::move(work)] {
+        execute(settings, *run, work);
+        endRun(run);
+    });
+}
+
+// Told to the owner, if it is still there, in its thread, where the waiting
+// window is.
+void TDbBackgroundRead::endRun(const std::shared_ptr<Run>& run)
+{
+    {
+        std::lock_guard lock(run->m_handOver);
+        run->m_ended = true;
+        if (TDbBackgroundRead* owner = run->m_owner) {
+            QMetaObject::invokeMethod(
+                owner,
+                [owner, ended = std::weak_ptr<Run>(run)] {
+                    if (owner->m_run == ended.lock())
+                        owner->finish();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    run->m_endChanged.notify_all();
 }
 
 void TDbBackgroundRead::cancel()
@@ -148,7 +221,7 @@ bool TDbBackgroundRead::wait(int milliseconds)
 {
     if (!m_running)
         return true;
-    if (!m_thread->wait(QDeadlineTimer(milliseconds)))
+    if (!m_run->waitForEnd(milliseconds))
         return false;
     finish();
     return true;

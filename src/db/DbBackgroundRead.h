@@ -5,17 +5,17 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 
-class QThread;
 class TDbCancel;
 class TDbDatabase;
 class TDbQuery;
 
-// Reads the rows of one statement, or runs other work on the database, in a
-// thread of its own, on a connection of its own to the data source of an
+// Reads the rows of one statement, or runs other work on the database, in
+// another thread, on a connection of its own to the data source of an
 // open database, so that the window waiting for it stays alive and the
 // operator can stop what takes too long. A read is a read-only run (see
 // TDbDatabase::runReadOnly) and ends after the time-out on the server, where
@@ -24,7 +24,7 @@ class TDbQuery;
 // A cancelled run is abandoned: the caller goes on at once, while the thread
 // may still wait for the driver (a server that stopped answering). From the
 // cancel on, the thread never touches the caller's data again; it closes its
-// connection and ends when the driver returns.
+// connection when the driver returns and is then free for another run.
 class TDbBackgroundRead : public QObject
 {
     Q_OBJECT
@@ -46,11 +46,18 @@ public:
 
     private:
         friend class TDbBackgroundRead;
+        // Until the thread is done with the run, its connection closed.
+        bool waitForEnd(int milliseconds);
+        // The owner goes; the run's end no longer reaches it.
+        void leave();
         void abandon();
 
         std::shared_ptr<TDbCancel> m_cancel;
         std::mutex m_handOver;
         bool m_abandoned = false;
+        TDbBackgroundRead* m_owner = nullptr;
+        bool m_ended = false;
+        std::condition_variable m_endChanged;
         std::atomic<int> m_done = 0;
         std::atomic<int> m_total = 0;
         QString m_error;
@@ -119,12 +126,12 @@ private:
     };
 
     static void execute(const Settings& settings, Run& run, const Work& work);
+    static void endRun(const std::shared_ptr<Run>& run);
     static bool probeSucceeds(TDbDatabase& database, const Settings& settings, Run& run);
     static void openQuery(TDbQuery& query, const QString& statement, int timeoutSeconds, Run& run);
     void finish();
 
     Settings m_settings;
     std::shared_ptr<Run> m_run;
-    std::unique_ptr<QThread> m_thread;
     bool m_running = false;
 };
