@@ -17,6 +17,9 @@
 
 #include <QFileInfo>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 // Preview rows order by station as the program compares stations: without
@@ -211,8 +214,12 @@ void TfrmFilterSelect::btnExecClick()
         return;
     QList<QStringList> pairs;
     TDbBackgroundRead read(m_database);
-    read.start(previewQuery(), [&pairs](const TDbQuery& row) {
-        pairs.append({row.asString(QStringLiteral("STATION_ID")), row.asString(QStringLiteral("SENSORNAME"))});
+    // The columns are found by name at the first row, for every row.
+    std::optional<std::pair<int, int>> columns;
+    read.start(previewQuery(), [&pairs, &columns](const TDbQuery& row) {
+        if (!columns)
+            columns = {row.columnIndex(QStringLiteral("STATION_ID")), row.columnIndex(QStringLiteral("SENSORNAME"))};
+        pairs.append({row.asString(columns->first), row.asString(columns->second)});
     });
     WaitForRead(this, read, tr("Reading the stations and sensors of the filter..."));
     // A condition that the database refuses, or a lost connection: the
