@@ -7,6 +7,8 @@
 #include "DbQuery.h"
 #include "DbSession.h"
 
+#include <QCoreApplication>
+
 #include <condition_variable>
 #include <deque>
 #include <thread>
@@ -28,22 +30,31 @@ constexpr int ExitWaitMs = 3000;
 class ReadThreads
 {
 public:
-    ReadThreads() = default;
+    // An abandoned run may still use the toolkit's database layer, which
+    // does not outlive the application: the end of the program waits for
+    // the runs while the application still stands.
+    ReadThreads() { qAddPostRoutine(closeAtExit); }
     ReadThreads(const ReadThreads&) = delete;
     ReadThreads& operator=(const ReadThreads&) = delete;
+    ~ReadThreads() { close(); }
 
-    // Joined, so that each thread has freed what it keeps for itself; a
-    // thread whose run still waits for a server that does not answer ends
-    // with the process, and the threads keep their shared state.
-    ~ReadThreads()
+    // Waits for the runs under way, then joins the threads, so that each has
+    // freed what it keeps for itself; a thread whose run still waits for a
+    // server that does not answer ends with the process, and the threads
+    // keep their shared state.
+    void close()
     {
-        std::unique_lock lock(m_shared->mutex);
-        m_shared->closing = true;
-        m_shared->changed.notify_all();
-        const bool idle = m_shared->changed.wait_for(lock, std::chrono::milliseconds(ExitWaitMs),
-                                                     [this] { return m_shared->busy == 0; });
-        lock.unlock();
-        for (std::thread& thread : m_threads) {
+        std::vector<std::thread> threads;
+        bool idle = false;
+        {
+            std::unique_lock lock(m_shared->mutex);
+            m_shared->closing = true;
+            m_shared->changed.notify_all();
+            idle = m_shared->changed.wait_for(lock, std::chrono::milliseconds(ExitWaitMs),
+                                              [this] { return m_shared->busy == 0; });
+            threads.swap(m_threads);
+        }
+        for (std::thread& thread : threads) {
             if (idle)
                 thread.join();
             else
@@ -62,6 +73,8 @@ public:
     }
 
 private:
+    static void closeAtExit();
+
     struct Shared
     {
         std::mutex mutex;
@@ -101,6 +114,11 @@ ReadThreads& readThreads()
 {
     static ReadThreads threads;
     return threads;
+}
+
+void ReadThreads::closeAtExit()
+{
+    readThreads().close();
 }
 
 } // namespace
