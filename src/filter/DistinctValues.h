@@ -1,18 +1,19 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 
+#include <vector>
+
 // The distinct texts of one column, without regard to letter case, for a
-// table of hundreds of thousands of rows: about one hash lookup per text.
+// table of hundreds of thousands of rows: about one probe of a flat table per
+// text, with no allocation for a text seen before.
 //
-// The texts are kept as they came and case-folded alike: most values repeat
-// exactly and need no folding then, and a text found as another's folded form
-// folds to that same form, so it is a repeat too. They are found by a 64-bit
-// FNV-1a hash of their UTF-16 units, kept with each text since a growing set
-// hashes its keys again: Qt's own string hash is built to withstand keys
-// chosen to collide, which took most of the time of reading a large table,
-// and the values of the site's own tables need no such guard.
+// Texts are compared by their case-folded forms, which are never made for
+// plain ASCII, by far the most common: its letters are folded on the way.
+// They are found by a 64-bit FNV-1a hash of the folded UTF-16 units: Qt's own
+// string hash is built to withstand keys chosen to collide, which took most
+// of the time of reading a large table, and the values of the site's own
+// tables need no such guard.
 class TDistinctValues
 {
 public:
@@ -21,17 +22,23 @@ public:
     bool add(const QString& text);
 
 private:
-    struct Key
+    struct Entry
     {
         QString text;
         quint64 hash;
-
-        bool operator==(const Key& other) const { return hash == other.hash && text == other.text; }
-        friend size_t qHash(const Key& key, size_t seed) { return size_t(key.hash ^ seed); }
     };
 
-    // False when `text` was there already.
-    bool insert(const QString& text);
+    // An entry's place in m_entries plus one (0: free), and the high half of
+    // its hash, which spares most comparisons of texts that differ.
+    struct Slot
+    {
+        quint32 entry = 0;
+        quint32 tag = 0;
+    };
 
-    QSet<Key> m_texts;
+    void grow();
+    void place(quint32 entry);
+
+    std::vector<Entry> m_entries;
+    std::vector<Slot> m_slots; // open addressing, a power of two long
 };

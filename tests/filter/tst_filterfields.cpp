@@ -3,6 +3,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbError.h"
 #include "db/DbSession.h"
+#include "filter/DistinctValues.h"
 #include "filter/FilterFields.h"
 
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@ class TestFilterFields : public QObject
 private Q_SLOTS:
     void initTestCase();
     void valuesOncePerTextIgnoringCase();
+    void distinctValues_data();
+    void distinctValues();
     void clause_data();
     void clause();
     void missingTableKeepsWhatWasRead();
@@ -74,6 +77,41 @@ void TestFilterFields::valuesOncePerTextIgnoringCase()
              (QStringList{u"North"_s, u"South"_s}));
     QCOMPARE(m_fields.fields()[std::size_t(indexOf(m_fields, u"QV_SITES.PRIMARY_CHANNEL"_s))].Data.Values,
              (QStringList{u"6"_s, u"7"_s, u"8"_s}));
+}
+
+void TestFilterFields::distinctValues_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("kept"); // those that add() took as new
+
+    QTest::newRow("exact repeats, empty text")
+        << QStringList{u""_s, u"a"_s, u""_s, u"a"_s} << QStringList{u""_s, u"a"_s};
+    QTest::newRow("ASCII case") << QStringList{u"North"_s, u"NORTH"_s, u"nORTH"_s, u"Nort"_s}
+                                << QStringList{u"North"_s, u"Nort"_s};
+    QTest::newRow("non-ASCII case") << QStringList{u"Zürich Süd"_s, u"ZÜRICH SÜD"_s, u"Zurich Sud"_s}
+                                    << QStringList{u"Zürich Süd"_s, u"Zurich Sud"_s};
+    // The Kelvin sign folds to a plain k.
+    QTest::newRow("folds to ASCII") << QStringList{u"k1"_s, u"\u212A1"_s, u"K1"_s} << QStringList{u"k1"_s};
+    QStringList many;
+    QStringList manyKept;
+    for (int i = 0; i < 5000; ++i) {
+        many << u"Station %1"_s.arg(i) << u"STATION %1"_s.arg(i);
+        manyKept << u"Station %1"_s.arg(i);
+    }
+    QTest::newRow("grown far") << many + many << manyKept;
+}
+
+void TestFilterFields::distinctValues()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, kept);
+    TDistinctValues distinct;
+    QStringList added;
+    for (const QString& text : texts) {
+        if (distinct.add(text))
+            added.append(text);
+    }
+    QCOMPARE(added, kept);
 }
 
 void TestFilterFields::clause_data()
