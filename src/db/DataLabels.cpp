@@ -255,6 +255,11 @@ public:
         try {
             m_registration.add(*m_entries[i].functionName, *m_entries[i].item);
         } catch (const std::exception&) {
+            // After a cancel the whole transaction goes (see stopped()):
+            // registering its entries one by one would write what the
+            // operator stopped, and tell them missing all the same.
+            if (isCancelled())
+                return;
             replayPending();
             m_inTransaction = startQuietly(m_db);
         }
@@ -263,7 +268,7 @@ public:
     // Rolls the running transaction back when the registration was cancelled.
     bool stopped()
     {
-        if (!m_cancel || !m_cancel->isCancelled())
+        if (!isCancelled())
             return false;
         m_registration.discard();
         if (m_inTransaction)
@@ -282,7 +287,8 @@ public:
             m_registration.flush();
             m_db.commit();
         } catch (const std::exception&) {
-            replayPending();
+            if (!stopped())
+                replayPending();
         }
     }
 
@@ -296,6 +302,8 @@ public:
     }
 
 private:
+    bool isCancelled() const { return m_cancel && m_cancel->isCancelled(); }
+
     void registerAlone(std::size_t i)
     {
         if (!registerQuietly(m_registration, m_entries[i]))
