@@ -19,8 +19,18 @@ namespace {
 const QByteArray& MainSection = ConfigFile::MainSectionName;
 const QByteArray DatabaseSection = QByteArrayLiteral("Database Settings");
 
+// The file trims the blanks around a value, so a save cannot keep blanks at
+// the end of the sensor name.
+QByteArrayView withoutTrailingBlanks(QByteArrayView text)
+{
+    while (text.endsWith(' ') || text.endsWith('\t'))
+        text.chop(1);
+    return text;
+}
+
 // "ST01.AIRTEMP" is station ST01, sensor AIRTEMP; a text without "." names
-// both; what follows a second "." is not part of the sensor.
+// both; what follows a second "." is not part of the sensor, nor are the
+// blanks before it, which would be lost at the next save.
 // The text is split as the file holds it, so that its two parts are decoded
 // without decoding the whole first.
 void splitPairText(QByteArrayView text, TStationSensorInfoItem& entry)
@@ -35,7 +45,7 @@ void splitPairText(QByteArrayView text, TStationSensorInfoItem& entry)
     entry.StationId = CodePage::decodePart(text.first(dot), utf8);
     const QByteArrayView rest = text.sliced(dot + 1);
     const qsizetype second = rest.indexOf('.');
-    entry.SensorName = CodePage::decodePart(second < 0 ? rest : rest.first(second), utf8);
+    entry.SensorName = CodePage::decodePart(second < 0 ? rest : withoutTrailingBlanks(rest.first(second)), utf8);
 }
 
 // Names are separated by "," and taken verbatim; a trailing "," adds none.

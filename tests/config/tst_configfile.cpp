@@ -230,6 +230,10 @@ void TestConfigFile::entries_data()
                                        << QStringList{QStringLiteral("ABC")};
     QTest::newRow("second dot cuts the sensor") << QByteArray("POLLNumber=1\nPOLL1=A.B.C\n")
                                                 << QStringList{QStringLiteral("A")} << QStringList{QStringLiteral("B")};
+    // A save could not keep the blanks that end the sensor name.
+    QTest::newRow("blanks before a second dot")
+        << QByteArray("POLLNumber=1\nPOLL1=A . B \t.C\n") << QStringList{QStringLiteral("A ")}
+        << QStringList{QStringLiteral(" B")};
     QTest::newRow("missing entry is skipped")
         << QByteArray("POLLNumber=3\nPOLL1=S1.A\nPOLL3=S3.C\nPOLLDataLabel2=orphan\n")
         << QStringList{QStringLiteral("S1"), QStringLiteral("S3")}
