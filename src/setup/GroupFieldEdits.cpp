@@ -94,9 +94,11 @@ void TGroupFieldEdits::take(TZizaVureGroupItem& target) const
     target.Enabled = ui.chkEnable->isChecked();
     target.FuncName = ui.cbxFuncName->currentIndex() >= 0 ? ui.cbxFuncName->currentText() : QString();
     target.TypeInterval = quint8(ui.cbxInterval->currentIndex()); // none selected: 255
-    target.StartFrom = ui.cbxDateFrom->currentText();
+    // Texts are trimmed as the file trims them when it is read, so that the
+    // group held here is the one the file holds: another would look changed
+    // by another program at the next save.
+    target.StartFrom = ui.cbxDateFrom->currentText().trimmed();
     target.DataType = quint8(ui.cbxDataFlags->currentIndex());
-    // Trimmed as the file trims them when it is read.
     target.Parameter = ui.edtParameters->text().trimmed();
     target.TimeBound = m_timeBound->checkedId();
     target.Filter = ui.edtFilterFile->text().trimmed();

@@ -553,6 +553,7 @@ void TestSetupGroups::startTextCheckedBeforeWriting_data()
     QTest::newRow("invalid, Save") << u"31/12/2005"_s << true << false << QString();
     QTest::newRow("invalid, Escape and OK") << u"31/12/2005"_s << true << true << QString();
     QTest::newRow("valid, typed only, Escape and OK") << u"Today"_s << false << true << u"Today"_s;
+    QTest::newRow("date in blanks, Escape and OK") << u" 1/1/2020 "_s << true << true << u"1/1/2020"_s;
 }
 
 // The file never gets a start text that the window refuses, and a text
@@ -578,6 +579,8 @@ void TestSetupGroups::startTextCheckedBeforeWriting()
 
     QCOMPARE(section(1, "StartFrom"), stored);
     const bool valid = !stored.isEmpty();
+    if (valid)
+        QCOMPARE(m_groups->Items(0)->StartFrom, stored);
     QCOMPARE(window->isVisible(), !valid);
     const QStringList shown = MessageBox::shownTexts();
     QCOMPARE(shown.contains(u"Save all current parameters?"_s), byClosing);
